@@ -1,0 +1,2 @@
+#include <cstdio>
+int main() { std::puts("qm570-cli"); return 0; }

@@ -1,0 +1,156 @@
+#include "shell/ProfileFile.h"
+
+#include "image/SafeFile.h"
+
+#include <QFile>
+#include <QStringList>
+
+namespace qm {
+
+namespace {
+
+struct Lines {
+    QStringList lines;
+    bool crlf = false;
+    bool bom = false;
+    bool exists = false;
+};
+
+Lines load(const QString& path)
+{
+    Lines l;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return l;
+    l.exists = true;
+    QByteArray data = f.readAll();
+    if (data.startsWith("\xEF\xBB\xBF")) {
+        l.bom = true;
+        data.remove(0, 3);
+    }
+    l.crlf = data.contains("\r\n");
+    QString text = QString::fromUtf8(data);
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    l.lines = text.split(QLatin1Char('\n'));
+    if (!l.lines.isEmpty() && l.lines.last().isEmpty())
+        l.lines.removeLast(); // the final line break
+    return l;
+}
+
+// Section name of a "[name]" line, or a null string when the line is no header.
+QString sectionName(const QString& line)
+{
+    const QString t = line.trimmed();
+    if (t.startsWith(QLatin1Char('['))) {
+        const int close = t.indexOf(QLatin1Char(']'));
+        if (close > 0)
+            return t.mid(1, close - 1).trimmed();
+    }
+    return QString();
+}
+
+bool isComment(const QString& line)
+{
+    const QString t = line.trimmed();
+    return t.startsWith(QLatin1Char(';')) || t.startsWith(QLatin1Char('#'));
+}
+
+// Key of a "key=value" line (trimmed), or a null string.
+QString keyOf(const QString& line)
+{
+    if (isComment(line))
+        return QString();
+    const int eq = line.indexOf(QLatin1Char('='));
+    if (eq < 0)
+        return QString();
+    return line.left(eq).trimmed();
+}
+
+// Index range [begin, end) of the body of the first section named `section`,
+// begin = -1 when absent.
+std::pair<int, int> findSection(const QStringList& lines, const QString& section)
+{
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString name = sectionName(lines[i]);
+        if (!name.isNull() && name.compare(section.trimmed(), Qt::CaseInsensitive) == 0) {
+            int end = i + 1;
+            while (end < lines.size() && sectionName(lines[end]).isNull())
+                ++end;
+            return {i + 1, end};
+        }
+    }
+    return {-1, -1};
+}
+
+int findKey(const QStringList& lines, std::pair<int, int> range, const QString& key)
+{
+    if (range.first < 0)
+        return -1;
+    for (int i = range.first; i < range.second; ++i) {
+        const QString k = keyOf(lines[i]);
+        if (!k.isNull() && k.compare(key.trimmed(), Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+QString valueOf(const QString& line)
+{
+    QString v = line.mid(line.indexOf(QLatin1Char('=')) + 1).trimmed();
+    // A value written in matching quotes is returned without them.
+    if (v.size() >= 2 && ((v.startsWith(QLatin1Char('"')) && v.endsWith(QLatin1Char('"'))) ||
+                          (v.startsWith(QLatin1Char('\'')) && v.endsWith(QLatin1Char('\'')))))
+        v = v.mid(1, v.size() - 2);
+    return v;
+}
+
+} // namespace
+
+QString ProfileFile::read(const QString& section, const QString& key, const QString& def, int bufSize) const
+{
+    const Lines l = load(path_);
+    QString value = def;
+    const int idx = findKey(l.lines, findSection(l.lines, section), key);
+    if (idx >= 0)
+        value = valueOf(l.lines[idx]);
+    if (bufSize < 1)
+        bufSize = 1;
+    return value.left(bufSize - 1).trimmed();
+}
+
+bool ProfileFile::contains(const QString& section, const QString& key) const
+{
+    const Lines l = load(path_);
+    return findKey(l.lines, findSection(l.lines, section), key) >= 0;
+}
+
+bool ProfileFile::write(const QString& section, const QString& key, const QString& value) const
+{
+    Lines l = load(path_);
+    const QString entry = key.trimmed() + QLatin1Char('=') + value;
+    const auto range = findSection(l.lines, section);
+    const int idx = findKey(l.lines, range, key);
+    if (idx >= 0) {
+        l.lines[idx] = entry;
+    } else if (range.first >= 0) {
+        // After the section's last non-blank line, so blank separators stay below it.
+        int at = range.second;
+        while (at > range.first && l.lines[at - 1].trimmed().isEmpty())
+            --at;
+        l.lines.insert(at, entry);
+    } else {
+        if (!l.lines.isEmpty() && !l.lines.last().trimmed().isEmpty())
+            l.lines.append(QString());
+        l.lines.append(QLatin1Char('[') + section.trimmed() + QLatin1Char(']'));
+        l.lines.append(entry);
+    }
+    const QString eol = l.crlf ? QStringLiteral("\r\n") : QStringLiteral("\n");
+    QByteArray out;
+    if (l.bom)
+        out = "\xEF\xBB\xBF";
+    out += (l.lines.join(eol) + eol).toUtf8();
+    return writeFileAtomically(path_, out);
+}
+
+} // namespace qm

@@ -1,0 +1,36 @@
+// The settings file ("Uninstall.exe" beside the program): an INI text file in
+// UTF-8 that is read and written one key at a time with private-profile
+// semantics. Nothing is cached; every call goes to the file. Writes keep
+// comments, order and every other line, and replace the file atomically.
+#pragma once
+
+#include <QString>
+
+namespace qm {
+
+class ProfileFile {
+public:
+    ProfileFile() = default;
+    explicit ProfileFile(QString path) : path_(std::move(path)) {}
+
+    const QString& path() const { return path_; }
+    void setPath(const QString& p) { path_ = p; }
+
+    // Value of key in section (names match without regard to case), or def
+    // when the key (or the file) is missing. Like a fixed buffer of bufSize
+    // characters, the value is cut to bufSize - 1 characters, then surrounding
+    // blanks are trimmed.
+    QString read(const QString& section, const QString& key, const QString& def, int bufSize) const;
+
+    // Sets key in section to value, creating the file, the section and the key
+    // when missing. Returns false when the file cannot be written.
+    bool write(const QString& section, const QString& key, const QString& value) const;
+
+    // True when the key is present in the section.
+    bool contains(const QString& section, const QString& key) const;
+
+private:
+    QString path_;
+};
+
+} // namespace qm

@@ -1,0 +1,2 @@
+#include <cstdio>
+int main() { std::puts("qm570-sim"); return 0; }
