@@ -1,25 +1,161 @@
 #include "diag/modShowErr.h"
 
-#include <QHash>
+#include <algorithm>
+#include <iterator>
 
 namespace qm {
 
-// Placeholder with the telling rows; the full 118-row table replaces it.
+namespace {
+
+// Run-time error numbers and their descriptions, sorted by number. The error
+// list shows these in Simplified Chinese, whatever the interface language.
+struct ErrRow {
+    int number;
+    const char* text;
+};
+
+constexpr ErrRow kErrRows[] = {
+    {3, "无 GoSub 返回"},
+    {5, "无效的过程调用"},
+    {6, "溢出"},
+    {7, "内存不足"},
+    {9, "数组索引超出范围"},
+    {10, "该数组被固定或暂时锁定"},
+    {11, "除数为零"},
+    {13, "类型不符合"},
+    {14, "字符串空间不足"},
+    {16, "表达式太复杂"},
+    {17, "不能完成所要求的操作"},
+    {18, "出现用户中断"},
+    {20, "没有错误的恢复"},
+    {28, "堆栈空间溢出"},
+    {35, "子程序或函数未定义"},
+    {47, "DLL 应用程序的客户端太多"},
+    {48, "装入 DLL 时发生错误"},
+    {49, "DLL 调用约定错误"},
+    {51, "内部错误"},
+    {52, "文件名或文件号错误"},
+    {53, "文件找不到"},
+    {54, "文件模式错误"},
+    {55, "文件已打开"},
+    {57, "设备 I/O 错误"},
+    {58, "文件已存在"},
+    {59, "记录的长度错误"},
+    {61, "磁盘已满"},
+    {62, "输入超出文件尾"},
+    {63, "记录号错误"},
+    {67, "文件过多"},
+    {68, "设备不可用"},
+    {70, "拒绝的权限"},
+    {71, "磁盘未准备好"},
+    {74, "不能用其他磁盘机重命名"},
+    {75, "路径/文件访问错误"},
+    {76, "路径未找到"},
+    {91, "尚未设置对象变量或With区块变量"},
+    {92, "For 循环没有被初始化"},
+    {93, "无效的模式字符串"},
+    {94, "无效使用 Null"},
+    {97, "不能在对象上调用 Friend 过程，该对象不是定义类的实例"},
+    {298, "系统 DLL 不能被加载"},
+    {320, "在指定的文件中不能使用字符设备名"},
+    {321, "无效的文件格式"},
+    {322, "不能建立必要的临时文件"},
+    {325, "资源文件中的格式无效"},
+    {327, "未找到命名的数据值"},
+    {328, "非法参数，不能写入数组"},
+    {335, "不能访问系统注册表"},
+    {336, "ActiveX 部件不能正确注册"},
+    {337, "未找到 ActiveX 部件"},
+    {338, "ActiveX 部件不能正确运行"},
+    {360, "对象已经加载"},
+    {361, "不能加载或卸载该对象"},
+    {363, "未找到指定的 ActiveX 控件"},
+    {364, "对象未卸载"},
+    {365, "在该上下文中不能卸载"},
+    {368, "指定文件过时，该程序要求较新版本"},
+    {371, "指定的对象不能用作供显示的所有者窗体"},
+    {380, "属性值无效"},
+    {381, "无效的属性数组索引"},
+    {382, "属性设置不能在运行时完成"},
+    {383, "属性设置不能用于只读属性"},
+    {385, "需要属性数组索引"},
+    {387, "属性设置不允许"},
+    {393, "属性的取值不能在运行时完成"},
+    {394, "属性的取值不能用于只写属性"},
+    {400, "窗体已显示，不能显示为模式窗体"},
+    {402, "代码必须先关闭顶端模式窗体"},
+    {419, "拒绝使用对象的权限"},
+    {422, "找不到属性"},
+    {423, "找不到属性或方法"},
+    {424, "要求对象"},
+    {425, "无效的对象使用"},
+    {429, "ActiveX 部件不能创建对象"},
+    {430, "类不支持自动化操作"},
+    {432, "在自动化操作期间找不到文件名或类名"},
+    {438, "对象不支持该属性或方法"},
+    {440, "自动化错误"},
+    {442, "连接至类型库或对象库的远程进程已丢失"},
+    {443, "自动化对象没有默认值"},
+    {445, "对象不支持此动作"},
+    {446, "对象不支持命名参数"},
+    {447, "对象不支持当前的区域设置"},
+    {448, "找不到命名参数"},
+    {449, "参数不可选"},
+    {450, "错误的参数个数或无效的属性赋值"},
+    {451, "Property Let 过程未定义，Property Get 过程未返回对象"},
+    {452, "序数无效"},
+    {453, "找不到指定的 DLL 函数"},
+    {454, "找不到代码资源"},
+    {455, "代码资源锁定错误"},
+    {457, "此键已经与该集合的一个元素相关联"},
+    {458, "变量使用了一个 Visual Basic 不支持的自动化类型"},
+    {459, "对象或类不支持事件集"},
+    {460, "剪贴板格式无效"},
+    {461, "未找到方法或数据成员"},
+    {462, "远程服务器机器不存在或不可用"},
+    {463, "类未在本地机器上注册"},
+    {480, "不能创建 AutoRedraw 图像"},
+    {481, "无效的图片"},
+    {482, "打印机错误"},
+    {483, "打印驱动程序不支持指定的属性"},
+    {484, "从系统得到打印机信息时出错，确保正确设置了打印机"},
+    {485, "无效的图片类型"},
+    {486, "不能用这种类型的打印机打印窗体图像"},
+    {520, "不能清空剪贴板"},
+    {521, "不能打开剪贴板"},
+    {735, "不能将文件保存至 TEMP 目录"},
+    {744, "找不到要搜索的文本"},
+    {746, "替换数据太长"},
+    {31001, "内存溢出"},
+    {31004, "无对象"},
+    {31018, "未设置类"},
+    {31027, "不能激活对象"},
+    {31032, "不能创建内嵌对象"},
+    {31036, "存储到文件时出错"},
+    {31037, "从文件读出时出错"},
+};
+
+constexpr bool sortedAndUnique()
+{
+    for (size_t i = 1; i < std::size(kErrRows); ++i)
+        if (kErrRows[i - 1].number >= kErrRows[i].number)
+            return false;
+    return true;
+}
+static_assert(sortedAndUnique(), "error rows must be sorted by number");
+static_assert(std::size(kErrRows) == 118, "the description table has 118 rows");
+
+} // namespace
+
+// A lookup in a constant table cannot fail, so there is nothing to report
+// under this procedure's own label.
 QString VbErrNumDes(int number)
 {
-    static const QHash<int, QString> table = {
-        {5, QStringLiteral("无效的过程调用")},
-        {6, QStringLiteral("溢出")},
-        {9, QStringLiteral("数组索引超出范围")},
-        {13, QStringLiteral("类型不符合")},
-        {53, QStringLiteral("文件找不到")},
-        {75, QStringLiteral("路径/文件访问错误")},
-        {91, QStringLiteral("尚未设置对象变量或With区块变量")},
-        {380, QStringLiteral("属性值无效")},
-        {482, QStringLiteral("打印机错误")},
-        {31001, QStringLiteral("内存溢出")},
-    };
-    return table.value(number);
+    const auto it = std::lower_bound(std::begin(kErrRows), std::end(kErrRows), number,
+                                     [](const ErrRow& r, int n) { return r.number < n; });
+    if (it == std::end(kErrRows) || it->number != number)
+        return {};
+    return QString::fromUtf8(it->text);
 }
 
 } // namespace qm

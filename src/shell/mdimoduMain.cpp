@@ -1,0 +1,111 @@
+#include "shell/mdimoduMain.h"
+
+#include "shell/SoftFaceTexts.h"
+
+namespace qm {
+
+namespace {
+
+// Main-window menus and the text-table entries of their captions.
+struct CaptionRef {
+    const char* name;
+    int text;
+};
+
+constexpr CaptionRef kMenuCaptions[] = {
+    {"mnuFile", 20},          {"mnuFileNew", 21},     {"mnuFileOpen", 22},   {"mnuFileSave", 23},
+    {"mnuFileSaveAs", 24},    {"mnuPrintFile", 43},   {"mnuExit", 25},       {"mnuProgram", 26},
+    {"mnuReadFre", 27},       {"mnuWriteFre", 28},    {"mnuReadWriteFre", 48}, {"mnuAddFre", 44},
+    {"mnuTestMode", 40},      {"mnuTestFre", 41},     {"mnuBatchTestVal", 42}, {"mnuOption", 29},
+    {"mnuModel", 39},         {"mnuFunc", 30},        {"mnuDtmf", 45},       {"mnuKeySet", 46},
+    {"mnuMcuVer", 49},        {"mnuChLock", 47},      {"mnuSet", 31},        {"mnuCommunicate", 32},
+    {"mnuLangSetting", 33},   {"mnuLangSel0", 34},    {"mnuLangSel1", 57},   {"mnuLangSel2", 35},
+    {"mnuHelp", 36},          {"mnuHelpTopic", 37},   {"mnuAboutSoft", 38},
+};
+
+// Toolbar buttons by key, in their order on the bar.
+constexpr CaptionRef kButtonCaptions[] = {
+    {"FileNew", 0}, {"FileOpen", 1}, {"FileSave", 2}, {"Read", 3}, {"Write", 4},
+    {"Com", 5},     {"Print", 8},    {"Help", 6},     {"Exit", 7},
+};
+
+QString lookup(const QList<QPair<QString, QString>>& list, const QString& name)
+{
+    for (const auto& p : list)
+        if (p.first == name)
+            return p.second;
+    return {};
+}
+
+} // namespace
+
+void InitSoftFaceStr(AppState& s)
+{
+    const int16_t lang = normaliseLanguage(s);
+    if (lang == 2)
+        return; // Traditional Chinese has no text set
+    const TextSet set = lang == 1 ? TextSet::SimplifiedChinese : TextSet::English;
+    for (int n = 0; n < textSetSize(set); ++n)
+        if (textSetFills(set, n))
+            s.SoftFaceStr[static_cast<size_t>(n)] = textSetEntry(set, n);
+}
+
+QString SoftFaceText(const AppState& s, int n)
+{
+    QString t = s.text(n);
+    if (t.isEmpty())
+        t = textSetEntry(TextSet::English, n);
+    return t;
+}
+
+QString MainCaptions::menu(const QString& name) const { return lookup(menus, name); }
+QString MainCaptions::button(const QString& key) const { return lookup(buttons, key); }
+
+MainCaptions SetSoftFace(AppState& s)
+{
+    MainCaptions c;
+    guarded(s.errors, QStringLiteral("mdimoduMain->SetSoftFace"), [&] {
+        for (const CaptionRef& m : kMenuCaptions)
+            c.menus.append({QString::fromLatin1(m.name), SoftFaceText(s, m.text)});
+        for (const CaptionRef& b : kButtonCaptions)
+            c.buttons.append({QString::fromLatin1(b.name), SoftFaceText(s, b.text)});
+        c.title = SoftFaceText(s, 16);
+        s.setStatus(1, SoftFaceText(s, 94));
+        s.setStatus(2, QStringLiteral("COM") + QString::number(s.settings.COM));
+        s.setStatus(3, SoftFaceText(s, 85) + s.currentPath);
+    });
+    return c;
+}
+
+QString checkedLanguageItem(int16_t language)
+{
+    for (const LanguageMenuItem& item : kLanguageMenuItems)
+        if (item.language == language)
+            return QString::fromLatin1(item.name);
+    return QString::fromLatin1(kLanguageMenuItems[2].name);
+}
+
+bool LanguageItemClicked(AppState& s, UserInteraction& ui, int16_t L)
+{
+    if (L == s.settings.Language || L < 1 || L > 3)
+        return false;
+    const int16_t previous = s.settings.Language;
+    s.settings.Language = L;
+    if (SwiLangFace(s, ui, L))
+        return true;
+    // The setting could not be stored: nothing has changed, keep the
+    // language (and its checked item) the program runs in.
+    s.settings.Language = previous;
+    return false;
+}
+
+bool SwiLangFace(AppState& s, UserInteraction& ui, int16_t L)
+{
+    return guarded(s.errors, QStringLiteral("mdifrmMain->SwiLangFace"), [&] {
+        if (!s.profile.write(QStringLiteral("Setting"), QStringLiteral("Language"), QString::number(L)))
+            throw QmError(75, QStringLiteral("cannot write the settings file ") + s.profile.path());
+        ui.message(SoftFaceText(s, 68), QStringLiteral("Message"), MsgButtons::Ok, MsgIcon::Question);
+    });
+}
+
+} // namespace qm
