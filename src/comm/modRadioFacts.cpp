@@ -1,10 +1,88 @@
+// Three facts about the radio that a read brings along in the image: the
+// firmware version and its release date (0x0F30..0x0F32), the frequency band
+// (0x0F50..0x0F57, BCD) and the date of this program's last write
+// (0x0E70..0x0E72). Nothing is asked of the radio; the texts are pure
+// functions of the image and the UI text table.
 #include "comm/modRadioFacts.h"
-// Placeholder bodies; the radio facts module replaces this file.
+
 namespace qm {
-QString SoftVerText(AppState&) { return {}; }
-QString FreBandText(AppState&) { return {}; }
-QString ComDatText(AppState&) { return {}; }
-void ShowFreBand(AppState&) {}
-void ShowSoftVer(AppState&) {}
-void ShowComDat(AppState&) {}
+
+namespace {
+
+constexpr int kVersionAddr = 0x0F30;
+constexpr int kBandAddr = 0x0F50; // lower edge, upper edge at +4
+constexpr int kWriteDateAddr = 0x0E70;
+
+QString dec(int v, int width)
+{
+    return QStringLiteral("%1").arg(v, width, 10, QLatin1Char('0'));
+}
+
+QString hexDigit(int nibble)
+{
+    return QString::number(nibble & 0x0F, 16).toUpper();
+}
+
+// One band edge: d1d2d3.d4d5d6d7d8 from four BCD bytes, shown digit by digit
+// as hexadecimal so that erased memory reads FFF.FFFFF rather than failing.
+QString bandEdge(AppState& s, int addr)
+{
+    const uint8_t b0 = s.img(addr), b1 = s.img(addr + 1), b2 = s.img(addr + 2), b3 = s.img(addr + 3);
+    return hexDigit(b0 >> 4) + hexDigit(b0) + hexDigit(b1 >> 4) + QLatin1Char('.') + hexDigit(b1) +
+           hexDigit(b2 >> 4) + hexDigit(b2) + hexDigit(b3 >> 4) + hexDigit(b3);
+}
+
+template <class Fn>
+void show(AppState& s, const char* label, QString RadioInfo::*field, Fn text)
+{
+    if (guarded(s.errors, QString::fromLatin1(label), [&] { s.radioInfo.*field = text(s); }) &&
+        s.hooks.radioInfoChanged)
+        s.hooks.radioInfoChanged();
+}
+
+} // namespace
+
+QString SoftVerText(AppState& s)
+{
+    const uint8_t ver = s.img(kVersionAddr);
+    const uint8_t yearMonth = s.img(kVersionAddr + 1);
+    const uint8_t day = s.img(kVersionAddr + 2);
+    return QStringLiteral("V") + QString::number(ver >> 4) + QLatin1Char('.') + QString::number(ver & 0x0F) +
+           QStringLiteral(" -- 20") + dec(yearMonth >> 4, 2) + QLatin1Char('.') + dec(yearMonth & 0x0F, 2) +
+           QLatin1Char('.') + dec(day, 2);
+}
+
+QString FreBandText(AppState& s)
+{
+    return bandEdge(s, kBandAddr) + QStringLiteral(" -- ") + bandEdge(s, kBandAddr + 4) + QStringLiteral("MHz");
+}
+
+QString ComDatText(AppState& s)
+{
+    const uint8_t y = s.img(kWriteDateAddr);
+    const uint8_t m = s.img(kWriteDateAddr + 1);
+    const uint8_t d = s.img(kWriteDateAddr + 2);
+    // Only the upper limits are tested: month 0 or day 0 show as they are.
+    if (y > 50 || m > 12 || d >= 32)
+        return s.text(179);
+    return QStringLiteral("20") + dec(y, 2) + s.text(180) + QString::number(m) + s.text(181) + QString::number(d) +
+           s.text(182);
+}
+
+void ShowFreBand(AppState& s)
+{
+    // The band shares the version's error label.
+    show(s, "modCommun->ShowSoftVer", &RadioInfo::txtRange, FreBandText);
+}
+
+void ShowSoftVer(AppState& s)
+{
+    show(s, "modCommun->ShowSoftVer", &RadioInfo::txtSoftVer, SoftVerText);
+}
+
+void ShowComDat(AppState& s)
+{
+    show(s, "modCommun->ShowComDat", &RadioInfo::txtLastPc, ComDatText);
+}
+
 } // namespace qm
