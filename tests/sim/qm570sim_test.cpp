@@ -1,11 +1,11 @@
 // The real qm570-sim program on a real pseudo-terminal, driven with plain
 // POSIX calls the way a serial port would be.
+#include "support/SimProcess.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <fcntl.h>
@@ -36,50 +36,9 @@ QByteArray pattern(int size)
     return a;
 }
 
-bool writeFile(const QString& path, const QByteArray& data)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-// One running simulator.
-class Sim {
-public:
-    explicit Sim(const QStringList& args)
-    {
-        proc_.setProgram(QStringLiteral(QM570_BIN_DIR "/qm570-sim"));
-        proc_.setArguments(args);
-        proc_.setReadChannel(QProcess::StandardOutput);
-        proc_.start();
-        if (!proc_.waitForStarted(5000))
-            return;
-        QElapsedTimer t;
-        t.start();
-        while (!proc_.canReadLine() && t.elapsed() < 5000)
-            proc_.waitForReadyRead(100);
-        if (proc_.canReadLine())
-            device_ = QString::fromLocal8Bit(proc_.readLine()).trimmed();
-    }
-    ~Sim()
-    {
-        if (proc_.state() != QProcess::NotRunning) {
-            proc_.kill();
-            proc_.waitForFinished(5000);
-        }
-    }
-    const QString& device() const { return device_; }
-    QProcess& process() { return proc_; }
-
-private:
-    QProcess proc_;
-    QString device_;
-};
+using qmtest::readFile;
+using qmtest::writeFile;
+using Sim = qmtest::SimProcess;
 
 // The computer's end of the line, opened like a serial port.
 class Port {
