@@ -193,6 +193,8 @@ StepResult SimRadio::finish(StepResult r)
         // Nothing is awaited after the end frame, so it is heard even by a
         // radio that plays deaf.
         r.sessionWrote = sessionWrote_;
+        r.sessionBlocksRead = blocksRead_;
+        r.sessionBlocksWritten = blocksWritten_;
         inSession_ = false;
         sessionWrote_ = false;
         blocksRead_ = 0;

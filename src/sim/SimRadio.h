@@ -63,6 +63,8 @@ struct StepResult {
     uint16_t address = 0;       // read/write block: start address
     uint8_t length = 0;         // read/write block: LL
     bool sessionWrote = false;  // End: the session that just ended wrote at least one block
+    int sessionBlocksRead = 0;  // End: blocks the ended session read
+    int sessionBlocksWritten = 0; // End: blocks the ended session wrote
 };
 
 class SimRadio {

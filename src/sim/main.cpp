@@ -340,7 +340,9 @@ void Simulator::onInput(const uint8_t* data, std::size_t n)
             std::snprintf(buf, sizeof buf, "clock set to %02X:%02X:%02X", c[0], c[1], c[2]);
             log(1, buf);
         } else if (r.frame == FrameKind::End) {
-            log(1, "end frame: session ended (" + std::to_string(radio_.endFrames()) + ")");
+            log(1, "end frame " + std::to_string(radio_.endFrames()) + ": session ended after "
+                       + std::to_string(r.sessionBlocksRead) + " blocks read, " + std::to_string(r.sessionBlocksWritten)
+                       + " written");
             if (r.sessionWrote)
                 save("write session ended");
             if (opt_.sessions > 0 && radio_.endFrames() >= opt_.sessions)

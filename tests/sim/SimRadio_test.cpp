@@ -244,6 +244,8 @@ TEST(SimRadio, EndFrameClosesTheSessionAndAHandshakeOpensAnother)
         last = radio.receive(b);
     EXPECT_EQ(last.frame, FrameKind::End);
     EXPECT_TRUE(last.sessionWrote);
+    EXPECT_EQ(last.sessionBlocksWritten, 1);
+    EXPECT_EQ(last.sessionBlocksRead, 0);
     EXPECT_TRUE(last.reply.empty());
     EXPECT_FALSE(radio.inSession());
     EXPECT_EQ(radio.endFrames(), 1);

@@ -136,7 +136,7 @@ TEST(Qm570Sim, ServesHandshakeReadWriteAndSavesAfterTheSession)
         << "no temporary file is left behind";
 }
 
-TEST(Qm570Sim, SurvivesThePortBeingClosedBetweenTransfersAndSavesOnSigterm)
+TEST(Qm570Sim, SurvivesClosedPortsAndBrokenFramesAndSavesOnSigterm)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -158,6 +158,13 @@ TEST(Qm570Sim, SurvivesThePortBeingClosedBetweenTransfersAndSavesOnSigterm)
         EXPECT_EQ(port.exchange({0x57, 0x00, 0x00, 0x01, uint8_t(0x40 + round)}, 6),
                   (Bytes{0x57, 0x00, 0x00, 0x01, uint8_t(0x40 + round), 0x06}));
         // No end frame: the programmer just closes the port.
+    }
+    {
+        // A frame that breaks off is forgotten once the line has been quiet a while.
+        Port port(sim.device());
+        EXPECT_EQ(port.exchange({0x57, 0x00, 0x00, 0x10, 0xAA}, 5).size(), 5u);
+        ::usleep(400'000);
+        EXPECT_EQ(port.exchange(kProgram, 8), cat({kProgram, {0x06}}));
     }
 
     sim.process().terminate();
