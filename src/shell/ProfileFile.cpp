@@ -14,16 +14,23 @@ struct Lines {
     bool crlf = false;
     bool bom = false;
     bool exists = false;
+    bool unreadable = false; // present but could not be read: never overwrite it
 };
 
 Lines load(const QString& path)
 {
     Lines l;
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    if (!f.open(QIODevice::ReadOnly)) {
+        l.unreadable = f.exists();
         return l;
+    }
     l.exists = true;
     QByteArray data = f.readAll();
+    if (f.error() != QFile::NoError) {
+        l.unreadable = true;
+        return l;
+    }
     if (data.startsWith("\xEF\xBB\xBF")) {
         l.bom = true;
         data.remove(0, 3);
@@ -128,6 +135,8 @@ bool ProfileFile::contains(const QString& section, const QString& key) const
 bool ProfileFile::write(const QString& section, const QString& key, const QString& value) const
 {
     Lines l = load(path_);
+    if (l.unreadable)
+        return false;
     const QString entry = key.trimmed() + QLatin1Char('=') + value;
     const auto range = findSection(l.lines, section);
     const int idx = findKey(l.lines, range, key);
