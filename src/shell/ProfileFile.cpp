@@ -137,7 +137,13 @@ bool ProfileFile::write(const QString& section, const QString& key, const QStrin
     Lines l = load(path_);
     if (l.unreadable)
         return false;
-    const QString entry = key.trimmed() + QLatin1Char('=') + value;
+    // A value is one line: a line break inside it would start a new key or
+    // section and corrupt the file.
+    QString oneLine = value;
+    oneLine.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    oneLine.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    oneLine.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    const QString entry = key.trimmed() + QLatin1Char('=') + oneLine;
     const auto range = findSection(l.lines, section);
     const int idx = findKey(l.lines, range, key);
     if (idx >= 0) {

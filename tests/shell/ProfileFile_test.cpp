@@ -100,6 +100,14 @@ TEST_F(ProfileFileTest, CrlfAndByteOrderMarkAreKept)
     EXPECT_EQ(readAll(path()), QByteArray("\xEF\xBB\xBF[Setting]\r\nCOM=2\r\nFirRun=0\r\n"));
 }
 
+TEST_F(ProfileFileTest, LineBreaksInAValueCannotInjectKeysOrSections)
+{
+    ProfileFile p = file();
+    ASSERT_TRUE(p.write("Setting", "ChannelLock", "ShowNo\n[Setting]\r\nFirRun=2"));
+    EXPECT_EQ(p.read("Setting", "FirRun", "0", 3), QStringLiteral("0"));
+    EXPECT_EQ(p.read("Setting", "ChannelLock", "", 100), QStringLiteral("ShowNo [Setting] FirRun=2"));
+}
+
 TEST_F(ProfileFileTest, ChineseValuesRoundTrip)
 {
     ProfileFile p = file();
