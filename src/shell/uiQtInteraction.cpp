@@ -42,13 +42,24 @@ MsgAnswer QtInteraction::message(const QString& prompt, const QString& title, Ms
     return MsgAnswer::Ok;
 }
 
+namespace {
+
+// The dialogs open in the folder of the current file with an empty name box.
+QString startFolder(const QString& startPath)
+{
+    if (startPath.isEmpty())
+        return QString();
+    const QFileInfo info(startPath);
+    return info.isDir() ? info.absoluteFilePath() : info.absolutePath();
+}
+
+} // namespace
+
 QString QtInteraction::openFileName(const QString& startPath, const QString& filter)
 {
-    QFileDialog dlg(parent_, QString(), startPath, qtFileFilter(filter));
+    QFileDialog dlg(parent_, QString(), startFolder(startPath), qtFileFilter(filter));
     dlg.setAcceptMode(QFileDialog::AcceptOpen);
     dlg.setFileMode(QFileDialog::ExistingFile);
-    if (!startPath.isEmpty())
-        dlg.selectFile(startPath);
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return {};
     return dlg.selectedFiles().constFirst();
@@ -56,12 +67,10 @@ QString QtInteraction::openFileName(const QString& startPath, const QString& fil
 
 SaveDialogResult QtInteraction::saveFileName(const QString& startPath, const QString& filter, const QString& defaultExt)
 {
-    QFileDialog dlg(parent_, QString(), startPath, qtFileFilter(filter));
+    QFileDialog dlg(parent_, QString(), startFolder(startPath), qtFileFilter(filter));
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setFileMode(QFileDialog::AnyFile);
     dlg.setDefaultSuffix(defaultExt);
-    if (!startPath.isEmpty())
-        dlg.selectFile(startPath);
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return {};
     SaveDialogResult r;

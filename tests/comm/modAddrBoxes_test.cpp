@@ -73,13 +73,3 @@ TEST_F(AddrBoxTest, ProgramAssignmentRunsHandlerOnlyWhenTextChanges)
     SetAddrBoxText(*s, AddrBox::ReadEnd, QStringLiteral("1FFF")); // same text: nothing runs
     EXPECT_EQ(key(AddrBox::ReadEnd), QStringLiteral("other"));
 }
-
-TEST_F(AddrBoxTest, LoadingForTheToolNeverWrites)
-{
-    LoadAddrBoxText(*s, AddrBox::TableMax, QStringLiteral("0FFF"));
-    LoadAddrBoxText(*s, AddrBox::WriteEnd, QStringLiteral("zz"));
-    EXPECT_EQ(s->settings.TableMaxAddr, 0x0FFF);
-    EXPECT_EQ(s->settings.WriteEndAddr, 0x1FFF);
-    EXPECT_TRUE(s->errors.lines().last().contains(QStringLiteral("frmCommun->txtWriteEndAddr_Change")));
-    EXPECT_FALSE(QFile::exists(s->profile.path()));
-}

@@ -1,4 +1,5 @@
 #include "shell/mdifrmMain.h"
+#include "shell/uiQtInteraction.h"
 
 #include "support/ScriptedUi.h"
 #include "support/TestHome.h"
@@ -89,4 +90,10 @@ TEST_F(MainWindowTest, FirstRunEndsWithoutQuestionOrWindow)
     EXPECT_EQ(s->AppExiting, 1);
     EXPECT_TRUE(ui.shown.empty());
     EXPECT_EQ(readFile(dir.filePath(QStringLiteral("Uninstall.exe"))), QByteArray("[Setting]\nFirRun=1\n"));
+}
+
+TEST(QtInteraction, FileFilterTextBecomesQtFilter)
+{
+    EXPECT_EQ(qtFileFilter(QStringLiteral("Data File(*.dat)|*.dat")), QStringLiteral("Data File(*.dat)"));
+    EXPECT_EQ(qtFileFilter(QStringLiteral("Text|*.txt|All|*.*")), QStringLiteral("Text (*.txt);;All (*.*)"));
 }
