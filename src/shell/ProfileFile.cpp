@@ -14,16 +14,23 @@ struct Lines {
     bool crlf = false;
     bool bom = false;
     bool exists = false;
+    bool unreadable = false; // present but could not be read: never overwrite it
 };
 
 Lines load(const QString& path)
 {
     Lines l;
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    if (!f.open(QIODevice::ReadOnly)) {
+        l.unreadable = f.exists();
         return l;
+    }
     l.exists = true;
     QByteArray data = f.readAll();
+    if (f.error() != QFile::NoError) {
+        l.unreadable = true;
+        return l;
+    }
     if (data.startsWith("\xEF\xBB\xBF")) {
         l.bom = true;
         data.remove(0, 3);
@@ -128,7 +135,15 @@ bool ProfileFile::contains(const QString& section, const QString& key) const
 bool ProfileFile::write(const QString& section, const QString& key, const QString& value) const
 {
     Lines l = load(path_);
-    const QString entry = key.trimmed() + QLatin1Char('=') + value;
+    if (l.unreadable)
+        return false;
+    // A value is one line: a line break inside it would start a new key or
+    // section and corrupt the file.
+    QString oneLine = value;
+    oneLine.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    oneLine.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    oneLine.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    const QString entry = key.trimmed() + QLatin1Char('=') + oneLine;
     const auto range = findSection(l.lines, section);
     const int idx = findKey(l.lines, range, key);
     if (idx >= 0) {

@@ -1,0 +1,95 @@
+// Helpers for tests that start the program in a temporary program folder:
+// the English texts the start-up and the file commands show, a port prober
+// that records what it was asked, and settings/template files.
+#pragma once
+
+#include "comm/PortProber.h"
+#include "comm/modPorts.h"
+#include "shell/AppState.h"
+
+#include <QDir>
+#include <QFile>
+#include <QString>
+
+#include <memory>
+#include <ostream>
+#include <vector>
+
+// Readable QString values in test failure messages.
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace qmtest {
+
+// The entries of the UI text table that the shell's own commands use, in
+// their English wording.
+inline void fillShellTexts(qm::AppState& s)
+{
+    const std::pair<int, const char*> texts[] = {
+        {16, "QM570 Radio Software"}, {70, "Notice"}, {73, "Are you sure want to exit?"},
+        {74, "All data will be cleared,continue?"}, {82, "TempData has changed,Do you want to save it now?"},
+        {83, "Wrong file type!"}, {84, "Save file failed!"}, {85, "File Name:"}, {86, "Save file failed!"},
+        {94, "Ready"}};
+    for (const auto& [n, t] : texts)
+        s.SoftFaceStr[static_cast<size_t>(n)] = QString::fromUtf8(t);
+}
+
+// A prober that records the ports it was asked about; the listed ports work.
+class RecordingProber : public qm::PortProber {
+public:
+    std::vector<int> usable;
+    std::vector<int> probed;
+    bool probe(int port) override
+    {
+        probed.push_back(port);
+        for (int p : usable)
+            if (p == port)
+                return true;
+        return false;
+    }
+};
+
+// True when the port-probing module is linked in (not its placeholder), so
+// that tests of the start-up's port steps can check the probes.
+inline bool portProbingLinked()
+{
+    auto s = std::make_unique<qm::AppState>();
+    RecordingProber p;
+    qm::VerdictCom(*s, p, 1);
+    return !p.probed.empty();
+}
+
+inline bool writeFile(const QString& path, const QByteArray& data)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return f.write(data) == data.size();
+}
+
+inline QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A settings file of a program that has run before (FirRun=0) in English with
+// an 8 KiB image, plus extra lines for section "Setting" (keys not named
+// here take their defaults).
+inline QByteArray settingsText(const QByteArray& extraSettingLines = {})
+{
+    return "[Setting]\nFirRun=0\nLanguage=3\nDatNum=8191\n" + extraSettingLines;
+}
+
+// A recognisable image of n bytes: byte k = (k * 7 + 3) & 0xFF.
+inline QByteArray patternBytes(int n, int salt = 0)
+{
+    QByteArray b(n, '\0');
+    for (int k = 0; k < n; ++k)
+        b[k] = static_cast<char>((k * 7 + 3 + salt) & 0xFF);
+    return b;
+}
+
+} // namespace qmtest

@@ -1,0 +1,294 @@
+// qm570-mkdata: builds the delivered template image (Kelvex.exe) from its
+// readable source (data/template.txt). The image starts as erased memory; the
+// channels and options listed in the source are encoded by the program's own
+// encoders, so the template holds exactly what a save of those settings writes.
+//
+//   qm570-mkdata --template data/template.txt --settings data/Uninstall.ini --out bin/Kelvex.exe
+#include "channels/modChMem.h"
+#include "image/SafeFile.h"
+#include "options/modSysSet.h"
+#include "shell/AppState.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QRegularExpression>
+#include <QStringList>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <stdexcept>
+
+namespace {
+
+// The radio's CTCSS tones (index 1..50) and DCS codes (normal 51..155,
+// inverted 156..260), in the order of the signalling table.
+const char* const kTones[] = {"67.0", "69.3", "71.9", "74.4", "77.0", "79.7", "82.5", "85.4", "88.5", "91.5",
+                              "94.8", "97.4", "100.0", "103.5", "107.2", "110.9", "114.8", "118.8", "123.0", "127.3",
+                              "131.8", "136.5", "141.3", "146.2", "151.4", "156.7", "159.8", "162.2", "165.5", "167.9",
+                              "171.3", "173.8", "177.3", "179.9", "183.5", "186.2", "189.9", "192.8", "196.6", "199.5",
+                              "203.5", "206.5", "210.7", "218.1", "225.7", "229.1", "233.6", "241.8", "250.3", "254.1"};
+const char* const kDcs[] = {"023", "025", "026", "031", "032", "036", "043", "047", "051", "053", "054", "065", "071", "072", "073",
+                            "074", "114", "115", "116", "122", "125", "131", "132", "134", "143", "145", "152", "155", "156", "162",
+                            "165", "172", "174", "205", "212", "223", "225", "226", "243", "244", "245", "246", "251", "252", "255",
+                            "261", "263", "265", "266", "271", "274", "306", "311", "315", "325", "331", "332", "343", "346", "351",
+                            "356", "364", "365", "371", "411", "412", "413", "423", "431", "432", "445", "446", "452", "454", "455",
+                            "462", "464", "465", "466", "503", "506", "516", "523", "526", "532", "546", "565", "606", "612", "624",
+                            "627", "631", "632", "645", "654", "662", "664", "703", "712", "723", "731", "732", "734", "743", "754"};
+
+// Radio alphabet: codes 0..40.
+const QString kAlphabet = QStringLiteral("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-/ +_");
+
+struct Failure : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+[[noreturn]] void fail(int line, const QString& why)
+{
+    throw Failure(QStringLiteral("line %1: %2").arg(line).arg(why).toStdString());
+}
+
+int toInt(int line, const QString& t, int lo, int hi)
+{
+    bool ok = false;
+    const int v = t.toInt(&ok);
+    if (!ok || v < lo || v > hi)
+        fail(line, QStringLiteral("\"%1\" is not a number from %2 to %3").arg(t).arg(lo).arg(hi));
+    return v;
+}
+
+// "435.02500" -> 43502500 (10 Hz units), inside the radio's band.
+int32_t frequency(int line, const QString& t)
+{
+    static const QRegularExpression re(QStringLiteral("^(\\d{3})(?:\\.(\\d{1,5}))?$"));
+    const auto m = re.match(t);
+    if (!m.hasMatch())
+        fail(line, QStringLiteral("\"%1\" is not a frequency in MHz (e.g. 435.02500)").arg(t));
+    const int32_t v = m.captured(1).toInt() * 100000 + m.captured(2).leftJustified(5, QLatin1Char('0')).toInt();
+    if (v < 40000000 || v > 47000000)
+        fail(line, QStringLiteral("%1 MHz is outside the band 400-470 MHz").arg(t));
+    return v;
+}
+
+int signalling(int line, const QString& t)
+{
+    if (t.compare(QLatin1String("none"), Qt::CaseInsensitive) == 0)
+        return 0;
+    for (int i = 0; i < 50; ++i)
+        if (t == QLatin1String(kTones[i]))
+            return i + 1;
+    if (t.size() == 5 && t.startsWith(QLatin1Char('D'))) {
+        for (int i = 0; i < 105; ++i) {
+            if (t.mid(1, 3) == QLatin1String(kDcs[i])) {
+                if (t.endsWith(QLatin1Char('N')))
+                    return 51 + i;
+                if (t.endsWith(QLatin1Char('I')))
+                    return 156 + i;
+            }
+        }
+    }
+    fail(line, QStringLiteral("\"%1\" is no signalling setting (none, 67.0, D023N, D023I ...)").arg(t));
+}
+
+// Six character codes of a name: upper case, padded with spaces; "" = no name.
+std::array<uint8_t, 6> nameCodes(int line, const QString& text)
+{
+    std::array<uint8_t, 6> codes;
+    codes.fill(qm::kNoChar);
+    if (text.isEmpty())
+        return codes;
+    const QString t = text.toUpper();
+    if (t.size() > 6)
+        fail(line, QStringLiteral("\"%1\" is longer than six characters").arg(text));
+    for (int i = 0; i < 6; ++i) {
+        const QChar c = i < t.size() ? t[i] : QLatin1Char(' ');
+        const int code = kAlphabet.indexOf(c);
+        if (code < 0)
+            fail(line, QStringLiteral("\"%1\" is not in the radio's alphabet").arg(c));
+        codes[static_cast<size_t>(i)] = static_cast<uint8_t>(code);
+    }
+    return codes;
+}
+
+// Words of a line; "quoted text" is one word (quotes removed); '#' starts a comment.
+QStringList words(const QString& line)
+{
+    QStringList out;
+    QString cur;
+    bool quoted = false, inWord = false;
+    for (QChar c : line) {
+        if (quoted) {
+            if (c == QLatin1Char('"'))
+                quoted = false;
+            else
+                cur += c;
+        } else if (c == QLatin1Char('"')) {
+            quoted = inWord = true;
+        } else if (c == QLatin1Char('#')) {
+            break;
+        } else if (c.isSpace()) {
+            if (inWord)
+                out << cur;
+            cur.clear();
+            inWord = false;
+        } else {
+            cur += c;
+            inWord = true;
+        }
+    }
+    if (inWord)
+        out << cur;
+    return out;
+}
+
+struct Channel {
+    int32_t rx = -1, tx = -1;
+    int dec = 0, enc = 0;
+    std::array<int, 6> opts{};
+    std::array<uint8_t, 6> name{};
+};
+
+QByteArray build(const QString& templatePath, const QString& settingsPath)
+{
+    QFile f(templatePath);
+    if (!f.open(QIODevice::ReadOnly))
+        throw Failure(QStringLiteral("cannot read %1").arg(templatePath).toStdString());
+    const QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
+
+    int size = 0, count = 0;
+    std::array<int, 6> emptyOpts{};
+    std::map<int, Channel> channels;
+    std::map<int, int> options;
+    std::map<int, QByteArray> raw;
+    for (int i = 0; i < lines.size(); ++i) {
+        const int ln = i + 1;
+        const QStringList w = words(lines[i]);
+        if (w.isEmpty())
+            continue;
+        const QString& kw = w[0];
+        if (kw == QLatin1String("size") && w.size() == 2) {
+            size = toInt(ln, w[1], 0x0F58, 32768);
+        } else if (kw == QLatin1String("channels") && w.size() == 2) {
+            count = toInt(ln, w[1], 1, 100);
+        } else if (kw == QLatin1String("empty-options") && w.size() == 7) {
+            for (int k = 0; k < 6; ++k)
+                emptyOpts[static_cast<size_t>(k)] = toInt(ln, w[k + 1], 0, k == 3 ? 2 : 1);
+        } else if (kw == QLatin1String("channel") && (w.size() == 13 || w.size() == 12)) {
+            Channel c;
+            const int n = toInt(ln, w[1], 1, 100);
+            c.rx = frequency(ln, w[2]);
+            c.tx = w[3] == QLatin1String("-") ? -1 : frequency(ln, w[3]);
+            c.dec = signalling(ln, w[4]);
+            c.enc = signalling(ln, w[5]);
+            for (int k = 0; k < 6; ++k)
+                c.opts[static_cast<size_t>(k)] = toInt(ln, w[6 + k], 0, k == 3 ? 2 : 1);
+            c.name = nameCodes(ln, w.size() == 13 ? w[12] : QString());
+            channels[n] = c;
+        } else if (kw == QLatin1String("option") && w.size() == 3) {
+            options[toInt(ln, w[1], 1, qm::kOptCount)] = toInt(ln, w[2], 0, 255);
+        } else if (kw == QLatin1String("message") && w.size() == 2) {
+            const auto codes = nameCodes(ln, w[1]);
+            for (int k = 0; k < 6; ++k)
+                options[25 + k] = codes[static_cast<size_t>(k)];
+        } else if (kw == QLatin1String("bytes") && w.size() >= 3) {
+            bool ok = false;
+            const int addr = w[1].toInt(&ok, 16);
+            if (!ok)
+                fail(ln, QStringLiteral("\"%1\" is not a hexadecimal address").arg(w[1]));
+            QByteArray b;
+            for (int k = 2; k < w.size(); ++k) {
+                const int v = w[k].toInt(&ok, 16);
+                if (!ok || v < 0 || v > 255 || w[k].size() != 2)
+                    fail(ln, QStringLiteral("\"%1\" is not a byte").arg(w[k]));
+                b.append(static_cast<char>(v));
+            }
+            raw[addr] = b;
+        } else {
+            fail(ln, QStringLiteral("cannot read \"%1\"").arg(lines[i].trimmed()));
+        }
+    }
+    if (size == 0 || count == 0)
+        throw Failure("the template names no size or no channel count");
+    for (const auto& [n, c] : channels)
+        if (n > count)
+            throw Failure(QStringLiteral("channel %1 lies beyond the channel count %2").arg(n).arg(count).toStdString());
+
+    auto state = std::make_unique<qm::AppState>();
+    qm::AppState& s = *state;
+    s.profile.setPath(settingsPath); // read only: the channel grid definition
+    s.settings.Language = 3;
+    s.settings.DatNum = static_cast<int16_t>(size - 1);
+    s.IicDat.assign(static_cast<size_t>(size), 0xFF);
+    qm::GetValidCharTbl(s);
+    qm::InitChMem(s); // signalling table and grid definition, as at start-up
+    s.IicDat.assign(static_cast<size_t>(size), 0xFF); // the building may erase records; start clean
+    s.ChNum = static_cast<int16_t>(count);
+
+    for (int n = 1; n <= qm::kMaxChannels; ++n) {
+        auto& row = s.ChData[static_cast<size_t>(n)];
+        row.fill(0);
+        row[1] = row[2] = -1;
+        for (int k = 0; k < 6; ++k)
+            row[static_cast<size_t>(5 + k)] = emptyOpts[static_cast<size_t>(k)];
+        for (int p = 1; p <= 6; ++p)
+            s.ChNameCode[static_cast<size_t>(n)][static_cast<size_t>(p)] = qm::kNoChar;
+    }
+    for (const auto& [n, c] : channels) {
+        auto& row = s.ChData[static_cast<size_t>(n)];
+        row[1] = c.rx;
+        row[2] = c.tx;
+        row[3] = c.dec;
+        row[4] = c.enc;
+        for (int k = 0; k < 6; ++k)
+            row[static_cast<size_t>(5 + k)] = c.opts[static_cast<size_t>(k)];
+        for (int p = 0; p < 6; ++p)
+            s.ChNameCode[static_cast<size_t>(n)][static_cast<size_t>(p + 1)] = c.name[static_cast<size_t>(p)];
+    }
+    for (const auto& [i, v] : options)
+        s.OptSel[static_cast<size_t>(i)] = static_cast<int16_t>(v);
+
+    qm::ChInfoSaveSol(s, 0);
+    qm::OptSelSaveSol(s, 0);
+    if (!s.errors.lines().isEmpty())
+        throw Failure(QStringLiteral("the encoders reported:\n%1").arg(s.errors.lines().join(QLatin1Char('\n'))).toStdString());
+
+    for (const auto& [addr, b] : raw) {
+        if (addr + b.size() > size)
+            throw Failure(QStringLiteral("bytes at %1 reach past the image").arg(addr, 4, 16, QLatin1Char('0')).toStdString());
+        std::copy(b.begin(), b.end(), s.IicDat.begin() + addr);
+    }
+    return QByteArray(reinterpret_cast<const char*>(s.IicDat.data()), static_cast<qsizetype>(s.IicDat.size()));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    QString tmpl, settings, out;
+    for (int i = 1; i + 1 < args.size(); i += 2) {
+        if (args[i] == QLatin1String("--template"))
+            tmpl = args[i + 1];
+        else if (args[i] == QLatin1String("--settings"))
+            settings = args[i + 1];
+        else if (args[i] == QLatin1String("--out"))
+            out = args[i + 1];
+    }
+    if (tmpl.isEmpty() || settings.isEmpty() || out.isEmpty()) {
+        std::fputs("usage: qm570-mkdata --template FILE --settings FILE --out FILE\n", stderr);
+        return 2;
+    }
+    try {
+        const QByteArray image = build(tmpl, settings);
+        QString why;
+        if (!qm::writeFileAtomically(out, image, &why)) {
+            std::fprintf(stderr, "qm570-mkdata: cannot write %s: %s\n", qPrintable(out), qPrintable(why));
+            return 1;
+        }
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "qm570-mkdata: %s: %s\n", qPrintable(tmpl), e.what());
+        return 1;
+    }
+    return 0;
+}
