@@ -198,24 +198,29 @@ GridEditMode GridEditModeFor(const AppState& s, int col)
     return (col == 1 || col == 2 || col == kNameCol) ? GridEditMode::KeyboardAndMouse : GridEditMode::Keyboard;
 }
 
+namespace {
+
+bool editable(const AppState& s, int row, int col)
+{
+    if (ChannelLocked(s) || !isChannelCell(s, row, col))
+        return false;
+    // The VFO row's last option is always editable.
+    if (row == kVfoRow && col == 10)
+        return true;
+    const auto& ch = s.ChData[row];
+    if (ch[1] == -1 && col != 1)
+        return false; // an empty row opens only with a receive frequency
+    if (col == 4 && ch[2] == -1)
+        return false; // no encode signalling without a transmit frequency
+    return true;
+}
+
+} // namespace
+
 bool GridCanEdit(AppState& s, int row, int col)
 {
     bool allow = false;
-    guarded(s.errors, QStringLiteral("frmChMem->vsfgGridCh_BeforeEdit:"), [&] {
-        if (ChannelLocked(s) || !isChannelCell(s, row, col))
-            return;
-        // The VFO row's last option is always editable.
-        if (row == kVfoRow && col == 10) {
-            allow = true;
-            return;
-        }
-        const auto& ch = s.ChData[row];
-        if (ch[1] == -1 && col != 1)
-            return; // an empty row opens only with a receive frequency
-        if (col == 4 && ch[2] == -1)
-            return; // no encode signalling without a transmit frequency
-        allow = true;
-    });
+    guarded(s.errors, QStringLiteral("frmChMem->vsfgGridCh_BeforeEdit:"), [&] { allow = editable(s, row, col); });
     return allow;
 }
 
@@ -238,6 +243,9 @@ void GridAfterEdit(AppState& s, int row, int col, const QString& text)
         return;
     guarded(s.errors, QStringLiteral("frmChMem->vsfgGridCh_AfterEdit:"), [&] {
         checkCell(s, row, col);
+        // An edit the before-edit rules cancel changes nothing.
+        if (!editable(s, row, col))
+            return;
         auto& ch = s.ChData[row];
         if (col == 1 || col == 2) {
             const bool erased = text.trimmed().isEmpty();

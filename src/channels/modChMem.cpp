@@ -216,7 +216,7 @@ void InitChMem(AppState& s)
 {
     guarded(s.errors, QStringLiteral("frmChMem->InitChMem"), [&] {
         for (auto& codes : s.ChNameCode)
-            codes.fill(kNoChar);
+            std::fill(codes.begin() + 1, codes.end(), uint8_t(kNoChar)); // positions 1..6: no name
         ChInfoInitFace(s);
         GenCtdcsList(s);
         ReadChInfo(s);
