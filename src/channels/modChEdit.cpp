@@ -494,8 +494,8 @@ void DeleteAllChannels(AppState& s)
         for (int n = 1; n <= s.ChNum; ++n) {
             if (n == kVfoRow)
                 continue;
-            DelOneChannel(s, n);
             checkChannel(n);
+            DelOneChannel(s, n);
             s.ChData[n][0] = 1;
         }
     });
