@@ -1,4 +1,6 @@
-// Channel names and the power-on message in the radio's 41-character alphabet.
+// Channel names and the power-on message in the radio's 41-character alphabet
+// (codes 0..9 digits, 10..35 A..Z, 36 "-", 37 "/", 38 space, 39 "+", 40 "_";
+// 255 no character). The alphabet itself is built by GetValidCharTbl (modChMem.h).
 #pragma once
 
 #include "shell/AppState.h"

@@ -164,6 +164,10 @@ struct AppState {
     // Status bar panels 1..3 (index 0 unused).
     std::array<QString, 4> statusPanel;
 
+    // Channel codec work buffer: the bytes SeparateFreChar splits a text of
+    // hexadecimal digit pairs into, most significant first, shared by its callers.
+    std::array<uint8_t, 4> FreCharBuf{};
+
     ChannelGrid grid;
     OptionsView optView;
     RadioInfo radioInfo;

@@ -1,0 +1,190 @@
+#include "channels/modCtdcs.h"
+
+#include "channels/modChFre.h"
+#include "shell/VbConv.h"
+
+#include <algorithm>
+
+namespace qm {
+
+namespace {
+
+// CTCSS tones in tenths of a hertz, in the radio's order.
+constexpr std::array<int, 50> kTones = {
+    670,  693,  719,  744,  770,  797,  825,  854,  885,  915,  948,  974,  1000, 1035, 1072, 1109, 1148,
+    1188, 1230, 1273, 1318, 1365, 1413, 1462, 1514, 1567, 1598, 1622, 1655, 1679, 1713, 1738, 1773, 1799,
+    1835, 1862, 1899, 1928, 1966, 1995, 2035, 2065, 2107, 2181, 2257, 2291, 2336, 2418, 2503, 2541};
+
+// DCS codes (three octal digits), in the radio's order.
+constexpr std::array<const char*, 105> kDcs = {
+    "023", "025", "026", "031", "032", "036", "043", "047", "051", "053", "054", "065", "071", "072", "073",
+    "074", "114", "115", "116", "122", "125", "131", "132", "134", "143", "145", "152", "155", "156", "162",
+    "165", "172", "174", "205", "212", "223", "225", "226", "243", "244", "245", "246", "251", "252", "255",
+    "261", "263", "265", "266", "271", "274", "306", "311", "315", "325", "331", "332", "343", "346", "351",
+    "356", "364", "365", "371", "411", "412", "413", "423", "431", "432", "445", "446", "452", "454", "455",
+    "462", "464", "465", "466", "503", "506", "516", "523", "526", "532", "546", "565", "606", "612", "624",
+    "627", "631", "632", "645", "654", "662", "664", "703", "712", "723", "731", "732", "734", "743", "754"};
+
+// CtdcsName / CtdcsIicCode entry i, error 9 outside 0..300.
+const QString& entry(const std::array<QString, kCtdcsSlots>& table, long long i)
+{
+    checkIndex(i, 0, kCtdcsSlots - 1);
+    return table[static_cast<size_t>(i)];
+}
+
+void decode(AppState& s, int n, int offset, int field)
+{
+    checkChannel(n);
+    const long long addr = chRecordAddr(n) + offset;
+    const uint8_t lo = s.img(addr);
+    const uint8_t hi = s.img(addr + 1);
+    s.ChData[n][field] = (lo == 0xFF || hi == 0xFF) ? 0 : QtDqtIndex(s, FormatByteDat(lo), FormatByteDat(hi));
+}
+
+void encode(AppState& s, int n, int offset, int field)
+{
+    checkChannel(n);
+    const long long addr = chRecordAddr(n) + offset;
+    s.img(addr);
+    s.img(addr + 1);
+    const int32_t v = s.ChData[n][field];
+    if (v == -1) {
+        s.img(addr + 1) = 0xFF;
+        s.img(addr) = 0xFF;
+        return;
+    }
+    const QString& code = entry(s.CtdcsIicCode, v);
+    // An index without a code (261..300, or a table that was never built)
+    // would store whatever the byte buffer last held: refuse instead.
+    if (code.size() != 4)
+        throw QmError(380);
+    SeparateFreChar(s, code);
+    s.img(addr + 1) = s.FreCharBuf[0];
+    s.img(addr) = s.FreCharBuf[1];
+}
+
+} // namespace
+
+CtdcsArrays GetCtdcsArray()
+{
+    CtdcsArrays a;
+    for (size_t i = 0; i < kTones.size(); ++i)
+        a.tones[i] = QStringLiteral("%1.%2").arg(kTones[i] / 10).arg(kTones[i] % 10);
+    for (size_t i = 0; i < kDcs.size(); ++i) {
+        a.dcsNormal[i] = QStringLiteral("D%1N").arg(QLatin1String(kDcs[i]));
+        a.dcsInverted[i] = QStringLiteral("D%1I").arg(QLatin1String(kDcs[i]));
+    }
+    return a;
+}
+
+CtdcsArrays GetCtdcsIIcDat()
+{
+    CtdcsArrays a;
+    for (size_t i = 0; i < kTones.size(); ++i)
+        a.tones[i] = QStringLiteral("%1").arg(kTones[i], 4, 16, QLatin1Char('0')).toUpper();
+    for (size_t i = 0; i < kDcs.size(); ++i) {
+        a.dcsNormal[i] = QLatin1Char('2') + QLatin1String(kDcs[i]);
+        a.dcsInverted[i] = QLatin1Char('A') + QLatin1String(kDcs[i]);
+    }
+    return a;
+}
+
+void GenCtdcsList(AppState& s)
+{
+    guarded(s.errors, QStringLiteral("modCtdcs->GenCtdcsList"), [&] {
+        QString none;
+        switch (normaliseLanguage(s)) {
+        case 1: none = QStringLiteral("无"); break;
+        case 2: none = QStringLiteral("無"); break;
+        default: none = QStringLiteral("None"); break;
+        }
+        s.CtdcsName.fill(QString());
+        s.CtdcsIicCode.fill(QString());
+
+        QStringList items;
+        items.reserve(kCtdcsCount);
+        items << none;
+        s.CtdcsName[0] = none;
+        const CtdcsArrays names = GetCtdcsArray();
+        for (size_t i = 0; i < names.tones.size(); ++i) {
+            s.CtdcsName[i + 1] = names.tones[i];
+            items << names.tones[i];
+        }
+        for (size_t i = 0; i < names.dcsNormal.size(); ++i) {
+            s.CtdcsName[i + 51] = names.dcsNormal[i];
+            items << names.dcsNormal[i];
+        }
+        for (size_t i = 0; i < names.dcsInverted.size(); ++i) {
+            s.CtdcsName[i + 156] = names.dcsInverted[i];
+            items << names.dcsInverted[i];
+        }
+        s.CtdcsList = items.join(QLatin1Char('|'));
+
+        const CtdcsArrays codes = GetCtdcsIIcDat();
+        s.CtdcsIicCode[0] = QStringLiteral("FFFF");
+        for (size_t i = 0; i < codes.tones.size(); ++i)
+            s.CtdcsIicCode[i + 1] = codes.tones[i];
+        for (size_t i = 0; i < codes.dcsNormal.size(); ++i)
+            s.CtdcsIicCode[i + 51] = codes.dcsNormal[i];
+        for (size_t i = 0; i < codes.dcsInverted.size(); ++i)
+            s.CtdcsIicCode[i + 156] = codes.dcsInverted[i];
+    });
+}
+
+int QtDqtIndex(AppState& s, const QString& lowByte, const QString& highByte)
+{
+    int result = 0;
+    guarded(s.errors, QStringLiteral("modCtdcs->QtDqtIndex"), [&] {
+        const QString lo = lowByte.size() == 1 ? QLatin1Char('0') + lowByte : lowByte;
+        const QString hi = highByte.size() == 1 ? QLatin1Char('0') + highByte : highByte;
+        const QString key = hi + lo;
+        // The setting CtcDcsMax limits how far the search looks (50 = tones
+        // only); the table ends at 300 whatever the setting says.
+        const int last = std::min<int>(s.settings.CtcDcsMax, kCtdcsSlots - 1);
+        for (int i = 0; i <= last; ++i) {
+            if (entry(s.CtdcsIicCode, i) == key) {
+                result = i;
+                return;
+            }
+        }
+    });
+    return result;
+}
+
+void IcCtdcsDecSol(AppState& s, int n)
+{
+    guarded(s.errors, QStringLiteral("modChMem->IcCtdcsDecSol"), [&] { decode(s, n, 8, 3); });
+}
+
+void IcCtdcsEncSol(AppState& s, int n)
+{
+    guarded(s.errors, QStringLiteral("modChMem->IcCtdcsEncSol"), [&] { decode(s, n, 10, 4); });
+}
+
+void CiCtdcsDecSol(AppState& s, int n)
+{
+    guarded(s.errors, QStringLiteral("modChMem->CiCtdcsDecSol"), [&] { encode(s, n, 8, 3); });
+}
+
+void CiCtdcsEncSol(AppState& s, int n)
+{
+    guarded(s.errors, QStringLiteral("modChMem->CiCtdcsEncSol"), [&] { encode(s, n, 10, 4); });
+}
+
+void CtdcsDecShow(AppState& s, int n)
+{
+    guarded(s.errors, QStringLiteral("modChMem->CtdcsDecShow"), [&] {
+        checkChannel(n);
+        s.grid.text[n][3] = entry(s.CtdcsName, s.ChData[n][3]);
+    });
+}
+
+void CtdcsEncShow(AppState& s, int n)
+{
+    guarded(s.errors, QStringLiteral("modChMem->CtdcsEncShow"), [&] {
+        checkChannel(n);
+        s.grid.text[n][4] = (s.ChData[n][2] == -1) ? QString() : entry(s.CtdcsName, s.ChData[n][4]);
+    });
+}
+
+} // namespace qm

@@ -1,0 +1,43 @@
+// The CTCSS/DCS signalling table (index 0 none, 1..50 CTCSS tones, 51..155
+// DCS normal, 156..260 DCS inverted), its drop-down list and the codec of the
+// 16-bit signalling codes in record bytes 8..9 (receive) and 10..11 (transmit).
+#pragma once
+
+#include "shell/AppState.h"
+
+#include <array>
+
+namespace qm {
+
+// The three display lists: 50 tones ("67.0"), 105 normal ("D023N") and 105
+// inverted ("D023I") DCS codes.
+struct CtdcsArrays {
+    std::array<QString, 50> tones;
+    std::array<QString, 105> dcsNormal;
+    std::array<QString, 105> dcsInverted;
+};
+CtdcsArrays GetCtdcsArray();
+// The matching image code texts ("029E", "2023", "A023").
+CtdcsArrays GetCtdcsIIcDat();
+
+// Builds CtdcsName, CtdcsIicCode and CtdcsList for the current language.
+void GenCtdcsList(AppState& s);
+
+// Index of the image code whose low / high byte texts are given ("9E", "02"
+// -> 1); 0 when no entry up to CtcDcsMax has that code.
+int QtDqtIndex(AppState& s, const QString& lowByte, const QString& highByte);
+
+// Decode record bytes 8..9 / 10..11 of channel n into field 3 / 4.
+void IcCtdcsDecSol(AppState& s, int n);
+void IcCtdcsEncSol(AppState& s, int n);
+
+// Encode field 3 / 4 of channel n into record bytes 8..9 / 10..11.
+void CiCtdcsDecSol(AppState& s, int n);
+void CiCtdcsEncSol(AppState& s, int n);
+
+// Write the signalling text of field 3 / 4 into grid column 3 / 4 of row n
+// (column 4 stays empty without a transmit frequency).
+void CtdcsDecShow(AppState& s, int n);
+void CtdcsEncShow(AppState& s, int n);
+
+} // namespace qm
