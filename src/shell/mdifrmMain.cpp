@@ -1,5 +1,7 @@
 #include "shell/mdifrmMain.h"
 
+#include "shell/mdimoduMain.h"
+
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMdiArea>
@@ -45,7 +47,10 @@ void mdifrmMain::showStatusPanel(int p)
 
 void mdifrmMain::SetSoftFace()
 {
-    setWindowTitle(s_.text(16));
+    // Also sets the three status panels; the captions are applied by name
+    // once the menus and the toolbar exist.
+    captions_ = qm::SetSoftFace(s_);
+    setWindowTitle(captions_.title);
     for (int p = 1; p <= 3; ++p)
         showStatusPanel(p);
 }

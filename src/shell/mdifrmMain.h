@@ -4,6 +4,7 @@
 #pragma once
 
 #include "shell/AppState.h"
+#include "shell/mdimoduMain.h"
 #include "shell/UserInteraction.h"
 #include "shell/modStartup.h"
 
@@ -41,6 +42,7 @@ private:
     UserInteraction& ui_;
     QMdiArea* mdi_;
     std::array<QLabel*, 4> panels_{};
+    MainCaptions captions_;
 };
 
 } // namespace qm

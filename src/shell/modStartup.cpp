@@ -8,6 +8,7 @@
 #include "image/modIicDat.h"
 #include "options/modOptView.h"
 #include "options/modSysSet.h"
+#include "shell/mdimoduMain.h"
 #include "shell/VbConv.h"
 
 #include <QFileInfo>
@@ -19,9 +20,8 @@ namespace {
 const QString kSetting = QStringLiteral("Setting");
 const QString kFormLoad = QStringLiteral("mdifrmMain->Form_Load");
 
-// The UI text table is filled by the text-table module; until it is linked in
-// the start-up leaves SoftFaceStr as it is.
-constexpr TextTableFiller kTextTableFiller = nullptr;
+// Step 5 fills the UI text table for the chosen language.
+constexpr TextTableFiller kTextTableFiller = &InitSoftFaceStr;
 
 QString readKey(const AppState& s, const QString& key, const QString& def, int buf)
 {
