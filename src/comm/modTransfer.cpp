@@ -253,7 +253,7 @@ TransferOutcome TransferDriver::run(CommLink& link)
 
 void replayErrorLines(AppState& s, const QStringList& lines)
 {
-    static const QRegularExpression entry(QStringLiteral("错误:  (.*?)     出错号:  ?(-?\\d+)     出错点:  (.*?)     出错描述:  "));
+    static const QRegularExpression entry(QStringLiteral("错误:  (.*?)     出错号:\\s*(-?\\d+)     出错点:  (.*?)     出错描述:  "));
     for (const QString& line : lines) {
         const auto m = entry.match(line);
         if (m.hasMatch())
