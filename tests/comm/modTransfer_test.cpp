@@ -2,6 +2,7 @@
 #include "comm/modCommun.h"
 #include "comm/modTransfer.h"
 #include "support/FakeLink.h"
+#include "support/CoreApp.h"
 #include "support/ScriptedUi.h"
 
 #include <QCoreApplication>
@@ -325,12 +326,7 @@ TEST(Transfer, ErrorLinesOfTheWorkerReachTheProgramsList)
 
 TEST(TransferWorker, RunsOnAThreadAndReportsThroughSignals)
 {
-    int argc = 1;
-    char name[] = "qm570_tests";
-    char* argv[] = {name, nullptr};
-    std::unique_ptr<QCoreApplication> ownApp;
-    if (!QCoreApplication::instance())
-        ownApp = std::make_unique<QCoreApplication>(argc, argv);
+    qmtest::ensureCoreApp();
 
     auto s = transferState(0, 0xFF);
     auto driver = std::make_unique<TransferDriver>(*s, TransferDirection::Read);
