@@ -81,11 +81,15 @@ QString TransferRangeProblem(const AppState& s, TransferDirection d)
     rangeOf(s, d, start, end);
     const QString what = d == TransferDirection::Read ? QStringLiteral("read") : QStringLiteral("write");
     const QString range = hex4(start) + QStringLiteral("-") + hex4(end);
+    const int last = static_cast<int>(s.IicDat.size()) - 1;
+    // Values from 8000 up are negative 16-bit numbers; no image reaches them.
+    if (start < 0 || end < 0)
+        return QStringLiteral("The %1 range %2 reaches past the memory image (addresses 0000-%3).")
+            .arg(what, range, hex4(std::max(last, 0)));
     if (start > end)
         return QStringLiteral("The %1 start address %2 is above the %1 end address %3: there is nothing to %1.")
             .arg(what, hex4(start), hex4(end));
-    const int last = static_cast<int>(s.IicDat.size()) - 1;
-    if (start < 0 || end > last)
+    if (end > last)
         return QStringLiteral("The %1 range %2 reaches past the memory image (addresses 0000-%3).")
             .arg(what, range, hex4(std::max(last, 0)));
     const int blocks = BlockCount(start, end);
