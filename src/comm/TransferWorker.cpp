@@ -48,7 +48,9 @@ QThread* startTransferThread(TransferWorker* worker)
     worker->setParent(nullptr);
     worker->moveToThread(thread);
     QObject::connect(thread, &QThread::started, worker, &TransferWorker::run);
-    QObject::connect(worker, &TransferWorker::finished, thread, &QThread::quit);
+    // quit() is thread-safe: end the thread from the worker side, without
+    // waiting for the owner's event loop.
+    QObject::connect(worker, &TransferWorker::finished, thread, &QThread::quit, Qt::DirectConnection);
     QObject::connect(thread, &QThread::finished, worker, &QObject::deleteLater);
     QObject::connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     thread->start();

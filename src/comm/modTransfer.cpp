@@ -8,6 +8,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace qm {
 
 namespace {
@@ -253,6 +255,21 @@ TransferOutcome TransferDriver::run(CommLink& link)
     o.errorLines = w.errors.lines().mid(errorLinesBefore_);
     work_.reset(); // one run per driver
     return o;
+}
+
+void applyTraceLine(AppState& s, int index, const QString& line, bool reset)
+{
+    auto& c = s.comm;
+    if (reset) {
+        c.listRtData.clear();
+        c.listRtSelected = -1;
+    }
+    const int idx = std::clamp(index, 0, static_cast<int>(c.listRtData.size()));
+    c.listRtData.insert(idx, line);
+    c.listRtSelected = idx;
+    c.ComListIdx = idx + 1;
+    if (s.hooks.traceChanged)
+        s.hooks.traceChanged();
 }
 
 void replayErrorLines(AppState& s, const QStringList& lines)

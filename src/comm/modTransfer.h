@@ -123,6 +123,11 @@ void finishTransfer(AppState& s, const TransferOutcome& o, UserInteraction* ui);
 TransferOutcome runTransfer(AppState& s, TransferDirection d, CommLink& link, UserInteraction* ui,
                             TransferCallbacks cb = {}, TransferDriver::Clock clock = {});
 
+// On the state's thread: mirrors one trace line that a worker reported
+// (TransferWorker::traceLine) into s.comm.listRtData, so the list is live
+// while the transfer runs. finishTransfer puts the final list in place.
+void applyTraceLine(AppState& s, int index, const QString& line, bool reset);
+
 // Puts the error-list lines of another state (two per entry) into s.errors.
 void replayErrorLines(AppState& s, const QStringList& lines);
 

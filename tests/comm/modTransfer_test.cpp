@@ -347,7 +347,10 @@ TEST(TransferWorker, RunsOnAThreadAndReportsThroughSignals)
         progress.push_back(p);
         seenOn = QThread::currentThread();
     });
-    QObject::connect(worker, &TransferWorker::traceLine, &context, [&](int, const QString&, bool) { ++lines; });
+    QObject::connect(worker, &TransferWorker::traceLine, &context, [&](int index, const QString& line, bool reset) {
+        ++lines;
+        applyTraceLine(*s, index, line, reset);
+    });
     QObject::connect(worker, &TransferWorker::finished, &context, [&](const TransferOutcome& o) {
         outcome = o;
         loop.quit();
@@ -363,6 +366,7 @@ TEST(TransferWorker, RunsOnAThreadAndReportsThroughSignals)
     ASSERT_EQ(progress.size(), 16u + 2u);
     EXPECT_EQ(progress.back(), 100);
     EXPECT_EQ(lines, outcome.trace.size());
+    EXPECT_EQ(s->comm.listRtData, outcome.trace); // the live mirror matches the final list
     finishTransfer(*s, outcome, nullptr);
     EXPECT_TRUE(std::equal(radioMem.begin(), radioMem.begin() + 0x100, s->IicDat.begin()));
     EXPECT_EQ(s->IicDat[0x100], 0xFF);
