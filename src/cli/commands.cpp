@@ -1,4 +1,5 @@
 #include "cli/Commands.h"
+#include "cli/cmdTransfer.h"
 
 namespace qmcli {
 
@@ -6,6 +7,8 @@ namespace qmcli {
 const std::vector<Command>& allCommands()
 {
     static const std::vector<Command> commands = {
+        {"read", "read the radio's memory into an image file", cmdRead},
+        {"write", "write an image file into the radio", cmdWrite},
     };
     return commands;
 }

@@ -1,14 +1,109 @@
 #include "comm/modPorts.h"
-// Placeholder bodies; the port logic replaces this file.
+
+#include "comm/SerialLink.h"
+
 namespace qm {
-void VerdictCom(AppState&, PortProber&, int) {}
-void AutoSetPort(AppState&, PortProber&) {}
-} // namespace qm
-namespace qm {
+
+QString DefaultPortDevice(int port)
+{
+    if (port < 1 || port > kPortCount)
+        return {};
+#ifdef Q_OS_WIN
+    return QStringLiteral("COM%1").arg(port);
+#else
+    if (port <= 8)
+        return QStringLiteral("/dev/ttyUSB%1").arg(port - 1);
+    if (port <= 12)
+        return QStringLiteral("/dev/ttyACM%1").arg(port - 9);
+    return QStringLiteral("/dev/ttyS%1").arg(port - 13);
+#endif
+}
+
+QString PortDevicePath(const AppState& s, int port)
+{
+    if (port < 1 || port > kPortCount)
+        return {};
+    const QString over = s.profile.read(QStringLiteral("Setting"), QStringLiteral("Port%1").arg(port), QString(), 260);
+    return over.isEmpty() ? DefaultPortDevice(port) : over;
+}
+
+std::unique_ptr<CommLink> makePortLink(const AppState& s, int port)
+{
+    return std::make_unique<SerialLink>(PortDevicePath(s, port));
+}
+
+void VerdictCom(AppState& s, PortProber& prober, int port)
+{
+    if (port < 1 || port > kPortCount)
+        return;
+    auto& avail = s.comm.PortAvail[static_cast<size_t>(port)];
+    avail = 1;
+    bool ok = false;
+    try {
+        ok = prober.probe(port);
+    } catch (...) {
+        ok = false;
+    }
+    if (!ok)
+        avail = -1;
+}
+
+void EnableCOM(AppState& s, PortProber& prober)
+{
+    for (int port = 1; port <= kPortCount; ++port)
+        VerdictCom(s, prober, port);
+}
+
+void AutoSetPort(AppState& s, PortProber& prober)
+{
+    EnableCOM(s, prober);
+    for (int port = 1; port <= kPortCount; ++port) {
+        if (s.comm.PortAvail[static_cast<size_t>(port)] == 1) {
+            s.profile.write(QStringLiteral("Setting"), QStringLiteral("COM"), QString::number(port));
+            s.settings.COM = static_cast<int16_t>(port);
+            return;
+        }
+    }
+}
+
+void CheckStartupPort(AppState& s, PortProber& prober)
+{
+    const int port = s.settings.COM;
+    // A number outside 1..16 is never usable; it is replaced like a missing port.
+    if (port < 1 || port > kPortCount) {
+        AutoSetPort(s, prober);
+        return;
+    }
+    VerdictCom(s, prober, port);
+    if (s.comm.PortAvail[static_cast<size_t>(port)] == -1)
+        AutoSetPort(s, prober);
+}
+
 namespace {
-struct NoPorts : PortProber {
-    bool probe(int) override { return false; }
+
+class SystemPortProber : public PortProber {
+public:
+    explicit SystemPortProber(const AppState& s) : s_(s) {}
+    bool probe(int port) override
+    {
+        SerialLink link(PortDevicePath(s_, port));
+        QString reason;
+        int number = 0;
+        if (!link.open(&reason, &number))
+            return false;
+        link.close();
+        return true;
+    }
+
+private:
+    const AppState& s_;
 };
+
 } // namespace
-std::unique_ptr<PortProber> makeSystemPortProber(AppState&) { return std::make_unique<NoPorts>(); }
+
+std::unique_ptr<PortProber> makeSystemPortProber(AppState& s)
+{
+    return std::make_unique<SystemPortProber>(s);
+}
+
 } // namespace qm

@@ -100,6 +100,20 @@ struct CommState {
     QStringList listRtData;                           // the frame trace of the read/write dialog
     int ComListIdx = 0;
     int listRtSelected = -1;
+
+    // --- interpreter working state and dialog values (comm/modCommun, comm/modTransfer) ---
+    std::vector<uint8_t> ComTxDat;                    // send part of the current exchange
+    QStringList ComRxExp;                             // receive tokens of the current exchange
+    int ComCodeIdx = 1;                               // token index into ComCode
+    int ComVaIdx = 1;                                 // next position in ComVaDat
+    int ComPercent = 0;                               // progress bar value (ShowComPercent)
+    QString ComStatusText;                            // status label text ("45 %")
+    QString ComOpenErrText;                           // why the last OpenCom failed
+    // Called for every line put into listRtData: the index it went in at and
+    // whether the list was cleared just before (the 3000-line rule).
+    std::function<void(int index, const QString& line, bool reset)> traceLineAdded;
+    // Frame hook of the "RF"/"WF" tokens (kind, a, b, c); it moves no data.
+    std::function<void(const QString& kind, int a, int b, int c)> readWriteFreHook;
 };
 
 // Hooks through which the model tells the windows what changed. Each is

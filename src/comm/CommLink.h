@@ -1,0 +1,43 @@
+// The byte link between the protocol interpreter and the radio: a serial
+// port in the program, an in-memory radio in the tests. The interpreter only
+// ever empties the buffers, writes one frame, counts and reads the bytes that
+// came back and waits; everything else about the port lives behind this.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace qm {
+
+class CommLink {
+public:
+    virtual ~CommLink() = default;
+
+    // Opens the link at 9600 baud, 8 data bits, no parity, 1 stop bit, no
+    // handshaking. On failure returns false with a one-line reason and the
+    // error number for the error list (53 device missing, 75 access/busy).
+    virtual bool open(QString* reason, int* errorNumber) = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+
+    // Discards bytes not yet sent and bytes received but not yet read.
+    virtual void clearBuffers() = 0;
+    // Queues the whole frame for sending in one write. Throws QmError on a
+    // port error.
+    virtual void write(const QByteArray& bytes) = 0;
+    // Number of received bytes waiting to be read.
+    virtual qint64 bytesAvailable() = 0;
+    // Every waiting byte, removed from the input.
+    virtual QByteArray readAll() = 0;
+
+    // Waits ms milliseconds (the gap before an exchange, the pause before a
+    // retry). Never returns early, never burns a core.
+    virtual void waitMs(int ms) = 0;
+    // Waits at most ms milliseconds for received bytes; returns as soon as
+    // new bytes are there. Throws QmError when the port has gone away.
+    virtual void waitForBytes(int ms) = 0;
+    // A monotonic millisecond clock (the reply time-outs are measured on it).
+    virtual qint64 nowMs() = 0;
+};
+
+} // namespace qm

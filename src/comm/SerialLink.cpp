@@ -1,0 +1,138 @@
+#include "comm/SerialLink.h"
+
+#include "comm/modCommun.h"
+#include "diag/QmError.h"
+
+#include <QSerialPort>
+
+#include <chrono>
+
+namespace qm {
+
+namespace {
+
+constexpr int kWriteTimeoutMs = 2000;
+
+int errorNumberFor(QSerialPort::SerialPortError e)
+{
+    return e == QSerialPort::DeviceNotFoundError ? 53 : 75;
+}
+
+} // namespace
+
+SerialLink::SerialLink(QString device) : device_(std::move(device)) {}
+
+SerialLink::~SerialLink()
+{
+    close();
+}
+
+bool SerialLink::open(QString* reason, int* errorNumber)
+{
+    close();
+    auto fail = [&](int number, const QString& why) {
+        if (reason)
+            *reason = why;
+        if (errorNumber)
+            *errorNumber = number;
+        port_.reset();
+        return false;
+    };
+    if (device_.isEmpty())
+        return fail(53, QStringLiteral("no serial device is configured for this port number"));
+
+    port_ = std::make_unique<QSerialPort>();
+    port_->setPortName(device_);
+    port_->setBaudRate(QSerialPort::Baud9600);
+    port_->setDataBits(QSerialPort::Data8);
+    port_->setParity(QSerialPort::NoParity);
+    port_->setStopBits(QSerialPort::OneStop);
+    port_->setFlowControl(QSerialPort::NoFlowControl);
+    if (!port_->open(QIODevice::ReadWrite)) {
+        const auto e = port_->error();
+        return fail(errorNumberFor(e), device_ + QStringLiteral(": ") + port_->errorString());
+    }
+    // Programming cables take their supply (and the level shifter's bias)
+    // from DTR and RTS, so both are asserted while the port is open. A
+    // pseudo-terminal has no modem lines and refuses; that is no error.
+    port_->setDataTerminalReady(true);
+    port_->setRequestToSend(true);
+    port_->clearError();
+    return true;
+}
+
+void SerialLink::close()
+{
+    if (port_) {
+        if (port_->isOpen())
+            port_->close();
+        port_.reset();
+    }
+}
+
+bool SerialLink::isOpen() const
+{
+    return port_ && port_->isOpen();
+}
+
+void SerialLink::throwIfGone()
+{
+    if (!isOpen())
+        throw QmError(5, QStringLiteral("the serial port is not open"));
+    if (port_->error() == QSerialPort::ResourceError)
+        throw QmError(75, device_ + QStringLiteral(": ") + port_->errorString());
+}
+
+void SerialLink::clearBuffers()
+{
+    throwIfGone();
+    port_->clear(QSerialPort::AllDirections);
+    port_->clearError();
+}
+
+void SerialLink::write(const QByteArray& bytes)
+{
+    throwIfGone();
+    if (port_->write(bytes) != bytes.size())
+        throw QmError(75, device_ + QStringLiteral(": ") + port_->errorString());
+    // Hand the frame to the driver now: there is no event loop to do it.
+    port_->flush();
+    if (port_->bytesToWrite() > 0 && !port_->waitForBytesWritten(kWriteTimeoutMs))
+        throw QmError(75, device_ + QStringLiteral(": the frame could not be sent"));
+}
+
+qint64 SerialLink::bytesAvailable()
+{
+    throwIfGone();
+    // Pull in whatever the driver holds without waiting.
+    port_->waitForReadyRead(0);
+    throwIfGone();
+    return port_->bytesAvailable();
+}
+
+QByteArray SerialLink::readAll()
+{
+    throwIfGone();
+    return port_->readAll();
+}
+
+void SerialLink::waitMs(int ms)
+{
+    SleepMs(ms);
+}
+
+void SerialLink::waitForBytes(int ms)
+{
+    throwIfGone();
+    if (ms > 0)
+        port_->waitForReadyRead(ms);
+    throwIfGone();
+}
+
+qint64 SerialLink::nowMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+} // namespace qm
