@@ -3,6 +3,8 @@
 // a serial port or pseudo-terminal, and report on stderr.
 #include "cli/cmdTransfer.h"
 
+#include "image/modDataFile.h"
+
 #include "channels/modChMem.h"
 #include "comm/SerialLink.h"
 #include "comm/modPorts.h"
@@ -173,25 +175,6 @@ int parseOptions(const char* cmd, const QStringList& args, bool writing, Options
     return 0;
 }
 
-// Loads a data file into the image as File > Open does: the file's bytes
-// from address 0, 0xFF where the file is shorter, then every view refreshed.
-bool loadImageFile(AppState& s, const QString& path, QString* why)
-{
-    try {
-        const QByteArray data = readWholeFile(path);
-        std::vector<uint8_t> img(s.IicDat.size(), 0xFF);
-        std::copy_n(reinterpret_cast<const uint8_t*>(data.constData()),
-                    std::min<size_t>(static_cast<size_t>(data.size()), img.size()), img.begin());
-        s.IicDat = std::move(img);
-        s.currentPath = path;
-        SoftDisplay(s);
-        return true;
-    } catch (const QmError& e) {
-        *why = QStringLiteral("cannot read %1 (%2)").arg(path, e.detail().isEmpty() ? VbErrNumDes(e.number()) : e.detail());
-        return false;
-    }
-}
-
 class ProgressBar {
 public:
     explicit ProgressBar(bool on) : on_(on) {}
@@ -240,7 +223,7 @@ int runCommand(const char* cmd, const QStringList& args, TransferDirection dir)
         return 1;
     }
     if (writing) {
-        if (!loadImageFile(s, o.image, &why)) {
+        if (!OpenDataFile(s, o.image, &why)) {
             err(cmd, why);
             return 1;
         }

@@ -1,5 +1,7 @@
 #include "comm/modTransfer.h"
 
+#include "image/modIicDat.h"
+
 #include "channels/modChMem.h"
 #include "comm/modCommun.h"
 #include "comm/modRadioFacts.h"
@@ -73,8 +75,7 @@ void AssembleImageForWrite(AppState& s)
 {
     // The channel encoder, then the option encoder; bytes no codec owns pass
     // through unchanged.
-    ChInfoSaveSol(s, 0);
-    OptSelSaveSol(s, 0);
+    SetConvIicDat(s);
 }
 
 QString TransferRangeProblem(const AppState& s, TransferDirection d)
