@@ -1,11 +1,18 @@
 #include "cli/Commands.h"
 
+#include "cli/ImageCommands.h"
+
 namespace qmcli {
 
 // Each command lives in its own file; add it to this table.
 const std::vector<Command>& allCommands()
 {
     static const std::vector<Command> commands = {
+        {"decode", "print a data file's channels, options and radio facts as JSON", cmdDecode},
+        {"resave", "open a data file and save it again unchanged", cmdResave},
+        {"new", "save a new data file made from the template", cmdNew},
+        {"export-csv", "write a data file's channel table as CSV", cmdExportCsv},
+        {"import-csv", "apply a channel CSV to a data file and save the result", cmdImportCsv},
     };
     return commands;
 }
