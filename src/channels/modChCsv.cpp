@@ -211,13 +211,10 @@ QString applyChoice(AppState& t, int r, int c, const QString& raw)
     const QString& cell = t.grid.text[r][c];
     const QStringList items = columnChoices(t, c);
     const bool signalling = c == 3 || c == 4;
-    if (text.isEmpty()) {
-        if (cell.isEmpty())
-            return {};
-        if (signalling && !items.isEmpty())
-            return QStringLiteral("must not be empty: give a signalling setting such as %1").arg(quoted(items.first()));
-        return QStringLiteral("must not be empty: give one of %1").arg(choicesText(items));
-    }
+    // An empty cell states no value: the channel keeps what it has (a channel
+    // that the same row has just created keeps the column default).
+    if (text.isEmpty())
+        return {};
     if (items.isEmpty()) {
         if (text == cell.trimmed())
             return {};

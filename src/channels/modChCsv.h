@@ -52,7 +52,10 @@ bool CheckChannelCsv(const AppState& s, const QByteArray& csv, QString* error);
 // Checks the file as CheckChannelCsv does and, only when the whole file is
 // valid, applies it to s: the channels the file lists are edited through the
 // grid's rules (cells whose value the grid already shows are left alone),
-// every other channel is untouched. Returns false, with s unchanged, when the
+// every other channel is untouched. An empty receive frequency makes an empty
+// channel, an empty transmit frequency means none, an empty name no name; an
+// empty signalling or option cell keeps the channel's value (for a channel
+// the row creates, the column default). Returns false, with s unchanged, when the
 // file is refused.
 bool ImportChannelCsv(AppState& s, const QByteArray& csv, QString* error);
 
