@@ -133,10 +133,23 @@ QString choicesText(const QStringList& items)
     return QStringList(items.mid(0, 4)).join(QStringLiteral(", ")) + QStringLiteral(" ... ") + items.last();
 }
 
+// The texts a list column offers, value v at position v. An option column
+// shows value v as its ColInfo entry v + 3, so those texts are its values
+// (they are what the grid shows and what the export writes); the signalling
+// columns, and an option column without value texts, take the grid's list.
 QStringList columnChoices(AppState& t, int c)
 {
-    const QString list = GridColumnList(t, c);
-    return list.isEmpty() ? QStringList() : list.split(QLatin1Char('|'));
+    QStringList items;
+    if (c != 3 && c != 4 && c >= 1 && c < static_cast<int>(t.ColInfo.size())) {
+        for (int k = 3; k < kColInfoEntries && !t.ColInfo[c][k].isEmpty(); ++k)
+            items << t.ColInfo[c][k];
+    }
+    if (items.isEmpty()) {
+        const QString list = GridColumnList(t, c);
+        if (!list.isEmpty())
+            items = list.split(QLatin1Char('|'));
+    }
+    return items;
 }
 
 // Why the grid refuses to edit cell (r, c).
@@ -474,7 +487,8 @@ QString csvField(const QString& text)
 {
     const bool needsQuotes = text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"')) ||
                              text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r')) ||
-                             (!text.isEmpty() && (text.front().isSpace() || text.back().isSpace()));
+                             (!text.isEmpty() && (text.front().isSpace() || text.back().isSpace() ||
+                                                  text.front() == QChar(0xFEFF))); // not taken for a byte-order mark
     if (!needsQuotes)
         return text;
     QString q = text;

@@ -31,7 +31,8 @@ struct CsvRecord {
 bool parseCsv(const QByteArray& bytes, std::vector<CsvRecord>* records, QString* error);
 
 // A field as CSV writes it: in quotes (with "" for a quote) when it holds a
-// comma, a quote, a line break or a leading or trailing blank, else as it is.
+// comma, a quote, a line break, a leading or trailing blank or a leading
+// U+FEFF (which would read as a byte-order mark), else as it is.
 QString csvField(const QString& text);
 
 // The header of the channel CSV: the grid's captions of columns 0..C. An

@@ -253,7 +253,14 @@ protected:
 
     QByteArray file(const QByteArray& rows) const { return line(header) + rows; }
 
-    QStringList choices(int c) const { return GridColumnList(*s, c).split(QLatin1Char('|')); }
+    // The value texts of option column c (value v is ColInfo entry v + 3).
+    QStringList choices(int c) const
+    {
+        QStringList items;
+        for (int k = 3; k < kColInfoEntries && !s->ColInfo[c][k].isEmpty(); ++k)
+            items << s->ColInfo[c][k];
+        return items;
+    }
 
     QString refused(const QByteArray& rows)
     {

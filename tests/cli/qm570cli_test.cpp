@@ -239,9 +239,12 @@ TEST_F(Qm570Cli, CsvExportImportThroughTheTool)
     ok({QStringLiteral("import-csv"), templ, file("edited.csv"), QStringLiteral("-o"), file("edited.dat")});
     const QByteArray again = ok({QStringLiteral("export-csv"), file("edited.dat")});
     ASSERT_TRUE(parseCsv(again, &records, &error));
+    ASSERT_GE(records.size(), 2u);
     EXPECT_EQ(records[1].fields[1], QStringLiteral("446.1"));
     const QJsonDocument doc = QJsonDocument::fromJson(ok({QStringLiteral("decode"), file("edited.dat")}));
-    EXPECT_EQ(doc.object().value(QStringLiteral("channels")).toArray()[0].toObject().value(QStringLiteral("rx")).toInt(), 44610000);
+    const QJsonArray channels = doc.object().value(QStringLiteral("channels")).toArray();
+    ASSERT_FALSE(channels.isEmpty());
+    EXPECT_EQ(channels.first().toObject().value(QStringLiteral("rx")).toInt(), 44610000);
 }
 
 TEST_F(Qm570Cli, RefusedImportWritesNothing)
