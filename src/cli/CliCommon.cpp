@@ -193,7 +193,7 @@ bool ToolState::start(const QString& home, QString* error)
     return true;
 }
 
-bool readInputFile(const QString& path, qint64 maxBytes, QByteArray* data, QString* error)
+bool checkReadableFile(const QString& path, QString* error)
 {
     const QFileInfo info(path);
     if (!info.exists()) {
@@ -204,6 +204,19 @@ bool readInputFile(const QString& path, qint64 maxBytes, QByteArray* data, QStri
         *error = QStringLiteral("cannot read \"%1\": it is a folder").arg(path);
         return false;
     }
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("cannot read \"%1\": %2").arg(path, f.errorString());
+        return false;
+    }
+    return true;
+}
+
+bool readInputFile(const QString& path, qint64 maxBytes, QByteArray* data, QString* error)
+{
+    if (!checkReadableFile(path, error))
+        return false;
+    const QFileInfo info(path);
     if (info.size() > maxBytes) {
         *error = QStringLiteral("\"%1\" is too large (%2 bytes, at most %3)")
                      .arg(path, QString::number(info.size()), QString::number(maxBytes));

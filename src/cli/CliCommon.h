@@ -91,6 +91,10 @@ private:
     std::unique_ptr<QTemporaryDir> settingsCopy_;
 };
 
+// Whether path names a file this process can open for reading: false with a
+// one-line reason ("cannot read FILE: no such file", "... it is a folder").
+bool checkReadableFile(const QString& path, QString* error);
+
 // Reads a whole file for a command: false with a one-line reason ("cannot
 // read FILE: no such file") when it is missing, a folder, unreadable or
 // larger than maxBytes.

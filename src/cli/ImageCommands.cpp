@@ -12,8 +12,7 @@ namespace qmcli {
 
 namespace {
 
-constexpr qint64 kMaxImageBytes = 1 << 20; // an image is 8 KiB; anything far larger is not one
-constexpr qint64 kMaxCsvBytes = 4 << 20;
+constexpr qint64 kMaxCsvBytes = 4 << 20; // a table of 260 channels is some 20 KiB
 
 const OptionSpec kOutputRequired{QStringLiteral("--output"), QStringLiteral("-o"), QStringLiteral("OUT"),
                                  QStringLiteral("data file to write (replaced as a whole, never half-written)")};
@@ -22,8 +21,7 @@ const OptionSpec kOutputRequired{QStringLiteral("--output"), QStringLiteral("-o"
 bool startWithImage(const CommandSpec& spec, ToolState& tool, const ParsedArgs& a, const QString& image, int* status)
 {
     QString err;
-    QByteArray probe;
-    if (!readInputFile(image, kMaxImageBytes, &probe, &err)) {
+    if (!checkReadableFile(image, &err)) {
         *status = fail(spec, err);
         return false;
     }
