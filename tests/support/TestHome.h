@@ -83,6 +83,13 @@ inline QByteArray settingsText(const QByteArray& extraSettingLines = {})
     return "[Setting]\nFirRun=0\nLanguage=3\nDatNum=8191\n" + extraSettingLines;
 }
 
+// The template image delivered beside the program (build/bin/Kelvex.exe): a
+// realistic radio memory whose channels and options decode without a fault.
+inline QByteArray deliveredTemplate()
+{
+    return readFile(QStringLiteral(QM570_BIN_DIR "/Kelvex.exe"));
+}
+
 // A recognisable image of n bytes: byte k = (k * 7 + 3) & 0xFF.
 inline QByteArray patternBytes(int n, int salt = 0)
 {
