@@ -41,6 +41,23 @@ QString textOr(const AppState& s, int n, const QString& fallback)
 const QString kText79 = QStringLiteral("Communication failed,please check commuication port!");
 const QString kText70 = QStringLiteral("Notice");
 
+// What the channel and option encoders read besides the image: the tables
+// the editors change and the definitions they are encoded by.
+void copyEditors(const AppState& from, AppState& to)
+{
+    to.ChData = from.ChData;
+    to.ChNameCode = from.ChNameCode;
+    to.ColInfo = from.ColInfo;
+    to.ChNum = from.ChNum;
+    to.ChColNum = from.ChColNum;
+    to.CtdcsName = from.CtdcsName;
+    to.CtdcsIicCode = from.CtdcsIicCode;
+    to.ValidChar = from.ValidChar;
+    to.FreCharBuf = from.FreCharBuf;
+    to.OptSel = from.OptSel;
+    to.OptDef = from.OptDef;
+}
+
 } // namespace
 
 bool WriteComDat(AppState& s, const QDateTime& now)
@@ -126,15 +143,16 @@ TransferDriver::TransferDriver(AppState& s, TransferDirection d, Clock clock)
     if (s.hooks.traceChanged)
         s.hooks.traceChanged();
 
-    if (d == TransferDirection::Write)
-        AssembleImageForWrite(s);
-
-    // The transfer's private copy: it never touches s while it runs.
+    // The transfer's private copy: it never touches s while it runs. A write
+    // assembles its image in this copy only once the port has opened, so a
+    // write that never starts leaves the program's image as it was.
     work_ = std::make_unique<AppState>();
     AppState& w = *work_;
     w.settings = s.settings;
     w.SoftFaceStr = s.SoftFaceStr;
     w.IicDat = s.IicDat;
+    if (d == TransferDirection::Write)
+        copyEditors(s, w);
     w.comm = s.comm;
     w.comm.readWriteFreHook = nullptr;
     w.comm.traceLineAdded = [this](int index, const QString& line, bool reset) {
@@ -161,8 +179,14 @@ void TransferDriver::runScripts(CommLink& link, TransferOutcome& o)
         return;
     }
     if (!reading) {
+        // The port is open: assemble the image from the editors, stamp it
+        // with the date and send exactly that. From here on the program's
+        // image takes it over, whatever becomes of the transfer (blocks may
+        // have reached the radio).
+        AssembleImageForWrite(w);
         o.stampTime = clock_();
         o.stamped = WriteComDat(w, o.stampTime);
+        o.image = w.IicDat;
     }
 
     const int count = c.ComScriptNum[d];
@@ -239,7 +263,8 @@ TransferOutcome TransferDriver::run(CommLink& link)
         CloseCom(w, link);
     if (!ok) {
         o.result = TransferResult::Error;
-        o.image.clear();
+        if (dir_ == TransferDirection::Read)
+            o.image.clear();
         o.message = QStringLiteral("The transfer stopped on an unexpected error") +
                     (detail.isEmpty() ? QStringLiteral(" (see the error list).") : QStringLiteral(": ") + detail);
     }
@@ -299,9 +324,10 @@ void finishTransfer(AppState& s, const TransferOutcome& o, UserInteraction* ui)
         if (s.hooks.traceChanged)
             s.hooks.traceChanged();
     }
-    // The image sent carried the date stamp; the program's image gets the same.
-    if (o.stamped)
-        WriteComDat(s, o.stampTime);
+    // A write that opened the port: the program's image becomes the image
+    // assembled and stamped for the radio, so that it matches what was sent.
+    if (o.direction == TransferDirection::Write && o.image.size() == s.IicDat.size())
+        s.IicDat = o.image;
 
     if (o.direction == TransferDirection::Read && o.result == TransferResult::Success) {
         s.IicDat = o.image;

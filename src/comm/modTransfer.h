@@ -6,12 +6,19 @@
 // thread while the windows stay live:
 //   1. TransferDriver(s, direction)  on the thread that owns the state:
 //      rebuilds the script lists, refuses ranges that cannot be transferred,
-//      assembles the image for a write, and takes a private copy of what the
-//      transfer needs;
+//      and takes a private copy of what the transfer needs (for a write: the
+//      image and the editors' tables, not yet assembled);
 //   2. driver.run(link)              on any thread: touches only its copy;
+//      opens the port and, for a write, only then assembles the image from
+//      the editors (SetConvIicDat) and stamps the date before sending it;
 //   3. finishTransfer(s, outcome)    back on the state's thread: puts the
 //      trace, counters and error entries into the state; a complete read
-//      replaces the image and refreshes the views.
+//      replaces the image and refreshes the views; a write that opened the
+//      port puts the image it assembled and stamped into the program's image
+//      (also when it failed later: the radio may hold some of its blocks).
+//      A write that could not open the port changes no byte of the image.
+// The dialog is modal: nothing else changes the program's image while a
+// transfer runs.
 // runTransfer() does all three on the calling thread.
 #pragma once
 
@@ -47,7 +54,8 @@ struct TransferOutcome {
     TransferDirection direction = TransferDirection::Read;
     TransferResult result = TransferResult::Error;
     QString message;                // one-line reason for Refused, PortOpenFailed and Error
-    std::vector<uint8_t> image;     // Read + Success: the complete new image
+    std::vector<uint8_t> image;     // Read + Success: the complete new image;
+                                    // Write: the assembled, stamped image once the port opened
     bool stamped = false;           // Write: the date stamp went into the image sent
     QDateTime stampTime;
     int16_t ComFailTimes = 0;
@@ -76,7 +84,8 @@ bool WriteComDat(AppState& s);
 // Progress bar value and status label ("45 %").
 void ShowComPercent(AppState& s, int percent);
 
-// Assembles the image from the editors before it leaves the program.
+// Assembles the image from the editors before it leaves the program (a
+// write does this on its private copy once the port has opened).
 void AssembleImageForWrite(AppState& s);
 
 // The reason a range cannot be transferred ("" when it can): start above

@@ -1,9 +1,12 @@
+#include "channels/modChMem.h"
 #include "comm/TransferWorker.h"
 #include "comm/modCommun.h"
 #include "comm/modTransfer.h"
+#include "support/ChInfoFixture.h"
 #include "support/FakeLink.h"
 #include "support/CoreApp.h"
 #include "support/ScriptedUi.h"
+#include "support/TestHome.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -22,20 +25,60 @@ namespace {
 
 const QString kText79 = QStringLiteral("Communication failed,please check commuication port!");
 
+void setUpTransfer(AppState& s, int start, int end)
+{
+    s.settings.DatNum = 0x1FFF;
+    s.IicDat.assign(0x2000, 0xFF);
+    s.SoftFaceStr[70] = QStringLiteral("Notice");
+    s.SoftFaceStr[79] = kText79;
+    s.SoftFaceStr[175] = QStringLiteral("Rx\uFF1ACommunication failed! No receive Data!");
+    s.settings.ReadStartAddr = static_cast<int16_t>(start);
+    s.settings.ReadEndAddr = static_cast<int16_t>(end);
+    s.settings.WriteStartAddr = static_cast<int16_t>(start);
+    s.settings.WriteEndAddr = static_cast<int16_t>(end);
+    s.errors.now = [] { return QStringLiteral("T"); };
+}
+
 std::unique_ptr<AppState> transferState(int start = 0, int end = 0x1FFF)
 {
     auto s = std::make_unique<AppState>();
-    s->settings.DatNum = 0x1FFF;
-    s->IicDat.assign(0x2000, 0xFF);
-    s->SoftFaceStr[70] = QStringLiteral("Notice");
-    s->SoftFaceStr[79] = kText79;
-    s->SoftFaceStr[175] = QStringLiteral("Rx\uFF1ACommunication failed! No receive Data!");
-    s->settings.ReadStartAddr = static_cast<int16_t>(start);
-    s->settings.ReadEndAddr = static_cast<int16_t>(end);
-    s->settings.WriteStartAddr = static_cast<int16_t>(start);
-    s->settings.WriteEndAddr = static_cast<int16_t>(end);
-    s->errors.now = [] { return QStringLiteral("T"); };
+    setUpTransfer(*s, start, end);
     return s;
+}
+
+// A program as a write finds it: started over the delivered settings file,
+// the delivered template loaded and decoded into the channel table and the
+// options.
+class ProgramState : public qmtest::ChInfoFixture {
+public:
+    explicit ProgramState(int start = 0, int end = 0x1FFF) : ChInfoFixture(false)
+    {
+        AppState& st = s();
+        EXPECT_TRUE(QFile::copy(qmtest::deliveredSettingsSource(), st.profile.path()));
+        setUpTransfer(st, start, end);
+        GetValidCharTbl(st);
+        InitChMem(st);
+        const QByteArray tmpl = qmtest::deliveredTemplate();
+        st.IicDat.assign(tmpl.begin(), tmpl.end());
+        SoftDisplay(st);
+    }
+};
+
+// Channel 2 edited in the grid to receive on 440.125 MHz: in the channel
+// table only, not yet in the image.
+void editChannel2(AppState& s)
+{
+    s.ChData[2][1] = 44012500;
+}
+
+bool holdsEditOfChannel2(const std::vector<uint8_t>& image)
+{
+    return image[0x20] == 0x00 && image[0x21] == 0x25 && image[0x22] == 0x01 && image[0x23] == 0x44;
+}
+
+bool isStampByte(int a)
+{
+    return (a >= 0x0E70 && a <= 0x0E72) || a == 0x0E78 || a == 0x0E79;
 }
 
 void fillPattern(FakeLink& link)
@@ -172,47 +215,91 @@ TEST(ReadTransfer, NoRadioAbortsAfterSevenHandshakes)
 
 TEST(WriteTransfer, StampsTheDateAndSendsTheImage)
 {
-    auto s = transferState();
-    for (size_t i = 0; i < s->IicDat.size(); ++i)
-        s->IicDat[i] = static_cast<uint8_t>(i ^ 0x5A);
-    s->optView.chkSetTime = true;
+    ProgramState p;
+    AppState& s = p.s();
+    ASSERT_EQ(s.IicDat.size(), 0x2000u);
+    ASSERT_TRUE(s.errors.lines().isEmpty()) << s.errors.lines().join(QLatin1Char('\n')).toStdString();
+    const auto before = s.IicDat;
+    editChannel2(s);
+    s.optView.chkSetTime = true;
     FakeLink link;
     ScriptedUi ui;
-    const auto o = runTransfer(*s, TransferDirection::Write, link, &ui, {}, clock20100913);
+    const auto o = runTransfer(s, TransferDirection::Write, link, &ui, {}, clock20100913);
     ASSERT_EQ(o.result, TransferResult::Success);
     const uint8_t stamp[] = {0x0A, 0x09, 0x0D};
     for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(s->IicDat[0x0E70 + i], stamp[i]);
-    EXPECT_EQ(s->IicDat[0x0E78], 0x14);
-    EXPECT_EQ(s->IicDat[0x0E79], 0x07);
-    EXPECT_EQ(s->IicDat[0x0E73], static_cast<uint8_t>(0x0E73 ^ 0x5A));
+        EXPECT_EQ(s.IicDat[0x0E70 + i], stamp[i]);
+    EXPECT_EQ(s.IicDat[0x0E78], 0x14);
+    EXPECT_EQ(s.IicDat[0x0E79], 0x07);
+    // The edit was assembled into the image; apart from it and the stamp the
+    // image is the one loaded (0x0E73 and 0x0E76..0x0E77 lie between the
+    // stamp bytes).
+    EXPECT_TRUE(holdsEditOfChannel2(s.IicDat));
+    for (int a = 0; a < 0x2000; ++a) {
+        if (!isStampByte(a) && !(a >= 0x20 && a <= 0x23)) {
+            ASSERT_EQ(s.IicDat[static_cast<size_t>(a)], before[static_cast<size_t>(a)]) << "address " << a;
+        }
+    }
     // The radio got the stamped image, block by block, then the end frame.
-    EXPECT_EQ(link.radio.mem, s->IicDat);
+    EXPECT_EQ(link.radio.mem, s.IicDat);
     EXPECT_EQ(link.radio.blockWrites, 512);
     EXPECT_EQ(link.radio.endFrames, 1);
     EXPECT_EQ(link.writes.first(), QByteArray::fromHex("557997A557140731"));
     // Frames 1-3 are the handshake; frame 5 is the second block.
     EXPECT_EQ(link.writes[5],
-              QByteArray::fromHex("57001010") + QByteArray(reinterpret_cast<const char*>(&s->IicDat[0x10]), 16));
+              QByteArray::fromHex("57001010") + QByteArray(reinterpret_cast<const char*>(&s.IicDat[0x10]), 16));
     EXPECT_EQ(link.closes, 1);
+    EXPECT_TRUE(s.errors.lines().isEmpty()) << s.errors.lines().join(QLatin1Char('\n')).toStdString();
 }
 
 TEST(WriteTransfer, PortThatCannotOpenSendsNothing)
 {
-    auto s = transferState();
-    const auto before = s->IicDat;
+    ProgramState p;
+    AppState& s = p.s();
+    ASSERT_TRUE(s.errors.lines().isEmpty());
+    editChannel2(s);
+    const auto before = s.IicDat;
     FakeLink link;
     link.failOpen = true;
     ScriptedUi ui;
-    const auto o = runTransfer(*s, TransferDirection::Write, link, &ui, {}, clock20100913);
+    const auto o = runTransfer(s, TransferDirection::Write, link, &ui, {}, clock20100913);
     EXPECT_EQ(o.result, TransferResult::PortOpenFailed);
-    EXPECT_EQ(s->comm.ComOpenErr, -1);
+    EXPECT_EQ(s.comm.ComOpenErr, -1);
     EXPECT_TRUE(link.writes.isEmpty());
-    EXPECT_EQ(s->IicDat, before); // no date stamp for a write that never happened
-    ASSERT_EQ(s->errors.lines().size(), 2);
-    EXPECT_TRUE(s->errors.lines()[1].contains(QStringLiteral("modCommun->OpenCom")));
-    EXPECT_TRUE(s->errors.lines()[1].contains(QStringLiteral("出错号:   53")));
+    // Neither assembled nor stamped: a write that never happened changes nothing.
+    EXPECT_EQ(s.IicDat, before);
+    EXPECT_EQ(s.ChData[2][1], 44012500); // the edit waits in the table
+    ASSERT_EQ(s.errors.lines().size(), 2);
+    EXPECT_TRUE(s.errors.lines()[1].contains(QStringLiteral("modCommun->OpenCom")));
+    EXPECT_TRUE(s.errors.lines()[1].contains(QStringLiteral("出错号:   53")));
     EXPECT_TRUE(ui.shown.empty());
+}
+
+TEST(WriteTransfer, WriteThatFailsAfterOpeningKeepsTheImageItBeganToSend)
+{
+    // The radio stops answering at the fourth block: the first three (with
+    // channels 1 and 2) have reached it, so the program's image must hold
+    // what they carried.
+    const QByteArray block4 = QByteArray::fromHex("57003010");
+    ProgramState p;
+    AppState& s = p.s();
+    editChannel2(s);
+    FakeLink link;
+    link.tamper = [block4](int, const QByteArray& frame, const QByteArray& answer) {
+        return frame.startsWith(block4) ? QByteArray() : answer;
+    };
+    ScriptedUi ui;
+    const auto o = runTransfer(s, TransferDirection::Write, link, &ui, {}, clock20100913);
+    EXPECT_EQ(o.result, TransferResult::Aborted);
+    EXPECT_EQ(link.radio.endFrames, 0);
+    ASSERT_GE(link.radio.blockWrites, 3);
+    EXPECT_TRUE(holdsEditOfChannel2(link.radio.mem));
+    EXPECT_TRUE(holdsEditOfChannel2(s.IicDat));
+    EXPECT_TRUE(std::equal(s.IicDat.begin(), s.IicDat.begin() + 0x30, link.radio.mem.begin()));
+    EXPECT_EQ(s.IicDat[0x0E70], 0x0A); // stamped, as the image sent was
+    EXPECT_EQ(s.IicDat[0x0E79], 0x07);
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].prompt, kText79);
 }
 
 TEST(Transfer, RangesThatCannotBeTransferredAreRefusedBeforeOpening)
@@ -281,14 +368,15 @@ TEST(Transfer, UnexpectedErrorClosesThePortAndTheNextTransferOpensIt)
 
 TEST(Transfer, PortErrorsCountAsFailuresAndCloseThePort)
 {
-    auto s = transferState(0, 0x3F);
+    ProgramState p(0, 0x3F);
+    AppState& s = p.s();
     FakeLink link;
     link.onWrite = [] { throw QmError(75, QStringLiteral("unplugged")); };
     ScriptedUi ui;
-    const auto o = runTransfer(*s, TransferDirection::Write, link, &ui, {}, clock20100913);
+    const auto o = runTransfer(s, TransferDirection::Write, link, &ui, {}, clock20100913);
     EXPECT_EQ(o.result, TransferResult::Aborted);
     EXPECT_FALSE(link.isOpen());
-    EXPECT_EQ(s->errors.lines().size(), 14); // seven listed port errors
+    EXPECT_EQ(s.errors.lines().size(), 14) << s.errors.lines().join(QLatin1Char('\n')).toStdString(); // seven listed port errors
     EXPECT_EQ(ui.shown.size(), 1u);
 }
 

@@ -1,5 +1,8 @@
 #include "image/modDataFile.h"
 
+#include "channels/modChMem.h"
+
+#include "support/ChInfoFixture.h"
 #include "support/ScriptedUi.h"
 #include "support/TestHome.h"
 
@@ -21,25 +24,40 @@ QByteArray bytes(const std::vector<uint8_t>& v)
     return QByteArray(reinterpret_cast<const char*>(v.data()), static_cast<qsizetype>(v.size()));
 }
 
-// A program that has started: 8 KiB image from a template, data folder made.
+// A program that has started: a settings file with the channel grid
+// definition, the delivered 8 KiB template loaded and decoded, data folder made.
 class DataFileTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
     std::unique_ptr<AppState> s = std::make_unique<AppState>();
     ScriptedUi ui;
-    QByteArray tmpl = patternBytes(8192, 1);
+    QByteArray tmpl = deliveredTemplate();
 
     void SetUp() override
     {
+        ASSERT_EQ(tmpl.size(), 8192);
         s->home = dir.path();
         s->profile.setPath(dir.filePath(QStringLiteral("Uninstall.exe")));
+        ASSERT_TRUE(writeChInfoSection(s->profile.path()));
         fillShellTexts(*s);
         s->settings.DatNum = 8191;
         s->IicDat.assign(8192, 0);
         ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("Kelvex.exe")), tmpl));
+        GetValidCharTbl(*s);
+        InitChMem(*s);
         GenerateDatFolder(*s);
         NewFileSol(*s);
         ASSERT_EQ(bytes(s->IicDat), tmpl);
+        ASSERT_TRUE(s->errors.lines().isEmpty()) << s->errors.lines().join(QLatin1Char('\n')).toStdString();
+    }
+
+    // A data file of another radio: the template with channel 1 on another
+    // receive frequency (435.05 instead of 435.025 MHz).
+    QByteArray otherRadio() const
+    {
+        QByteArray b = tmpl;
+        b[0x11] = 0x50;
+        return b;
     }
 
     QString data(const QString& name) const { return dir.path() + QStringLiteral("/Data/") + name; }
@@ -133,7 +151,7 @@ TEST_F(DataFileTest, CancelInAnyDialogChangesNothing)
     EXPECT_EQ(s->currentPath, data(QStringLiteral("Untitled.dat")));
     EXPECT_EQ(QDir(dir.path() + QStringLiteral("/Data")).entryList(QDir::Files), QStringList());
     EXPECT_EQ(ui.shown.size(), 1u); // only the save question
-    EXPECT_TRUE(s->errors.lines().isEmpty());
+    EXPECT_TRUE(s->errors.lines().isEmpty()) << s->errors.lines().join(QLatin1Char(0x0A)).toStdString();
 }
 
 TEST_F(DataFileTest, SaveAsksEveryTimeAndWritesTheWholeImage)
@@ -218,18 +236,20 @@ TEST_F(DataFileTest, FailedWriteSaysSoAndKeepsPathAndOldFile)
 TEST_F(DataFileTest, NewAsksAndOnYesReturnsToTheTemplateAndDefaultPath)
 {
     const QString opened = data(QStringLiteral("radio.dat"));
-    ASSERT_TRUE(writeFile(opened, patternBytes(8192, 5)));
+    ASSERT_TRUE(writeFile(opened, otherRadio()));
     ASSERT_TRUE(OpenDataFile(*s, opened));
+    EXPECT_EQ(s->ChData[1][1], 43505000);
 
     ui.answers = {MsgAnswer::No, MsgAnswer::Yes};
     NewFile(*s, ui);
     EXPECT_EQ(s->currentPath, opened);
-    EXPECT_EQ(bytes(s->IicDat), patternBytes(8192, 5));
+    EXPECT_EQ(bytes(s->IicDat), otherRadio());
     expectShown(0, 74, MsgIcon::Question);
 
     NewFile(*s, ui);
     EXPECT_EQ(s->currentPath, data(QStringLiteral("Untitled.dat")));
     EXPECT_EQ(s->statusPanel[3], QStringLiteral("File Name:") + data(QStringLiteral("Untitled.dat")));
     EXPECT_EQ(bytes(s->IicDat), tmpl);
-    EXPECT_TRUE(s->errors.lines().isEmpty());
+    EXPECT_EQ(s->ChData[1][1], 43502500); // decoded again
+    EXPECT_TRUE(s->errors.lines().isEmpty()) << s->errors.lines().join(QLatin1Char(0x0A)).toStdString();
 }

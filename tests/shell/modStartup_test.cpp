@@ -1,5 +1,8 @@
 #include "shell/modStartup.h"
 
+#include "channels/modChFre.h"
+
+#include "support/ChInfoFixture.h"
 #include "support/ScriptedUi.h"
 #include "support/TestHome.h"
 
@@ -122,7 +125,8 @@ TEST_F(StartupTest, UnknownLanguageRunsInEnglishAndFileKeepsIt)
 TEST_F(StartupTest, SettingsAreReadWithTheirDefaults)
 {
     ASSERT_TRUE(writeFile(settingsPath(), "[Setting]\nFirRun=0\nLanguage=1\nDatNum=8191\nChsFont=Noto Sans CJK SC\n"));
-    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("Kelvex.exe")), patternBytes(8192)));
+    ASSERT_TRUE(writeChInfoSection(settingsPath()));
+    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("Kelvex.exe")), deliveredTemplate()));
     auto s = start(StartupOutcome::Running);
     const Settings& st = s->settings;
     EXPECT_EQ(s->IicDat.size(), 8192u);
@@ -148,11 +152,16 @@ TEST_F(StartupTest, FullStartLoadsTemplateAndShowsPathsInOrder)
 {
     ASSERT_TRUE(writeFile(settingsPath(), "[Setting]\nFirRun=0\nLanguage=3\nCOM=4\nDatNum=8191\n"
                                           "OverColor=65280\nDefColor=16711680\n"));
-    const QByteArray tmpl = patternBytes(8192);
+    ASSERT_TRUE(writeChInfoSection(settingsPath()));
+    const QByteArray tmpl = deliveredTemplate();
+    ASSERT_EQ(tmpl.size(), 8192);
     ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("Kelvex.exe")), tmpl));
 
+    // Names left from before the start: on a channel the template leaves
+    // empty, and on one beyond the channels in use.
     auto s = std::make_unique<AppState>();
-    s->ChNameCode[7][3] = 12;
+    s->ChNameCode[20][3] = 12;
+    s->ChNameCode[150][1] = 7;
     QStringList steps;
     StartupEnv e = env();
     prober.usable = {4};
@@ -176,9 +185,23 @@ TEST_F(StartupTest, FullStartLoadsTemplateAndShowsPathsInOrder)
     EXPECT_EQ(s->settings.OverColor, 0x00FF00u);
     EXPECT_EQ(s->settings.DefColor, 0xFF0000u);
     EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(s->IicDat.data()), 8192), tmpl);
-    for (int n = 1; n <= kMaxChannels; ++n)
-        for (int p = 1; p <= 6; ++p)
-            ASSERT_EQ(s->ChNameCode[static_cast<size_t>(n)][static_cast<size_t>(p)], kNoChar) << n << "/" << p;
+    // The names start cleared; decoding the template then copies the name
+    // bytes of the channels it holds, and only of those.
+    ASSERT_EQ(s->ChNum, 100);
+    int named = 0;
+    for (int n = 1; n <= kMaxChannels; ++n) {
+        const int rec = static_cast<int>(chRecordAddr(n));
+        const bool holdsChannel = n <= s->ChNum && freqPresentByte(static_cast<uint8_t>(tmpl[rec + 3]));
+        for (int p = 1; p <= 6; ++p) {
+            const int at = p <= 2 ? rec + 13 + p : static_cast<int>(chNameAddr(n)) + p - 3;
+            const uint8_t want = holdsChannel ? static_cast<uint8_t>(tmpl[at]) : uint8_t(kNoChar);
+            ASSERT_EQ(s->ChNameCode[static_cast<size_t>(n)][static_cast<size_t>(p)], want) << n << "/" << p;
+        }
+        named += holdsChannel ? 1 : 0;
+    }
+    EXPECT_GT(named, 0);
+    EXPECT_EQ(s->ChNameCode[20][3], kNoChar);
+    EXPECT_EQ(s->ChNameCode[150][1], kNoChar);
     EXPECT_TRUE(s->errors.lines().isEmpty()) << s->errors.lines().join(QLatin1Char('\n')).toStdString();
 }
 

@@ -83,6 +83,21 @@ inline QByteArray settingsText(const QByteArray& extraSettingLines = {})
     return "[Setting]\nFirRun=0\nLanguage=3\nDatNum=8191\n" + extraSettingLines;
 }
 
+// The template image delivered beside the program (build/bin/Kelvex.exe): a
+// realistic radio memory whose channels and options decode without a fault.
+inline QByteArray deliveredTemplate()
+{
+    return readFile(QStringLiteral(QM570_BIN_DIR "/Kelvex.exe"));
+}
+
+// The settings file delivered beside the program, as kept in the sources
+// (build/bin/Uninstall.exe is a copy that a run of the program may change).
+// Its channel grid definition is the one the delivered template was made for.
+inline QString deliveredSettingsSource()
+{
+    return QStringLiteral(QM570_SOURCE_DIR "/data/Uninstall.ini");
+}
+
 // A recognisable image of n bytes: byte k = (k * 7 + 3) & 0xFF.
 inline QByteArray patternBytes(int n, int salt = 0)
 {
