@@ -44,16 +44,16 @@ QString defaultHome()
     return QCoreApplication::applicationDirPath();
 }
 
-QString helpText(const CommandSpec& spec)
+QString helpText(const CommandSpec& cmd)
 {
-    QString t = QStringLiteral("usage: %1 %2").arg(kTool, spec.name);
-    if (!spec.synopsis.isEmpty())
-        t += QLatin1Char(' ') + spec.synopsis;
-    t += QStringLiteral(" [--home DIR]\n\n") + spec.summary + QLatin1Char('\n');
-    if (!spec.details.isEmpty())
-        t += QLatin1Char('\n') + spec.details.trimmed() + QLatin1Char('\n');
+    QString t = QStringLiteral("usage: %1 %2").arg(kTool, cmd.name);
+    if (!cmd.synopsis.isEmpty())
+        t += QLatin1Char(' ') + cmd.synopsis;
+    t += QStringLiteral(" [--home DIR]\n\n") + cmd.summary + QLatin1Char('\n');
+    if (!cmd.details.isEmpty())
+        t += QLatin1Char('\n') + cmd.details.trimmed() + QLatin1Char('\n');
     std::vector<std::pair<QString, QString>> rows;
-    for (const auto& o : spec.options) {
+    for (const auto& o : cmd.options) {
         QString left = o.shortName.isEmpty() ? o.longName : o.shortName + QStringLiteral(", ") + o.longName;
         if (!o.valueName.isEmpty())
             left += QLatin1Char(' ') + o.valueName;
@@ -72,15 +72,15 @@ QString helpText(const CommandSpec& spec)
     return t;
 }
 
-int fail(const CommandSpec& spec, const QString& message)
+int fail(const CommandSpec& cmd, const QString& message)
 {
-    printLine(stderr, QStringLiteral("%1 %2: %3").arg(kTool, spec.name, message));
+    printLine(stderr, QStringLiteral("%1 %2: %3").arg(kTool, cmd.name, message));
     return kExitFailed;
 }
 
-int usageError(const CommandSpec& spec, const QString& message)
+int usageError(const CommandSpec& cmd, const QString& message)
 {
-    printLine(stderr, QStringLiteral("%1 %2: %3 (see %1 %2 --help)").arg(kTool, spec.name, message));
+    printLine(stderr, QStringLiteral("%1 %2: %3 (see %1 %2 --help)").arg(kTool, cmd.name, message));
     return kExitUsage;
 }
 
@@ -91,14 +91,14 @@ bool writeStdout(const QByteArray& data)
     return std::fflush(stdout) == 0 && !std::ferror(stdout);
 }
 
-int runCommand(const CommandSpec& spec, const QStringList& args, const std::function<int(const ParsedArgs&)>& body)
+int runCommand(const CommandSpec& cmd, const QStringList& args, const std::function<int(const ParsedArgs&)>& body)
 {
     // --help wins over everything else on the line.
     for (const QString& a : args) {
         if (a == QLatin1String("--"))
             break;
         if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            return writeStdout(helpText(spec).toUtf8()) ? kExitOk : kExitFailed;
+            return writeStdout(helpText(cmd).toUtf8()) ? kExitOk : kExitFailed;
         }
     }
 
@@ -123,40 +123,40 @@ int runCommand(const CommandSpec& spec, const QStringList& args, const std::func
             inlineValue = a.section(QLatin1Char('='), 1);
             hasInline = true;
         }
-        const OptionSpec* o = name == homeOption.longName ? &homeOption : findOption(spec.options, name);
+        const OptionSpec* o = name == homeOption.longName ? &homeOption : findOption(cmd.options, name);
         if (!o)
-            return usageError(spec, QStringLiteral("unknown option %1").arg(name));
+            return usageError(cmd, QStringLiteral("unknown option %1").arg(name));
         if (parsed.values.contains(o->longName))
-            return usageError(spec, QStringLiteral("option %1 is given twice").arg(name));
+            return usageError(cmd, QStringLiteral("option %1 is given twice").arg(name));
         if (o->valueName.isEmpty()) {
             if (hasInline)
-                return usageError(spec, QStringLiteral("option %1 takes no value").arg(name));
+                return usageError(cmd, QStringLiteral("option %1 takes no value").arg(name));
             parsed.values.insert(o->longName, QString());
             continue;
         }
         QString value = inlineValue;
         if (!hasInline) {
             if (i + 1 >= args.size())
-                return usageError(spec, QStringLiteral("option %1 needs a value (%2)").arg(name, o->valueName));
+                return usageError(cmd, QStringLiteral("option %1 needs a value (%2)").arg(name, o->valueName));
             value = args[++i];
         }
         if (value.isEmpty())
-            return usageError(spec, QStringLiteral("option %1 needs a value (%2)").arg(name, o->valueName));
+            return usageError(cmd, QStringLiteral("option %1 needs a value (%2)").arg(name, o->valueName));
         parsed.values.insert(o->longName, value);
     }
-    if (parsed.positional.size() < spec.minPositional)
-        return usageError(spec, QStringLiteral("missing arguments; usage: %1 %2 %3").arg(kTool, spec.name, spec.synopsis));
-    if (parsed.positional.size() > spec.maxPositional)
-        return usageError(spec, QStringLiteral("unexpected argument \"%1\"").arg(parsed.positional[spec.maxPositional]));
+    if (parsed.positional.size() < cmd.minPositional)
+        return usageError(cmd, QStringLiteral("missing arguments; usage: %1 %2 %3").arg(kTool, cmd.name, cmd.synopsis));
+    if (parsed.positional.size() > cmd.maxPositional)
+        return usageError(cmd, QStringLiteral("unexpected argument \"%1\"").arg(parsed.positional[cmd.maxPositional]));
     parsed.home = parsed.has(homeOption.longName) ? parsed.value(homeOption.longName) : defaultHome();
 
     try {
         return body(parsed);
     } catch (const qm::QmError& e) {
-        return fail(spec, e.detail().isEmpty() ? QStringLiteral("failed (error %1)").arg(e.number())
+        return fail(cmd, e.detail().isEmpty() ? QStringLiteral("failed (error %1)").arg(e.number())
                                                : QStringLiteral("failed (error %1: %2)").arg(e.number()).arg(e.detail()));
     } catch (const std::exception& e) {
-        return fail(spec, QStringLiteral("failed: %1").arg(QString::fromLocal8Bit(e.what())));
+        return fail(cmd, QStringLiteral("failed: %1").arg(QString::fromLocal8Bit(e.what())));
     }
 }
 

@@ -53,13 +53,13 @@ struct ParsedArgs {
 QString defaultHome();
 
 // The full help of a command (usage line, summary, details, options).
-QString helpText(const CommandSpec& spec);
+QString helpText(const CommandSpec& cmd);
 
 // "qm570-cli NAME: message" as one line on stderr; returns kExitFailed.
-int fail(const CommandSpec& spec, const QString& message);
+int fail(const CommandSpec& cmd, const QString& message);
 
 // "qm570-cli NAME: message (see qm570-cli NAME --help)" on stderr; returns kExitUsage.
-int usageError(const CommandSpec& spec, const QString& message);
+int usageError(const CommandSpec& cmd, const QString& message);
 
 // Writes bytes to stdout; false when the stream refuses them.
 bool writeStdout(const QByteArray& data);
@@ -68,7 +68,7 @@ bool writeStdout(const QByteArray& data);
 // Options may stand anywhere ("--opt VALUE", "--opt=VALUE", "-o VALUE");
 // "--" ends the options. An exception that escapes body is reported as one
 // line and gives kExitFailed.
-int runCommand(const CommandSpec& spec, const QStringList& args, const std::function<int(const ParsedArgs&)>& body);
+int runCommand(const CommandSpec& cmd, const QStringList& args, const std::function<int(const ParsedArgs&)>& body);
 
 // The program state a command works on: the state after the program's normal
 // start-up in the program folder `home` (settings read, template loaded and

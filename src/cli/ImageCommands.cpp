@@ -18,29 +18,29 @@ const OptionSpec kOutputRequired{QStringLiteral("--output"), QStringLiteral("-o"
                                  QStringLiteral("data file to write (replaced as a whole, never half-written)")};
 
 // Starts the program state and opens IMAGE into it as File > Open does.
-bool startWithImage(const CommandSpec& spec, ToolState& tool, const ParsedArgs& a, const QString& image, int* status)
+bool startWithImage(const CommandSpec& cmd, ToolState& tool, const ParsedArgs& a, const QString& image, int* status)
 {
     QString err;
     if (!checkReadableFile(image, &err)) {
-        *status = fail(spec, err);
+        *status = fail(cmd, err);
         return false;
     }
     if (!tool.start(a.home, &err)) {
-        *status = fail(spec, err);
+        *status = fail(cmd, err);
         return false;
     }
     if (!qm::OpenDataFile(tool.state(), image, &err)) {
-        *status = fail(spec, QStringLiteral("cannot open \"%1\": %2").arg(image, err));
+        *status = fail(cmd, QStringLiteral("cannot open \"%1\": %2").arg(image, err));
         return false;
     }
     return true;
 }
 
-int saveTo(const CommandSpec& spec, qm::AppState& s, const QString& out)
+int saveTo(const CommandSpec& cmd, qm::AppState& s, const QString& out)
 {
     QString err;
     if (!qm::SaveDataFileTo(s, out, &err))
-        return fail(spec, QStringLiteral("cannot write \"%1\": %2").arg(out, err.isEmpty() ? QStringLiteral("write failed") : err));
+        return fail(cmd, QStringLiteral("cannot write \"%1\": %2").arg(out, err.isEmpty() ? QStringLiteral("write failed") : err));
     return kExitOk;
 }
 

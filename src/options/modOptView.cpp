@@ -64,16 +64,16 @@ size_t at(int i)
 // the list is reported and its default shown instead.
 void showList(AppState& s, int i)
 {
-    const OptionSpec* spec = optionSpecFor(i);
+    const OptionSpec* opt = optionSpecFor(i);
     checkIndex(i, 1, kOptCount);
     s.optView.listIndex[at(i)] = -1;
     int pos = s.OptSel[at(i)];
-    if (pos < 0 || pos > spec->max) {
-        s.errors.AddOptErrInfo(optionRangeReport(*spec));
+    if (pos < 0 || pos > opt->max) {
+        s.errors.AddOptErrInfo(optionRangeReport(*opt));
         pos = s.OptDef[at(i)];
         // A default outside the list as well (a damaged settings file):
         // show the first entry rather than leave the list and OptSel broken.
-        if (pos < 0 || pos > spec->max)
+        if (pos < 0 || pos > opt->max)
             pos = 0;
     }
     OptListClicked(s, i, pos);
@@ -117,38 +117,38 @@ const OptionSpec* optionSpecFor(int optIndex)
 {
     if (optIndex >= kMsgFirst && optIndex <= kMsgLast)
         optIndex = kMsgFirst;
-    for (const OptionSpec& spec : optionSpecs()) {
-        if (spec.optIndex == optIndex)
-            return &spec;
+    for (const OptionSpec& opt : optionSpecs()) {
+        if (opt.optIndex == optIndex)
+            return &opt;
     }
     return nullptr;
 }
 
-QString optionCaption(const AppState& s, const OptionSpec& spec)
+QString optionCaption(const AppState& s, const OptionSpec& opt)
 {
-    QString caption = s.text(spec.captionText);
-    if (spec.kind == OptionKind::Check && spec.alarm >= 0)
-        caption += QString::number(spec.alarm + 1);
+    QString caption = s.text(opt.captionText);
+    if (opt.kind == OptionKind::Check && opt.alarm >= 0)
+        caption += QString::number(opt.alarm + 1);
     return caption;
 }
 
-QStringList optionListTexts(const AppState& s, const OptionSpec& spec)
+QStringList optionListTexts(const AppState& s, const OptionSpec& opt)
 {
     QStringList items;
-    if (spec.kind != OptionKind::List)
+    if (opt.kind != OptionKind::List)
         return items;
-    for (int n = 0; n <= spec.max; ++n) {
-        if (n < spec.itemTextCount)
-            items << s.text(spec.firstItemText + n);
+    for (int n = 0; n <= opt.max; ++n) {
+        if (n < opt.itemTextCount)
+            items << s.text(opt.firstItemText + n);
         else
-            items << QString::number(spec.firstNumber + n - spec.itemTextCount);
+            items << QString::number(opt.firstNumber + n - opt.itemTextCount);
     }
     return items;
 }
 
-QString optionRangeReport(const OptionSpec& spec)
+QString optionRangeReport(const OptionSpec& opt)
 {
-    return QStringLiteral("出错位置: frmSysSet->InitOpt->") + QString::fromUtf8(spec.itemName) +
+    return QStringLiteral("出错位置: frmSysSet->InitOpt->") + QString::fromUtf8(opt.itemName) +
            QStringLiteral("     错误类型: 不在范围内");
 }
 
@@ -161,8 +161,8 @@ void InitOpt(AppState& s)
 
 bool OptListClicked(AppState& s, int optIndex, int position)
 {
-    const OptionSpec* spec = optionSpecFor(optIndex);
-    if (!spec || spec->kind != OptionKind::List || position < 0 || position > spec->max)
+    const OptionSpec* opt = optionSpecFor(optIndex);
+    if (!opt || opt->kind != OptionKind::List || position < 0 || position > opt->max)
         return false;
     s.optView.listIndex[at(optIndex)] = position;
     s.OptSel[at(optIndex)] = static_cast<int16_t>(position);
@@ -171,8 +171,8 @@ bool OptListClicked(AppState& s, int optIndex, int position)
 
 bool OptCheckClicked(AppState& s, int optIndex, bool checked)
 {
-    const OptionSpec* spec = optionSpecFor(optIndex);
-    if (!spec || spec->kind != OptionKind::Check)
+    const OptionSpec* opt = optionSpecFor(optIndex);
+    if (!opt || opt->kind != OptionKind::Check)
         return false;
     s.optView.checked[at(optIndex)] = checked;
     s.OptSel[at(optIndex)] = checked ? 1 : 0;

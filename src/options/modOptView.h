@@ -36,19 +36,19 @@ struct OptionSpec {
 // txtPwrMsg, cboAlarmTone and the five alarm rows (check, hour, minute).
 const std::vector<OptionSpec>& optionSpecs();
 
-// The spec that shows OptSel index i (for 25..30 the message), or nullptr.
+// The opt that shows OptSel index i (for 25..30 the message), or nullptr.
 const OptionSpec* optionSpecFor(int optIndex);
 
 // Caption of the control: its UI text, with the alarm number 1..5 appended
 // for the alarm check boxes ("Enable Alarm1").
-QString optionCaption(const AppState& s, const OptionSpec& spec);
+QString optionCaption(const AppState& s, const OptionSpec& opt);
 
 // The entries of a list in list order (entry n = value n); empty for a
 // check box or the message.
-QStringList optionListTexts(const AppState& s, const OptionSpec& spec);
+QStringList optionListTexts(const AppState& s, const OptionSpec& opt);
 
 // The out-of-range report text of a list control.
-QString optionRangeReport(const OptionSpec& spec);
+QString optionRangeReport(const OptionSpec& opt);
 
 // Fills every list and shows OptSel (the window's InitOpt): each list value
 // above its highest entry (or below 0) is reported and replaced by its OptDef

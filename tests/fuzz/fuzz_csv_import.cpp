@@ -55,10 +55,10 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** argv)
     // Some channels exist, so rows meet channels as well as empty rows.
     const QStringList header = qm::ChannelCsvHeader(s);
     headerLine = header.join(QLatin1Char(',')).toUtf8() + "\r\n";
-    QByteArray seed = headerLine;
+    QByteArray sample = headerLine;
     const QByteArray commas(std::max<int>(0, s.ChColNum - 2), ',');
-    seed += "1,462.5625,467.5625" + commas + "\r\n2,446.00625" + QByteArray(commas.size() + 1, ',') + "\r\n";
-    qm::ImportChannelCsv(s, seed, &error);
+    sample += "1,462.5625,467.5625" + commas + "\r\n2,446.00625" + QByteArray(commas.size() + 1, ',') + "\r\n";
+    qm::ImportChannelCsv(s, sample, &error);
     fixedState = &s;
     return 0;
 }
