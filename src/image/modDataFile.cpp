@@ -102,10 +102,13 @@ void NewFileSol(AppState& s)
     });
 }
 
-bool OpenDataFile(AppState& s, const QString& path, QString* error)
+// Runs one file operation for a caller without an error list (the
+// command-line tool): a failure becomes a one-line reason.
+template <class Body>
+bool withReason(const QString& path, QString* error, Body&& body)
 {
     try {
-        openInto(s, path);
+        body();
         return true;
     } catch (const QmError& e) {
         if (error)
@@ -115,6 +118,11 @@ bool OpenDataFile(AppState& s, const QString& path, QString* error)
             *error = QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(e.what()));
     }
     return false;
+}
+
+bool OpenDataFile(AppState& s, const QString& path, QString* error)
+{
+    return withReason(path, error, [&] { openInto(s, path); });
 }
 
 void OpenFile(AppState& s, UserInteraction& ui)
@@ -158,17 +166,7 @@ void SaveAsFile(AppState& s, UserInteraction& ui)
 
 bool SaveDataFileTo(AppState& s, const QString& path, QString* error)
 {
-    try {
-        writeImage(s, path);
-        return true;
-    } catch (const QmError& e) {
-        if (error)
-            *error = reasonOf(e, path);
-    } catch (const std::exception& e) {
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(e.what()));
-    }
-    return false;
+    return withReason(path, error, [&] { writeImage(s, path); });
 }
 
 void SaveDatFile(AppState& s, UserInteraction& ui, const QString& path)

@@ -7,6 +7,7 @@
 #include "channels/modChMem.h"
 #include "image/SafeFile.h"
 #include "options/modSysSet.h"
+#include "channels/modCtdcs.h"
 #include "shell/AppState.h"
 
 #include <QCoreApplication>
@@ -14,6 +15,7 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -21,23 +23,18 @@
 
 namespace {
 
-// The radio's CTCSS tones (index 1..50) and DCS codes (normal 51..155,
-// inverted 156..260), in the order of the signalling table.
-const char* const kTones[] = {"67.0", "69.3", "71.9", "74.4", "77.0", "79.7", "82.5", "85.4", "88.5", "91.5",
-                              "94.8", "97.4", "100.0", "103.5", "107.2", "110.9", "114.8", "118.8", "123.0", "127.3",
-                              "131.8", "136.5", "141.3", "146.2", "151.4", "156.7", "159.8", "162.2", "165.5", "167.9",
-                              "171.3", "173.8", "177.3", "179.9", "183.5", "186.2", "189.9", "192.8", "196.6", "199.5",
-                              "203.5", "206.5", "210.7", "218.1", "225.7", "229.1", "233.6", "241.8", "250.3", "254.1"};
-const char* const kDcs[] = {"023", "025", "026", "031", "032", "036", "043", "047", "051", "053", "054", "065", "071", "072", "073",
-                            "074", "114", "115", "116", "122", "125", "131", "132", "134", "143", "145", "152", "155", "156", "162",
-                            "165", "172", "174", "205", "212", "223", "225", "226", "243", "244", "245", "246", "251", "252", "255",
-                            "261", "263", "265", "266", "271", "274", "306", "311", "315", "325", "331", "332", "343", "346", "351",
-                            "356", "364", "365", "371", "411", "412", "413", "423", "431", "432", "445", "446", "452", "454", "455",
-                            "462", "464", "465", "466", "503", "506", "516", "523", "526", "532", "546", "565", "606", "612", "624",
-                            "627", "631", "632", "645", "654", "662", "664", "703", "712", "723", "731", "732", "734", "743", "754"};
-
-// Radio alphabet: codes 0..40.
-const QString kAlphabet = QStringLiteral("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-/ +_");
+// The program's own signalling table and alphabet, built once.
+const qm::AppState& radioTables()
+{
+    static const std::unique_ptr<qm::AppState> tables = [] {
+        auto t = std::make_unique<qm::AppState>();
+        t->settings.Language = 3;
+        qm::GetValidCharTbl(*t);
+        qm::GenCtdcsList(*t);
+        return t;
+    }();
+    return *tables;
+}
 
 struct Failure : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -74,19 +71,10 @@ int signalling(int line, const QString& t)
 {
     if (t.compare(QLatin1String("none"), Qt::CaseInsensitive) == 0)
         return 0;
-    for (int i = 0; i < 50; ++i)
-        if (t == QLatin1String(kTones[i]))
-            return i + 1;
-    if (t.size() == 5 && t.startsWith(QLatin1Char('D'))) {
-        for (int i = 0; i < 105; ++i) {
-            if (t.mid(1, 3) == QLatin1String(kDcs[i])) {
-                if (t.endsWith(QLatin1Char('N')))
-                    return 51 + i;
-                if (t.endsWith(QLatin1Char('I')))
-                    return 156 + i;
-            }
-        }
-    }
+    const auto& names = radioTables().CtdcsName;
+    for (int i = 1; i < qm::kCtdcsCount; ++i)
+        if (t == names[static_cast<size_t>(i)])
+            return i;
     fail(line, QStringLiteral("\"%1\" is no signalling setting (none, 67.0, D023N, D023I ...)").arg(t));
 }
 
@@ -102,8 +90,9 @@ std::array<uint8_t, 6> nameCodes(int line, const QString& text)
         fail(line, QStringLiteral("\"%1\" is longer than six characters").arg(text));
     for (int i = 0; i < 6; ++i) {
         const QChar c = i < t.size() ? t[i] : QLatin1Char(' ');
-        const int code = kAlphabet.indexOf(c);
-        if (code < 0)
+        const auto& alphabet = radioTables().ValidChar;
+        const int code = static_cast<int>(std::find(alphabet.begin(), alphabet.end(), QString(c)) - alphabet.begin());
+        if (code >= static_cast<int>(alphabet.size()))
             fail(line, QStringLiteral("\"%1\" is not in the radio's alphabet").arg(c));
         codes[static_cast<size_t>(i)] = static_cast<uint8_t>(code);
     }
