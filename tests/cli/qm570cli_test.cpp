@@ -1,57 +1,23 @@
 // The command-line tool end to end: the real qm570-cli in a private copy of
 // the delivered program folder.
-#include "channels/modChCsv.h"
-#include "shell/modStartup.h"
 #include "support/DeliveredHome.h"
+#include "support/SimProcess.h"
 
-#include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
-using namespace qm;
+using namespace qmtest;
 
 namespace {
 
-struct CliRun {
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
+RunResult runTool(const QStringList& args) { return runProgram(binPath("qm570-cli"), args, 60000); }
 
-QByteArray readAll(const QString& path)
+void expectOneLine(const RunResult& r)
 {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& data)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(data);
-}
-
-CliRun runTool(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral(QM570_BIN_DIR "/qm570-cli"), args);
-    CliRun r;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        ADD_FAILURE() << "qm570-cli did not finish: " << args.join(' ').toStdString();
-        return r;
-    }
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
+    EXPECT_TRUE(r.err.startsWith("qm570-cli") && r.err.endsWith('\n') && r.err.count('\n') == 1) << r.err.toStdString();
 }
 
 class Qm570Cli : public ::testing::Test {
@@ -60,70 +26,38 @@ protected:
     {
         QString error;
         ASSERT_TRUE(home.create(&error)) << error.toStdString();
-        settingsBefore = readAll(home.file(QStringLiteral("Uninstall.exe")));
-        templ = home.file(QStringLiteral("Kelvex.exe"));
+        settingsBefore = readFile(file("Uninstall.exe"));
     }
-
-    void TearDown() override
-    {
-        // Whatever a command did, the settings file is only ever read.
-        EXPECT_EQ(readAll(home.file(QStringLiteral("Uninstall.exe"))), settingsBefore);
-    }
-
-    CliRun run(QStringList args, bool withHome = true) const
-    {
-        if (withHome)
-            args << QStringLiteral("--home") << home.path();
-        return runTool(args);
-    }
-
+    // Whatever a command did, the settings file is only ever read.
+    void TearDown() override { EXPECT_EQ(readFile(file("Uninstall.exe")), settingsBefore); }
+    RunResult run(QStringList args) const { return runTool(args << "--home" << home.path()); }
     // Runs a command that must succeed quietly.
     QByteArray ok(const QStringList& args) const
     {
-        const CliRun r = run(args);
-        EXPECT_EQ(r.status, 0) << args.join(' ').toStdString() << ": " << r.err.toStdString();
-        EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+        const RunResult r = run(args);
+        EXPECT_TRUE(r.exitCode == 0 && r.err.isEmpty()) << args.join(' ').toStdString() << ": " << r.err.toStdString();
         return r.out;
     }
-
-    std::unique_ptr<AppState> started() const
-    {
-        auto s = std::make_unique<AppState>();
-        QString error;
-        EXPECT_TRUE(startupForTool(*s, home.path(), &error)) << error.toStdString();
-        return s;
-    }
-
     QString file(const char* name) const { return home.file(QLatin1String(name)); }
 
-    qmtest::DeliveredHome home;
+    DeliveredHome home;
     QByteArray settingsBefore;
-    QString templ;
+    const QString templ = file("Kelvex.exe");
 };
-
-void expectOneLine(const CliRun& r)
-{
-    EXPECT_TRUE(r.err.endsWith('\n')) << r.err.toStdString();
-    EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
-    EXPECT_TRUE(r.err.startsWith("qm570-cli")) << r.err.toStdString();
-}
-
-const QStringList kCommands = {"decode", "resave", "new", "export-csv", "import-csv"};
 
 } // namespace
 
 TEST(Qm570CliHelp, EveryCommandHasHelp)
 {
-    const CliRun all = runTool({QStringLiteral("--help")});
-    EXPECT_EQ(all.status, 0);
-    for (const QString& c : kCommands) {
-        SCOPED_TRACE(c.toStdString());
-        EXPECT_TRUE(all.out.contains("  " + c.toUtf8() + " "));
+    const RunResult all = runTool({"--help"});
+    EXPECT_EQ(all.exitCode, 0);
+    for (const char* c : {"decode", "resave", "new", "export-csv", "import-csv", "read", "write"}) {
+        SCOPED_TRACE(c);
+        EXPECT_TRUE(all.out.contains(QByteArray("  ") + c + ' '));
         for (const char* h : {"--help", "-h"}) {
-            const CliRun r = runTool({c, QLatin1String(h)});
-            EXPECT_EQ(r.status, 0);
-            EXPECT_TRUE(r.out.startsWith("usage: qm570-cli " + c.toUtf8()));
-            EXPECT_TRUE(r.out.contains("--home DIR"));
+            const RunResult r = runTool({QLatin1String(c), QLatin1String(h)});
+            EXPECT_EQ(r.exitCode, 0);
+            EXPECT_TRUE(r.out.startsWith(QByteArray("usage: qm570-cli ") + c) && r.out.contains("--home DIR"));
             EXPECT_TRUE(r.err.isEmpty());
         }
     }
@@ -131,151 +65,116 @@ TEST(Qm570CliHelp, EveryCommandHasHelp)
 
 TEST_F(Qm570Cli, BadArgumentsAndUnreadableFilesGiveOneLineAndFailure)
 {
-    const QString out = file("out.dat");
-    struct Case {
+    const QString out = file("out.dat"), nodev = file("nodev"), missing = file("missing.dat");
+    const struct {
         QStringList args;
         int status;
-    };
-    const std::vector<Case> cases = {
-        {{"frobnicate"}, 2},
-        {{"decode"}, 2},
-        {{"decode", templ, templ}, 2},
-        {{"decode", templ, "--bogus"}, 2},
-        {{"resave", templ}, 2},
-        {{"new"}, 2},
-        {{"new", "-o"}, 2},
-        {{"new", "-o", out, "-o", out}, 2},
-        {{"import-csv", templ, "-o", out}, 2},
-        {{"export-csv", templ, "--output="}, 2},
-        {{"decode", file("missing.dat")}, 1},
-        {{"decode", home.path()}, 1},
-        {{"resave", file("missing.dat"), "-o", out}, 1},
-        {{"import-csv", templ, file("missing.csv"), "-o", out}, 1},
+        QByteArray says = {};
+    } cases[] = {
+        {{"frobnicate"}, 2}, {{"decode"}, 2}, {{"decode", templ, templ}, 2}, {{"decode", templ, "--bogus"}, 2},
+        {{"resave", templ}, 2}, {{"new", "-o"}, 2}, {{"new", "-o", out, "-o", out}, 2},
+        {{"export-csv", templ, "--output="}, 2}, {{"read"}, 2}, {{"write"}, 2},
+        {{"read", "-o", out, "--port", "17"}, 2}, {{"read", "-o", out, "--start", "G0"}, 2},
+        {{"read", "-o", out, "--device", nodev, "--start", "0000", "--end", "7FFF"}, 2, "past the memory image"},
+        {{"write", missing, "--device", nodev}, 1}, {{"decode", missing}, 1}, {{"decode", home.path()}, 1},
+        {{"resave", missing, "-o", out}, 1}, {{"import-csv", templ, file("missing.csv"), "-o", out}, 1},
         {{"resave", templ, "-o", file("no/such/folder/out.dat")}, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
-        const CliRun r = run(c.args);
-        EXPECT_EQ(r.status, c.status) << r.err.toStdString();
+        const RunResult r = run(c.args);
+        EXPECT_EQ(r.exitCode, c.status) << r.err.toStdString();
         expectOneLine(r);
-        EXPECT_TRUE(r.out.isEmpty());
+        EXPECT_TRUE(r.err.contains(c.says) && r.out.isEmpty());
     }
     EXPECT_FALSE(QFile::exists(out));
-
-    const CliRun noHome = run({QStringLiteral("decode"), templ, QStringLiteral("--home"), file("nowhere")}, false);
-    EXPECT_EQ(noHome.status, 1);
+    const RunResult noHome = runTool({"decode", templ, "--home", file("nowhere")});
+    EXPECT_EQ(noHome.exitCode, 1);
     expectOneLine(noHome);
 }
 
 TEST_F(Qm570Cli, DecodePrintsChannelsOptionsAndRadioFacts)
 {
-    const auto s = started();
-    const QByteArray json = ok({QStringLiteral("decode"), templ});
+    const QByteArray json = ok({"decode", templ});
     QJsonParseError err;
-    const QJsonDocument doc = QJsonDocument::fromJson(json, &err);
+    const QJsonObject root = QJsonDocument::fromJson(json, &err).object();
     ASSERT_EQ(err.error, QJsonParseError::NoError) << err.errorString().toStdString();
-    const QJsonObject root = doc.object();
     EXPECT_EQ(root.keys(), (QStringList{"OptSel", "channels", "radio"}));
-    const QJsonArray channels = root.value(QStringLiteral("channels")).toArray();
-    ASSERT_EQ(channels.size(), s->ChNum);
+    EXPECT_TRUE(json.indexOf("\"channels\"") < json.indexOf("\"OptSel\"") && json.indexOf("\"OptSel\"") < json.indexOf("\"radio\""));
+    const QJsonArray channels = root.value("channels").toArray();
+    ASSERT_EQ(channels.size(), 100); // the delivered settings: 100 channels of 11 grid columns
     for (int i = 0; i < channels.size(); ++i) {
         const QJsonObject ch = channels[i].toObject();
-        EXPECT_EQ(ch.value(QStringLiteral("n")).toInt(), i + 1);
-        EXPECT_EQ(ch.value(QStringLiteral("opt")).toArray().size(), 6);
-        EXPECT_EQ(ch.value(QStringLiteral("name_codes")).toArray().size(), 6);
-        EXPECT_EQ(ch.value(QStringLiteral("cells")).toArray().size(), s->ChColNum);
+        const QJsonArray cells = ch.value("cells").toArray();
+        EXPECT_EQ(ch.value("n").toInt(), i + 1);
+        EXPECT_TRUE(ch.value("opt").toArray().size() == 6 && ch.value("name_codes").toArray().size() == 6) << i;
+        EXPECT_EQ(cells.size(), 11);
         // An empty channel shows an empty row.
-        if (ch.value(QStringLiteral("rx")).toInt() == -1) {
-            EXPECT_EQ(ch.value(QStringLiteral("cells")).toArray()[0].toString(), QString());
-        }
+        EXPECT_TRUE(ch.value("rx").toInt() != -1 || cells[0].toString().isEmpty()) << i;
     }
-    EXPECT_EQ(root.value(QStringLiteral("OptSel")).toArray().size(), 100);
-    const QJsonObject radio = root.value(QStringLiteral("radio")).toObject();
-    EXPECT_TRUE(radio.value(QStringLiteral("band")).toString().endsWith(QStringLiteral("MHz")));
-    EXPECT_TRUE(radio.value(QStringLiteral("version")).toString().startsWith(QLatin1Char('V')));
-    EXPECT_FALSE(radio.value(QStringLiteral("last_write")).toString().isEmpty());
-    EXPECT_TRUE(json.indexOf("\"channels\"") < json.indexOf("\"OptSel\"") && json.indexOf("\"OptSel\"") < json.indexOf("\"radio\""));
+    EXPECT_EQ(root.value("OptSel").toArray().size(), 100);
+    const QJsonObject radio = root.value("radio").toObject();
+    EXPECT_EQ(radio.value("band").toString(), QStringLiteral("400.00000 -- 470.00000MHz"));
+    EXPECT_EQ(radio.value("version").toString(), QStringLiteral("V1.0 -- 2011.03.21"));
+    EXPECT_FALSE(radio.value("last_write").toString().isEmpty());
 }
 
 TEST_F(Qm570Cli, ResaveOfTheTemplateEqualsNew)
 {
-    ok({QStringLiteral("resave"), templ, QStringLiteral("-o"), file("resaved.dat")});
-    ok({QStringLiteral("new"), QStringLiteral("-o"), file("new.dat")});
-    const QByteArray resaved = readAll(file("resaved.dat"));
-    EXPECT_EQ(resaved.size(), started()->settings.DatNum + 1);
-    EXPECT_EQ(resaved, readAll(file("new.dat")));
+    ok({"resave", templ, "-o", file("resaved.dat")});
+    ok({"new", "-o", file("new.dat")});
+    const QByteArray resaved = readFile(file("resaved.dat"));
+    EXPECT_EQ(resaved.size(), 8192);
+    EXPECT_EQ(resaved, readFile(file("new.dat")));
     // Resaving a resaved file changes nothing more.
-    ok({QStringLiteral("resave"), file("resaved.dat"), QStringLiteral("--output=") + file("again.dat")});
-    EXPECT_EQ(readAll(file("again.dat")), resaved);
+    ok({"resave", file("resaved.dat"), "--output=" + file("again.dat")});
+    EXPECT_EQ(readFile(file("again.dat")), resaved);
 }
 
 TEST_F(Qm570Cli, CsvExportImportThroughTheTool)
 {
-    const QByteArray csv = ok({QStringLiteral("export-csv"), templ});
-    ASSERT_FALSE(csv.isEmpty());
-    EXPECT_TRUE(csv.endsWith("\r\n"));
-    ok({QStringLiteral("export-csv"), templ, QStringLiteral("-o"), file("t.csv")});
-    EXPECT_EQ(readAll(file("t.csv")), "\xEF\xBB\xBF" + csv);
-
+    const QByteArray csv = ok({"export-csv", templ});
+    ASSERT_TRUE(csv.endsWith("\r\n"));
+    ok({"export-csv", templ, "-o", file("t.csv")});
+    EXPECT_EQ(readFile(file("t.csv")), "\xEF\xBB\xBF" + csv);
     // Importing the unchanged export changes nothing.
-    ok({QStringLiteral("resave"), templ, QStringLiteral("-o"), file("resaved.dat")});
-    ok({QStringLiteral("import-csv"), templ, file("t.csv"), QStringLiteral("-o"), file("same.dat")});
-    EXPECT_EQ(readAll(file("same.dat")), readAll(file("resaved.dat")));
+    ok({"resave", templ, "-o", file("resaved.dat")});
+    ok({"import-csv", templ, file("t.csv"), "-o", file("same.dat")});
+    EXPECT_EQ(readFile(file("same.dat")), readFile(file("resaved.dat")));
 
-    // A changed receive frequency of channel 1 lands in the image.
-    std::vector<CsvRecord> records;
-    QString error;
-    ASSERT_TRUE(parseCsv(csv, &records, &error));
-    ASSERT_GE(records.size(), 2u);
-    records[1].fields[1] = QStringLiteral("446.1");
-    QByteArray edited;
-    for (const auto& r : records) {
-        QStringList f;
-        for (const auto& x : r.fields)
-            f << csvField(x);
-        edited += f.join(QLatin1Char(',')).toUtf8() + "\n";
-    }
-    writeAll(file("edited.csv"), edited);
-    ok({QStringLiteral("import-csv"), templ, file("edited.csv"), QStringLiteral("-o"), file("edited.dat")});
-    const QByteArray again = ok({QStringLiteral("export-csv"), file("edited.dat")});
-    ASSERT_TRUE(parseCsv(again, &records, &error));
-    ASSERT_GE(records.size(), 2u);
-    EXPECT_EQ(records[1].fields[1], QStringLiteral("446.1"));
-    const QJsonDocument doc = QJsonDocument::fromJson(ok({QStringLiteral("decode"), file("edited.dat")}));
-    const QJsonArray channels = doc.object().value(QStringLiteral("channels")).toArray();
-    ASSERT_FALSE(channels.isEmpty());
-    EXPECT_EQ(channels.first().toObject().value(QStringLiteral("rx")).toInt(), 44610000);
+    // A changed receive frequency of channel 1 (second field of line 2) lands in the image.
+    QByteArray edited = csv;
+    const qsizetype from = edited.indexOf(',', edited.indexOf("\r\n")) + 1;
+    edited.replace(from, edited.indexOf(',', from) - from, "446.1");
+    ASSERT_TRUE(writeFile(file("edited.csv"), edited));
+    ok({"import-csv", templ, file("edited.csv"), "-o", file("edited.dat")});
+    EXPECT_EQ(ok({"export-csv", file("edited.dat")}), edited);
+    const QJsonDocument doc = QJsonDocument::fromJson(ok({"decode", file("edited.dat")}));
+    EXPECT_EQ(doc.object().value("channels").toArray().at(0).toObject().value("rx").toInt(), 44610000);
 }
 
 TEST_F(Qm570Cli, RefusedImportWritesNothing)
 {
-    const QByteArray csv = ok({QStringLiteral("export-csv"), templ});
-    std::vector<CsvRecord> records;
-    QString error;
-    ASSERT_TRUE(parseCsv(csv, &records, &error));
-    const QStringList header = records[0].fields;
-    const int lastLine = static_cast<int>(records.size()) + 1; // the line appended below
+    const QByteArray csv = ok({"export-csv", templ});
+    const QList<QByteArray> header = csv.left(csv.indexOf("\r\n")).split(',');
     const QByteArray commas(header.size() - 2, ',');
-    struct Case {
-        QByteArray csv;
-        QString message;
-    };
-    const std::vector<Case> cases = {
-        {"x," + csv, QStringLiteral("line 1: column \"x\" is not a column of the channel table")},
-        {csv + "1,446.1" + commas + "\r\n",
-         QStringLiteral("line %1, column \"%2\": channel 1 is listed twice (first on line 2)").arg(lastLine).arg(header[0])},
+    const struct {
+        QByteArray csv, message;
+    } cases[] = {
+        {"x," + csv, "line 1: column \"x\" is not a column of the channel table"},
+        {csv + "1,446.1" + commas + "\r\n", "line " + QByteArray::number(csv.count("\r\n") + 1) + ", column \"" +
+                                                header[0] + "\": channel 1 is listed twice (first on line 2)"},
         {csv.left(csv.indexOf("\r\n") + 2) + "2,50" + commas + "\r\n",
-         QStringLiteral("line 2, column \"%1\": 50 MHz lies outside the entry limits 100 to 999 MHz").arg(header[1])},
+         "line 2, column \"" + header[1] + "\": 50 MHz lies outside the entry limits 100 to 999 MHz"},
     };
-    writeAll(file("out.dat"), "keep");
+    ASSERT_TRUE(writeFile(file("out.dat"), "keep"));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message.toStdString());
-        writeAll(file("bad.csv"), c.csv);
-        const CliRun r = run({QStringLiteral("import-csv"), templ, file("bad.csv"), QStringLiteral("-o"), file("out.dat")});
-        EXPECT_EQ(r.status, 1);
+        ASSERT_TRUE(writeFile(file("bad.csv"), c.csv));
+        const RunResult r = run({"import-csv", templ, file("bad.csv"), "-o", file("out.dat")});
+        EXPECT_EQ(r.exitCode, 1);
         expectOneLine(r);
-        EXPECT_TRUE(r.err.contains(c.message.toUtf8())) << r.err.toStdString();
-        EXPECT_TRUE(r.err.contains("nothing written")) << r.err.toStdString();
-        EXPECT_EQ(readAll(file("out.dat")), "keep");
+        EXPECT_TRUE(r.err.contains(c.message) && r.err.contains("nothing written")) << r.err.toStdString();
+        EXPECT_EQ(readFile(file("out.dat")), "keep");
     }
 }

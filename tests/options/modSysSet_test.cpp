@@ -7,15 +7,14 @@
 #include <set>
 
 using namespace qm;
+using V = std::vector<int>;
 
 namespace {
 
-struct ByteRow {
-    int index, address, max;
-};
-
 // The radio's single-byte options: OptSel index, EEPROM address, maximum.
-const ByteRow kRows[] = {
+const struct {
+    int index, address, max;
+} kRows[] = {
     {1, 0x0E00, 9}, {2, 0x0E08, 9}, {3, 0x0E09, 7}, {4, 0x0E0A, 2}, {5, 0x0E0B, 1}, {15, 0x0E0C, 1},
     {6, 0x0E0D, 2}, {7, 0x0E0E, 1}, {8, 0x0E0F, 3}, {9, 0x0E10, 32}, {10, 0x0E11, 24}, {11, 0x0E13, 1},
     {12, 0x0E15, 2}, {13, 0x0E17, 2}, {14, 0x0E19, 1}, {16, 0x0E20, 1}, {17, 0x0E21, 1}, {18, 0x0E22, 1},
@@ -31,11 +30,15 @@ struct SysSetTest : ::testing::Test {
         s.profile.setPath(dir.filePath(QStringLiteral("Uninstall.exe")));
         s.settings.Language = 3;
     }
-    bool reported(const char* label) const
+    V sel(std::initializer_list<int> idx) const { V v; for (int i : idx) v.push_back(s.OptSel[size_t(i)]); return v; }
+    V img(int addr, int n) const { return V(s.IicDat.begin() + addr, s.IicDat.begin() + addr + n); }
+    bool reported(const char* text) const { return s.errors.lines().join('\n').contains(QString::fromUtf8(text)); }
+    void put(std::initializer_list<std::pair<int, const char*>> entries)
     {
-        return s.errors.lines().join(QLatin1Char('\n')).contains(QString::fromLatin1(label));
+        for (const auto& [key, value] : entries)
+            s.profile.write(QStringLiteral("Option"), QString::number(key), QLatin1String(value));
     }
-    void put(const QString& key, const QString& value) { s.profile.write(QStringLiteral("Option"), key, value); }
+    QString stored(int key) const { return s.profile.read(QStringLiteral("Option"), QString::number(key), {}, 20); }
 };
 
 } // namespace
@@ -48,57 +51,51 @@ TEST_F(SysSetTest, ErasedBlockDecodesToDefaults)
         s.OptSel[i] = -7;
     }
     OptSelSaveSol(s, 1);
-    for (const ByteRow& r : kRows)
+    for (const auto& r : kRows)
         EXPECT_EQ(s.OptSel[r.index], 100 + r.index) << r.index;
-    EXPECT_EQ(s.OptSel[21], 1);
-    for (int i = 25; i <= 30; ++i)
-        EXPECT_EQ(s.OptSel[i], 255);
-    EXPECT_EQ(s.OptSel[31], 7);
-    for (int a = 0; a < 5; ++a) {
-        EXPECT_EQ(s.OptSel[32 + 3 * a], 1);
-        EXPECT_EQ(s.OptSel[33 + 3 * a], 0);
-        EXPECT_EQ(s.OptSel[34 + 3 * a], 0);
-    }
-    for (int i : {22, 23, 24, 47, 100})
-        EXPECT_EQ(s.OptSel[i], -7) << "index without option touched: " << i;
+    EXPECT_EQ(sel({21, 25, 26, 27, 28, 29, 30, 31}), (V{1, 255, 255, 255, 255, 255, 255, 7}));
+    // Alarms on; hours and minutes out of range read as 0.
+    EXPECT_EQ(sel({32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46}), (V{1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0}));
+    EXPECT_EQ(sel({22, 23, 24, 47, 100}), (V{-7, -7, -7, -7, -7})) << "indices without an option stay";
     EXPECT_TRUE(s.errors.lines().isEmpty());
 }
 
 TEST_F(SysSetTest, EachByteOptionHasItsAddressAndMaximum)
 {
-    for (const ByteRow& r : kRows) {
-        s.OptDef[r.index] = 77;
+    for (const auto& r : kRows)
+        s.OptSel[r.index] = static_cast<int16_t>(100 + r.index);
+    OptSelSaveSol(s, 0);
+    for (const auto& r : kRows) {
+        EXPECT_EQ(s.IicDat[r.address], 100 + r.index) << r.index;
         s.IicDat[r.address] = static_cast<uint8_t>(r.max);
-        OptSelSaveSol(s, 1);
-        EXPECT_EQ(s.OptSel[r.index], r.max) << r.index;
-        s.IicDat[r.address] = static_cast<uint8_t>(r.max + 1);
-        OptSelSaveSol(s, 1);
-        EXPECT_EQ(s.OptSel[r.index], 77) << r.index;
-
-        s.OptSel[r.index] = 200;
-        OptSelSaveSol(s, 0);
-        EXPECT_EQ(s.IicDat[r.address], 200) << r.index;
-        s.OptSel[r.index] = 0;
+        s.OptDef[r.index] = 77;
     }
+    OptSelSaveSol(s, 1);
+    for (const auto& r : kRows) {
+        EXPECT_EQ(s.OptSel[r.index], r.max) << r.index;
+        ++s.IicDat[r.address];
+    }
+    OptSelSaveSol(s, 1);
+    for (const auto& r : kRows)
+        EXPECT_EQ(s.OptSel[r.index], 77) << r.index;
 }
 
 TEST_F(SysSetTest, ShowModeEncodingsAndDecoding)
 {
-    struct Case {
+    const struct {
         int16_t v;
-        uint8_t e73, e74, e75;
-        int16_t decoded;
-    } cases[] = {{0, 0x64, 0xFF, 0x00, 0}, {1, 0xFF, 0xFF, 0x00, 1}, {2, 0xFF, 0xFF, 0x01, 2}, {5, 0xFF, 0xFF, 0x01, 2}};
-    for (const Case& c : cases) {
+        V bytes; // 0E73..0E75
+        int decoded;
+    } cases[] = {{0, {0x64, 0xFF, 0x00}, 0}, {1, {0xFF, 0xFF, 0x00}, 1}, {2, {0xFF, 0xFF, 0x01}, 2}, {5, {0xFF, 0xFF, 0x01}, 2}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.v);
         s.OptSel[21] = c.v;
         OptSelSaveSol(s, 0);
         EXPECT_EQ(s.IicDat[0x0E1F], c.v);
-        EXPECT_EQ(s.IicDat[0x0E73], c.e73);
-        EXPECT_EQ(s.IicDat[0x0E74], c.e74);
-        EXPECT_EQ(s.IicDat[0x0E75], c.e75);
+        EXPECT_EQ(img(0x0E73, 3), c.bytes);
         s.IicDat[0x0E1F] = 9; // not read back
         OptSelSaveSol(s, 1);
-        EXPECT_EQ(s.OptSel[21], c.decoded) << c.v;
+        EXPECT_EQ(s.OptSel[21], c.decoded);
     }
 }
 
@@ -108,15 +105,11 @@ TEST_F(SysSetTest, AlarmToneKeepsLowBitsAndAlarmFlagIsBitZero)
     s.OptSel[31] = 5;
     OptSelSaveSol(s, 0);
     EXPECT_EQ(s.IicDat[0x0E4F], 0xBC);
-
-    s.IicDat[0x0E40 + 6] = 0x03; // alarm 3 on/off
-    s.IicDat[0x0E41 + 6] = 24;
-    s.IicDat[0x0E42 + 6] = 59;
+    s.IicDat[0x0E46] = 0x03; // alarm 3: on/off, hour 24, minute 59
+    s.IicDat[0x0E47] = 24;
+    s.IicDat[0x0E48] = 59;
     OptSelSaveSol(s, 1);
-    EXPECT_EQ(s.OptSel[31], 5);
-    EXPECT_EQ(s.OptSel[38], 1);
-    EXPECT_EQ(s.OptSel[39], 0);
-    EXPECT_EQ(s.OptSel[40], 59);
+    EXPECT_EQ(sel({31, 38, 39, 40}), (V{5, 1, 0, 59}));
     OptSelSaveSol(s, 0);
     EXPECT_EQ(s.IicDat[0x0E46], 0x01);
 }
@@ -130,49 +123,39 @@ TEST_F(SysSetTest, EncodeWritesMarkersAndFillAndLeavesGapsAlone)
     OptSelSaveSol(s, 1);
     s.OptSel[31] = 3;
     OptSelSaveSol(s, 0);
-
-    std::set<int> owned = {0x0E1F, 0x0E73, 0x0E74, 0x0E75, 0x0E4F, 0x0E2E, 0x0E2F};
-    for (const ByteRow& r : kRows)
-        owned.insert(r.address);
-    for (int a = 0x0E24; a <= 0x0E29; ++a)
-        owned.insert(a);
-    for (int a = 0x0E40; a <= 0x0E4E; ++a)
-        owned.insert(a);
-    for (int a = 0x0650; a <= 0x065F; ++a) {
-        owned.insert(a);
-        EXPECT_EQ(s.IicDat[a], 0xFF);
-    }
-    EXPECT_EQ(s.IicDat[0x0E2E], 0x5A);
-    EXPECT_EQ(s.IicDat[0x0E2F], 0xAA);
+    EXPECT_EQ(img(0x0E2E, 2), (V{0x5A, 0xAA}));
+    EXPECT_EQ(img(0x0650, 16), V(16, 0xFF));
     EXPECT_EQ(s.IicDat[0x0E4F] & 0x1F, before[0x0E4F] & 0x1F);
-    for (int a = 0; a < 0x2000; ++a) {
-        if (!owned.count(a)) {
-            ASSERT_EQ(s.IicDat[a], before[a]) << std::hex << a;
-        }
-    }
+    std::set<int> owned = {0x0E1F, 0x0E2E, 0x0E2F, 0x0E4F};
+    for (const auto& r : kRows)
+        owned.insert(r.address);
+    for (auto [from, to] : {std::pair{0x0E24, 0x0E29}, {0x0E40, 0x0E4E}, {0x0E73, 0x0E75}, {0x0650, 0x065F}})
+        for (int a = from; a <= to; ++a)
+            owned.insert(a);
+    for (int a = 0; a < 0x2000; ++a)
+        ASSERT_TRUE(owned.count(a) || s.IicDat[a] == before[a]) << std::hex << a;
 }
 
 TEST_F(SysSetTest, EncoderStopsAtAValueThatIsNoByte)
 {
     for (int16_t bad : {int16_t(256), int16_t(-1)}) {
+        SCOPED_TRACE(bad);
         s.IicDat.assign(0x2000, 0x11);
         s.errors.clear();
         s.OptSel.fill(0);
-        s.OptSel[5] = bad; // visited after 1, 2, 3, 4
+        s.OptSel[5] = bad; // visited after 1, 2, 3, 4: those are written, nothing after
         EXPECT_FALSE(OptSelToSave(s));
-        EXPECT_EQ(s.IicDat[0x0E0A], 0x00) << "options before the bad one are written";
-        EXPECT_EQ(s.IicDat[0x0E0B], 0x11);
-        EXPECT_EQ(s.IicDat[0x0E0C], 0x11);
+        EXPECT_EQ(img(0x0E0A, 3), (V{0x00, 0x11, 0x11}));
         EXPECT_EQ(s.IicDat[0x0E2E], 0x11);
-        EXPECT_TRUE(reported("modSysSet->OptSelToSave"));
-        EXPECT_TRUE(s.errors.lines()[1].contains(QStringLiteral("溢出")));
+        EXPECT_TRUE(reported("modSysSet->OptSelToSave") && reported("溢出"));
     }
+    // A tone of 8 overflows the byte too: the alarms after it are not written.
     s.OptSel[5] = 0;
     s.OptSel[31] = 8;
     s.IicDat[0x0E4F] = 0x1F;
     OptSelSaveSol(s, 0);
-    EXPECT_EQ(s.IicDat[0x0E4F], 0x1F);
-    EXPECT_EQ(s.IicDat[0x0E40], 0x11) << "alarms come after the tone";
+    EXPECT_EQ(img(0x0E4F, 1), V{0x1F});
+    EXPECT_EQ(s.IicDat[0x0E40], 0x11);
 }
 
 TEST_F(SysSetTest, TooSmallImageIsReportedAndNothingChanges)
@@ -180,84 +163,48 @@ TEST_F(SysSetTest, TooSmallImageIsReportedAndNothingChanges)
     s.IicDat.assign(0x0E70, 0x22);
     s.OptSel[1] = 3;
     OptSelSaveSol(s, 0);
-    EXPECT_EQ(s.IicDat[0x0E00], 0x22);
-    EXPECT_TRUE(reported("modSysSet->OptSelToSave"));
     OptSelSaveSol(s, 1);
-    EXPECT_EQ(s.OptSel[1], 3);
-    EXPECT_TRUE(reported("modSysSet->SaveToOptSel"));
     OptSelSaveSol(s, 7); // no such mode: nothing
+    EXPECT_EQ(s.IicDat[0x0E00], 0x22);
+    EXPECT_EQ(s.OptSel[1], 3);
+    EXPECT_TRUE(reported("modSysSet->OptSelToSave") && reported("modSysSet->SaveToOptSel"));
     EXPECT_EQ(s.errors.lines().size(), 4);
 }
 
-TEST_F(SysSetTest, MissingSectionLoadsNothing)
+TEST_F(SysSetTest, SettingsKeysFollowTheLanguage)
 {
     s.OptDef[1] = 4;
-    s.OptSel[1] = 5;
-    OptNowDefSol(s, 0);
+    OptNowDefSol(s, 0); // no section yet: nothing loaded
     EXPECT_EQ(s.OptDef[1], 4);
-    EXPECT_EQ(s.OptSel[1], 5);
-    EXPECT_TRUE(s.errors.lines().isEmpty());
-}
 
-TEST_F(SysSetTest, KeysFollowTheLanguage)
-{
-    put(QStringLiteral("0"), QStringLiteral("3"));
-    put(QStringLiteral("1001"), QStringLiteral("1"));
-    put(QStringLiteral("3001"), QStringLiteral("6"));
-    put(QStringLiteral("3002"), QStringLiteral(" 7 "));
-    put(QStringLiteral("3501"), QStringLiteral("8"));
+    put({{0, "3"}, {1001, "1"}, {3001, "6"}, {3002, " 7 "}, {3501, "8"}});
     s.settings.Language = 9; // not a language: English
     OptNowDefSol(s, 0);
     EXPECT_EQ(s.settings.Language, 3);
-    EXPECT_EQ(s.OptDef[1], 6);
-    EXPECT_EQ(s.OptDef[2], 7);
-    EXPECT_EQ(s.OptDef[3], 0) << "missing key reads as 0";
-    EXPECT_EQ(s.OptSel[1], 8);
-    EXPECT_EQ(s.OptSel[2], 0);
+    EXPECT_EQ((V{s.OptDef[1], s.OptDef[2], s.OptDef[3]}), (V{6, 7, 0})) << "a missing key reads as 0";
+    EXPECT_EQ(sel({1, 2}), (V{8, 0}));
+    EXPECT_TRUE(OptSelFromDefaults(s));
+    EXPECT_EQ(sel({1, 2}), (V{6, 7}));
+    EXPECT_EQ(stored(3501), QStringLiteral("8")) << "taking the defaults stores nothing";
 
+    s.OptSel[1] = 0;
     s.OptSel[4] = 9;
     OptNowDefSol(s, 2);
-    EXPECT_EQ(s.OptSel[1], 6);
-    EXPECT_EQ(s.OptSel[2], 7);
-    EXPECT_EQ(s.OptSel[4], 9) << "only n entries are restored";
-    EXPECT_EQ(s.profile.read(QStringLiteral("Option"), QStringLiteral("3501"), {}, 20), QStringLiteral("6"));
-    EXPECT_EQ(s.profile.read(QStringLiteral("Option"), QStringLiteral("3503"), {}, 20), QStringLiteral("0"));
+    EXPECT_EQ(sel({1, 2, 3, 4}), (V{6, 7, 0, 9})) << "only the first n entries are restored";
+    EXPECT_EQ(stored(3501) + stored(3502) + stored(3503), QStringLiteral("670"));
     EXPECT_FALSE(s.profile.contains(QStringLiteral("Option"), QStringLiteral("1501")));
+    EXPECT_TRUE(s.errors.lines().isEmpty());
 
     s.settings.Language = 1;
     OptNowDefSol(s, 0);
     EXPECT_EQ(s.OptDef[1], 1);
 }
 
-TEST_F(SysSetTest, BadCountOrValueStopsAtThatKey)
+TEST_F(SysSetTest, CountAbove100StopsAtEntry101)
 {
-    put(QStringLiteral("0"), QStringLiteral("101"));
-    put(QStringLiteral("3100"), QStringLiteral("5"));
-    put(QStringLiteral("3501"), QStringLiteral("4"));
+    put({{0, "101"}, {3100, "5"}, {3501, "4"}});
     OptNowDefSol(s, 0);
     EXPECT_EQ(s.OptDef[100], 5) << "entries up to 100 are used";
     EXPECT_EQ(s.OptSel[1], 0) << "the selections are never reached";
-    EXPECT_TRUE(reported("modSysSet->OptNowDefSol"));
-    EXPECT_TRUE(s.errors.lines()[1].contains(QStringLiteral("数组索引超出范围")));
-
-    put(QStringLiteral("0"), QStringLiteral("3"));
-    put(QStringLiteral("3001"), QStringLiteral("2"));
-    put(QStringLiteral("3002"), QStringLiteral("x"));
-    put(QStringLiteral("3003"), QStringLiteral("3"));
-    s.errors.clear();
-    OptNowDefSol(s, 0);
-    EXPECT_EQ(s.OptDef[1], 2);
-    EXPECT_EQ(s.OptDef[3], 0);
-    EXPECT_TRUE(s.errors.lines()[1].contains(QStringLiteral("类型不符合")));
-}
-
-TEST_F(SysSetTest, DefaultsWithoutStoringLeaveTheFileAlone)
-{
-    put(QStringLiteral("0"), QStringLiteral("2"));
-    s.OptDef[1] = 3;
-    s.OptDef[2] = 4;
-    EXPECT_TRUE(OptSelFromDefaults(s));
-    EXPECT_EQ(s.OptSel[1], 3);
-    EXPECT_EQ(s.OptSel[2], 4);
-    EXPECT_FALSE(s.profile.contains(QStringLiteral("Option"), QStringLiteral("3501")));
+    EXPECT_TRUE(reported("modSysSet->OptNowDefSol") && reported("数组索引超出范围"));
 }
