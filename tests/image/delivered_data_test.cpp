@@ -1,6 +1,6 @@
 // The data delivered beside the program: the settings file (from
 // data/Uninstall.ini) and the template image generated into bin/Kelvex.exe.
-#include "channels/modChMem.h"
+#include "options/modOptView.h"
 #include "options/modSysSet.h"
 #include "shell/ProfileFile.h"
 #include "shell/VbConv.h"
@@ -8,13 +8,10 @@
 
 #include "support/TestHome.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <map>
 #include <memory>
 
 using namespace qm;
@@ -22,32 +19,24 @@ using namespace qmtest;
 
 namespace {
 
-const QString kBin = QStringLiteral(QM570_BIN_DIR);
 const ProfileFile kDelivered(deliveredSettingsSource());
 
-int key16(const char* section, int key, const char* def = "<missing>")
+QString entry(const char* section, int key, int buf = 100)
 {
-    return toInt16(kDelivered.read(QLatin1String(section), QString::number(key), QLatin1String(def), 100));
+    return kDelivered.read(QLatin1String(section), QString::number(key), QStringLiteral("<missing>"), buf);
 }
 
-// Largest value each option index may hold (0 = holds no option).
+// Largest value option index i may hold: what its control of the window
+// accepts (the message takes radio alphabet codes 0..40), 0 when none shows it.
 int optionMax(int i)
 {
-    static const std::map<int, int> max = {{1, 9}, {2, 9}, {3, 7}, {4, 2}, {5, 1}, {6, 2}, {7, 1}, {8, 3}, {9, 32},
-                                           {10, 24}, {11, 1}, {12, 2}, {13, 2}, {14, 1}, {15, 1}, {16, 1}, {17, 1},
-                                           {18, 1}, {19, 1}, {20, 1}, {21, 2}, {31, 7}};
-    if (max.count(i))
-        return max.at(i);
-    if (i >= 25 && i <= 30)
-        return 40; // the radio alphabet
-    if (i >= 32 && i <= 46)
-        return std::array{1, 23, 59}[size_t((i - 32) % 3)]; // alarm: on/off, hour, minute
-    return 0;
+    const OptionSpec* spec = optionSpecFor(i);
+    return !spec ? 0 : spec->kind == OptionKind::Message ? 40 : spec->max;
 }
 
 } // namespace
 
-TEST(DeliveredData, SettingsAndTemplateFiles)
+TEST(DeliveredData, SettingsOptionsAndTemplateFile)
 {
     const std::pair<const char*, const char*> keys[] = {
         {"FirRun", "1"}, {"Language", "3"}, {"COM", "1"}, {"DatNum", "8191"}, {"CtcDcsMax", "260"},
@@ -55,11 +44,29 @@ TEST(DeliveredData, SettingsAndTemplateFiles)
         {"WriteStartAddr", "0000"}, {"WriteEndAddr", "1FFF"}};
     for (auto [key, want] : keys)
         EXPECT_EQ(kDelivered.read("Setting", key, "<missing>", 30), QString::fromLatin1(want)) << key;
-    EXPECT_FALSE(kDelivered.read("Setting", "ChsFont", "", 30).isEmpty());
     EXPECT_NE(kDelivered.read("Setting", "OverColor", "", 30), kDelivered.read("Setting", "DefColor", "", 30));
-    EXPECT_TRUE(QFile::exists(kBin + QStringLiteral("/Uninstall.exe")));
+    EXPECT_TRUE(QFile::exists(QStringLiteral(QM570_BIN_DIR "/Uninstall.exe")));
 
-    const QByteArray img = readFile(kBin + QStringLiteral("/Kelvex.exe"));
+    // Option defaults and selections of every language in range; power-on
+    // message "QM570 ", every alarm off.
+    ASSERT_EQ(entry("Option", 0), QStringLiteral("46"));
+    for (int lang = 1; lang <= 3; ++lang) {
+        QString msg;
+        for (int i = 1; i <= 46; ++i) {
+            for (int key : {1000 * lang + i, 1000 * lang + 500 + i}) {
+                const int v = toInt16(entry("Option", key));
+                EXPECT_TRUE(v >= 0 && v <= optionMax(i)) << "key " << key << " = " << v;
+            }
+            if (i >= 25 && i <= 30)
+                msg += QStringLiteral("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-/ +_").at(toInt16(entry("Option", 1000 * lang + i)));
+            if (i >= 32 && (i - 32) % 3 == 0) {
+                EXPECT_EQ(entry("Option", 1000 * lang + i), QStringLiteral("0")) << i;
+            }
+        }
+        EXPECT_EQ(msg, QStringLiteral("QM570 "));
+    }
+
+    const QByteArray img = deliveredTemplate();
     ASSERT_EQ(img.size(), 8192);
     EXPECT_EQ(img.mid(0x0F30, 3), QByteArray::fromHex("10B315"));           // version
     EXPECT_EQ(img.mid(0x0F50, 8), QByteArray::fromHex("4000000047000000")); // band 400-470 MHz
@@ -70,15 +77,15 @@ TEST(DeliveredData, ChannelGridDefinitionFitsTheRecord)
     const char* keywords[] = {"", "RxFre", "TxFre", "CtcssDcsDec", "CtcssDcsEnc"};
     for (int base : {1000, 3000}) {
         SCOPED_TRACE(base);
-        EXPECT_EQ(key16("ChInfo", base), 100);
-        ASSERT_EQ(key16("ChInfo", base + 2), 11);
-        EXPECT_EQ(kDelivered.read("ChInfo", QString::number(base + 3), "", 200).split(QLatin1Char('|')).size(), 12);
+        EXPECT_EQ(entry("ChInfo", base), QStringLiteral("100"));
+        ASSERT_EQ(entry("ChInfo", base + 2), QStringLiteral("11"));
+        EXPECT_EQ(entry("ChInfo", base + 3, 200).split(QLatin1Char('|')).size(), 12);
         for (int c = 1; c <= 11; ++c) {
             SCOPED_TRACE(c);
-            EXPECT_GT(key16("ChInfo", base + 100 + c, "0"), 0); // column width
+            EXPECT_GT(toInt16(entry("ChInfo", base + 100 + c)), 0); // column width
             QStringList e;
             for (int k = 0; k < 50 && (e.isEmpty() || e.last() != QLatin1String("*EndOfThisItem*")); ++k)
-                e << kDelivered.read("ChInfo", QString::number(base + 200 + (c - 1) * 50 + k), "", 100);
+                e << entry("ChInfo", base + 200 + (c - 1) * 50 + k);
             ASSERT_EQ(e.takeLast(), QStringLiteral("*EndOfThisItem*"));
             if (c <= 4 || c == 11) {
                 EXPECT_EQ(e[0], QLatin1String(c == 11 ? "CHNAME" : keywords[c]));
@@ -89,26 +96,8 @@ TEST(DeliveredData, ChannelGridDefinitionFitsTheRecord)
                 EXPECT_TRUE(toInt16(e[2]) >= 0 && toInt16(e[2]) < toInt16(e[1]));
             }
         }
-        const int rxDefault = toInt32(kDelivered.read("ChInfo", QString::number(base + 202), "", 100));
+        const int rxDefault = toInt32(entry("ChInfo", base + 202));
         EXPECT_TRUE(rxDefault >= 40000000 && rxDefault <= 47000000) << rxDefault;
-    }
-}
-
-TEST(DeliveredData, OptionDefaultsAndSelectionsAreInRange)
-{
-    ASSERT_EQ(key16("Option", 0), 46);
-    for (int lang = 1; lang <= 3; ++lang) {
-        for (int i = 1; i <= 46; ++i)
-            for (int key : {1000 * lang + i, 1000 * lang + 500 + i}) {
-                const int v = key16("Option", key);
-                EXPECT_TRUE(v >= 0 && v <= optionMax(i)) << "key " << key << " = " << v;
-            }
-        QString msg; // power-on message "QM570 ", every alarm off
-        for (int i = 25; i <= 30; ++i)
-            msg += QStringLiteral("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-/ +_").at(key16("Option", 1000 * lang + i));
-        EXPECT_EQ(msg, QStringLiteral("QM570 "));
-        for (int a = 0; a < 5; ++a)
-            EXPECT_EQ(key16("Option", 1000 * lang + 32 + 3 * a), 0);
     }
 }
 
@@ -116,7 +105,7 @@ TEST(DeliveredData, ProgramStartsCleanlyAndTemplateDecodesToProgrammedChannels)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(QFile::copy(deliveredSettingsSource(), dir.filePath(QStringLiteral("Uninstall.exe"))));
-    ASSERT_TRUE(QFile::copy(kBin + QStringLiteral("/Kelvex.exe"), dir.filePath(QStringLiteral("Kelvex.exe"))));
+    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("Kelvex.exe")), deliveredTemplate()));
     auto s = std::make_unique<AppState>();
     QString err;
     ASSERT_TRUE(startupForTool(*s, dir.path(), &err)) << err.toStdString();
@@ -139,7 +128,7 @@ TEST(DeliveredData, ProgramStartsCleanlyAndTemplateDecodesToProgrammedChannels)
     EXPECT_EQ(s->ChData[7][4], 260);    // D754I
     EXPECT_EQ(s->ChData[5][2], -1);     // receive only
     EXPECT_EQ(s->ChNameCode[1][1], 12); // "C"
-    OptSelSaveSol(*s, 1);
+    OptSelSaveSol(*s, 1); // the template's own option bytes
     for (int i = 1; i <= 46; ++i)
         EXPECT_TRUE(s->OptSel[size_t(i)] >= 0 && s->OptSel[size_t(i)] <= optionMax(i)) << "option " << i;
     EXPECT_EQ(s->OptSel[25], 26); // "Q"

@@ -1,13 +1,11 @@
 #include "image/modDataFile.h"
 
-#include "channels/modChMem.h"
 #include "shell/mdimoduMain.h"
+#include "shell/modStartup.h"
 
-#include "support/ChInfoFixture.h"
+#include "support/DeliveredHome.h"
 #include "support/ScriptedUi.h"
 #include "support/TestHome.h"
-
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -18,35 +16,29 @@ using namespace qmtest;
 
 namespace {
 
-// A program that has started in Chinese (where texts 84 and 86 differ): the
-// channel grid definition, the delivered template loaded and decoded, data folder made.
+// The program started on the delivered data, in Chinese (where texts 84 and 86
+// differ), with its data folder made.
 class DataFileTest : public ::testing::Test {
 protected:
-    QTemporaryDir dir;
+    DeliveredHome home;
     std::unique_ptr<AppState> s = std::make_unique<AppState>();
     ScriptedUi ui;
     QByteArray tmpl = deliveredTemplate();
 
     void SetUp() override
     {
-        s->home = dir.path();
-        s->profile.setPath(dir.filePath(QStringLiteral("Uninstall.exe")));
-        ASSERT_TRUE(writeChInfoSection(s->profile.path()));
-        ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("Kelvex.exe")), tmpl));
+        QString err;
+        ASSERT_TRUE(home.create(&err) && startupForTool(*s, home.path(), &err)) << err.toStdString();
         s->settings.Language = 1;
         InitSoftFaceStr(*s);
-        s->IicDat.assign(8192, 0);
-        GetValidCharTbl(*s);
-        InitChMem(*s);
         GenerateDatFolder(*s);
-        NewFileSol(*s);
         ASSERT_EQ(image(), tmpl);
         ASSERT_TRUE(s->errors.lines().isEmpty()) << s->errors.lines().join(QLatin1Char('\n')).toStdString();
     }
 
     QByteArray image() const { return QByteArray(reinterpret_cast<const char*>(s->IicDat.data()), qsizetype(s->IicDat.size())); }
-    QString data(const char* name) const { return dir.path() + QStringLiteral("/Data/") + QLatin1String(name); }
-    QStringList dataFiles() const { return QDir(dir.path() + QStringLiteral("/Data")).entryList(QDir::Files); }
+    QString data(const char* name) const { return home.path() + QStringLiteral("/Data/") + QLatin1String(name); }
+    QStringList dataFiles() const { return QDir(home.path() + QStringLiteral("/Data")).entryList(QDir::Files); }
     bool listed(const char* label) const
     {
         return s->errors.lines().join(QLatin1Char('\n')).contains(QStringLiteral(" %1 ").arg(QLatin1String(label)));
@@ -86,29 +78,13 @@ TEST_F(DataFileTest, OpenLoadsShortAndLongFilesCompletely)
     EXPECT_EQ(ui.openStarts.first(), data("Untitled.dat"));
 }
 
-TEST_F(DataFileTest, OpenThatFailsChangesNothingAndSaysWrongFileType)
-{
-    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.dat")));
-    ui.openNames = {data("missing.dat"), dir.filePath(QStringLiteral("folder.dat"))};
-    OpenFile(*s, ui);
-    OpenFile(*s, ui);
-    EXPECT_EQ(image(), tmpl);
-    expectCurrent(data("Untitled.dat"));
-    EXPECT_TRUE(listed("mdifrmMain->OpenFile"));
-    EXPECT_EQ(shown(), QStringList(2, notice(83, MsgIcon::Critical)));
-    QString err;
-    EXPECT_FALSE(OpenDataFile(*s, data("missing.dat"), &err));
-    EXPECT_TRUE(err.contains(QStringLiteral("missing.dat"))) << err.toStdString();
-}
-
-TEST_F(DataFileTest, SaveAsksEveryTimeAndWritesTheWholeImage)
+TEST_F(DataFileTest, SaveAsksEveryTimeWritesTheWholeImageAndAFailedWriteKeepsThePath)
 {
     ui.answers = {MsgAnswer::No, MsgAnswer::Yes};
     SaveFile(*s, ui);
     EXPECT_TRUE(ui.saveStarts.isEmpty()); // No: no dialog
-    ui.saveNames = {{data("mine.dat"), false}};
+    ui.saveNames = {{data("mine.dat"), false}, {home.file(QStringLiteral("gone/radio.dat")), false}};
     SaveFile(*s, ui);
-    EXPECT_EQ(shown(), QStringList(2, notice(82, MsgIcon::Question)));
     EXPECT_EQ(ui.shown[0].buttons, MsgButtons::YesNo);
     EXPECT_EQ(ui.saveStarts.first(), data("Untitled.dat"));
     EXPECT_EQ(ui.defaultExts.first(), QStringLiteral("dat"));
@@ -116,6 +92,14 @@ TEST_F(DataFileTest, SaveAsksEveryTimeAndWritesTheWholeImage)
     EXPECT_EQ(readFile(data("mine.dat")), image());
     expectCurrent(data("mine.dat"));
     EXPECT_EQ(dataFiles(), QStringList{QStringLiteral("mine.dat")}); // no temporary file left
+
+    // A target that cannot be written: text 84, and the current path stays.
+    SaveAsFile(*s, ui);
+    EXPECT_TRUE(listed("mdifrmMain->SaveDatFile"));
+    EXPECT_EQ(shown(), (QStringList{notice(82, MsgIcon::Question), notice(82, MsgIcon::Question),
+                                    notice(84, MsgIcon::Critical)}));
+    expectCurrent(data("mine.dat"));
+    EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("gone"))));
 }
 
 TEST_F(DataFileTest, OpenThenSaveAsKeepsEveryByteTheEncodersDoNotOwn)
@@ -136,41 +120,27 @@ TEST_F(DataFileTest, OpenThenSaveAsKeepsEveryByteTheEncodersDoNotOwn)
     expectCurrent(data("copy.dat"));
 }
 
-TEST_F(DataFileTest, CancelChangesNothingAndAFolderOrRefusedNameShowsText86)
+// Cancel, a file that cannot be opened (text 83) and a name that is a folder or
+// that the dialog refused (text 86) leave image, path and data folder alone.
+TEST_F(DataFileTest, CancelFailedOpenAndRefusedSaveNameChangeNothing)
 {
+    ASSERT_TRUE(QDir(home.path()).mkdir(QStringLiteral("folder.dat")));
+    ui.openNames = {data("missing.dat"), home.file(QStringLiteral("folder.dat")), QString()};
     ui.answers = {MsgAnswer::Yes};
-    OpenFile(*s, ui);   // cancelled open
-    SaveFile(*s, ui);   // Yes, then cancelled save dialog
-    SaveAsFile(*s, ui); // cancelled save dialog
-    EXPECT_TRUE(s->errors.lines().isEmpty());
-    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.dat")));
-    ui.saveNames = {{dir.filePath(QStringLiteral("folder.dat")), false}, {data("x.dat"), true}};
-    SaveAsFile(*s, ui); // a folder
-    SaveAsFile(*s, ui); // the dialog itself refused the name
+    ui.saveNames = {{QString(), false}, {QString(), false}, {home.file(QStringLiteral("folder.dat")), false}, {data("x.dat"), true}};
+    for (int i = 0; i < 3; ++i)
+        OpenFile(*s, ui);
+    SaveFile(*s, ui); // Yes, then cancelled save dialog
+    for (int i = 0; i < 3; ++i)
+        SaveAsFile(*s, ui);
+    EXPECT_TRUE(listed("mdifrmMain->OpenFile"));
     EXPECT_TRUE(listed("mdifrmMain->SaveAsFile"));
-    EXPECT_EQ(shown(), (QStringList{notice(82, MsgIcon::Question), notice(86, MsgIcon::Critical),
-                                    notice(86, MsgIcon::Critical)}));
-    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("folder.dat"))).isDir());
+    EXPECT_EQ(shown(), (QStringList{notice(83, MsgIcon::Critical), notice(83, MsgIcon::Critical), notice(82, MsgIcon::Question),
+                                    notice(86, MsgIcon::Critical), notice(86, MsgIcon::Critical)}));
+    EXPECT_TRUE(QFileInfo(home.file(QStringLiteral("folder.dat"))).isDir());
     EXPECT_EQ(dataFiles(), QStringList());
     EXPECT_EQ(image(), tmpl);
     expectCurrent(data("Untitled.dat"));
-}
-
-// The current path never points at a file that was not written.
-TEST_F(DataFileTest, FailedWriteShowsText84AndKeepsPath)
-{
-    const QString bad = dir.filePath(QStringLiteral("gone/radio.dat"));
-    ui.saveNames = {{bad, false}};
-    SaveAsFile(*s, ui);
-    EXPECT_TRUE(listed("mdifrmMain->SaveDatFile"));
-    EXPECT_EQ(shown(), QStringList{notice(84, MsgIcon::Critical)});
-    expectCurrent(data("Untitled.dat"));
-    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("gone"))));
-    QString err;
-    EXPECT_FALSE(SaveDataFileTo(*s, bad, &err));
-    EXPECT_TRUE(err.contains(QStringLiteral("radio.dat"))) << err.toStdString();
-    EXPECT_TRUE(SaveDataFileTo(*s, data("ok.dat"), &err));
-    EXPECT_EQ(s->currentPath, data("ok.dat"));
 }
 
 TEST_F(DataFileTest, NewAsksAndOnYesReturnsToTheTemplateAndDefaultPath)
