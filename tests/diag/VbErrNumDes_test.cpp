@@ -17,36 +17,15 @@ TEST(VbErrNumDes, ExactlyTheRunTimeErrorNumbersHaveDescriptions)
         481, 482, 483, 484, 485, 486, 520, 521, 735, 744, 746, 31001, 31004, 31018, 31027, 31032, 31036, 31037,
     };
     ASSERT_EQ(numbers.size(), 118u);
-    int described = 0;
-    for (int n = -32768; n <= 32767; ++n) {
-        const bool has = !VbErrNumDes(n).isEmpty();
-        described += has;
-        EXPECT_EQ(has, numbers.count(n) == 1) << n;
-    }
-    EXPECT_EQ(described, 118);
-    EXPECT_TRUE(VbErrNumDes(3000).isEmpty());
+    for (int n = -32768; n <= 32767; ++n)
+        EXPECT_EQ(!VbErrNumDes(n).isEmpty(), numbers.count(n) == 1) << n;
     EXPECT_TRUE(VbErrNumDes(100000).isEmpty());
-}
 
-TEST(VbErrNumDes, TellingRowsAndCommonDescriptions)
-{
+    // The numbers this program raises, and a few others.
     const std::pair<int, const char*> rows[] = {
-        {5, "无效的过程调用"},
-        {6, "溢出"},
-        {9, "数组索引超出范围"},
-        {13, "类型不符合"},
-        {53, "文件找不到"},
-        {75, "路径/文件访问错误"},
-        {91, "尚未设置对象变量或With区块变量"},
-        {380, "属性值无效"},
-        {482, "打印机错误"},
-        {31001, "内存溢出"},
-        {7, "内存不足"},
-        {11, "除数为零"},
-        {57, "设备 I/O 错误"},
-        {76, "路径未找到"},
-        {424, "要求对象"},
-        {438, "对象不支持该属性或方法"},
+        {5, "无效的过程调用"}, {6, "溢出"}, {9, "数组索引超出范围"}, {13, "类型不符合"},
+        {53, "文件找不到"}, {75, "路径/文件访问错误"}, {380, "属性值无效"}, {482, "打印机错误"},
+        {7, "内存不足"}, {57, "设备 I/O 错误"}, {438, "对象不支持该属性或方法"}, {31001, "内存溢出"},
     };
     for (auto [n, text] : rows)
         EXPECT_EQ(VbErrNumDes(n), QString::fromUtf8(text)) << n;

@@ -24,48 +24,30 @@ protected:
     std::unique_ptr<AppState> s = std::make_unique<AppState>();
     ScriptedUi ui;
     RecordingProber prober;
+    StartupEnv env{dir.path(), kLocaleEnglishUs, &prober, fillShellTexts, {}, {}, {}, {}, {}};
 
-    StartupEnv env()
-    {
-        StartupEnv e;
-        e.home = dir.path();
-        e.prober = &prober;
-        e.initSoftFaceStr = fillShellTexts;
-        return e;
-    }
+    QString file(const char* name) const { return dir.filePath(QLatin1String(name)); }
 };
 
 } // namespace
 
-TEST_F(MainWindowTest, LoadShowsTitleAndStatusPanels)
+TEST_F(MainWindowTest, LoadShowsTitleAndPanelsAndCloseAsksFirst)
 {
-    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("Uninstall.exe")), settingsText("COM=2\n")));
-    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("Kelvex.exe")), patternBytes(8192)));
+    ASSERT_TRUE(writeFile(file("Uninstall.exe"), settingsText("COM=2\n")));
+    ASSERT_TRUE(writeFile(file("Kelvex.exe"), patternBytes(8192)));
     prober.usable = {2};
     mdifrmMain w(*s, ui);
-    StartupEnv e = env();
-    ASSERT_EQ(w.Form_Load(e), StartupOutcome::Running);
+    ASSERT_EQ(w.Form_Load(env), StartupOutcome::Running);
     w.show();
     EXPECT_EQ(w.windowTitle(), QStringLiteral("QM570 Radio Software"));
-    EXPECT_NE(w.mdiArea(), nullptr);
+    ASSERT_NE(w.mdiArea(), nullptr);
     EXPECT_EQ(w.centralWidget(), w.mdiArea());
     EXPECT_EQ(w.statusPanel(1)->text(), QStringLiteral("Ready"));
     EXPECT_EQ(w.statusPanel(2)->text(), QStringLiteral("COM2"));
     EXPECT_EQ(w.statusPanel(3)->text(), QStringLiteral("File Name:") + dir.path() + QStringLiteral("/Data/Untitled.dat"));
-
-    // The panels follow the model.
-    s->setStatus(1, QStringLiteral("Interface Locked"));
+    s->setStatus(1, QStringLiteral("Interface Locked")); // the panels follow the model
     EXPECT_EQ(w.statusPanel(1)->text(), QStringLiteral("Interface Locked"));
     EXPECT_TRUE(ui.shown.empty());
-}
-
-TEST_F(MainWindowTest, CloseAsksAndNoKeepsTheWindowOpen)
-{
-    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("Uninstall.exe")), settingsText()));
-    mdifrmMain w(*s, ui);
-    StartupEnv e = env();
-    ASSERT_EQ(w.Form_Load(e), StartupOutcome::Running);
-    w.show();
 
     ui.answers = {MsgAnswer::No};
     EXPECT_FALSE(w.close());
@@ -73,8 +55,9 @@ TEST_F(MainWindowTest, CloseAsksAndNoKeepsTheWindowOpen)
     EXPECT_EQ(s->AppExiting, 0);
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(ui.shown[0].prompt, QStringLiteral("Are you sure want to exit?"));
+    EXPECT_EQ(ui.shown[0].title, QStringLiteral("Notice"));
+    EXPECT_EQ(ui.shown[0].buttons, MsgButtons::YesNo);
     EXPECT_EQ(ui.shown[0].icon, MsgIcon::Question);
-
     ui.answers = {MsgAnswer::Yes};
     EXPECT_TRUE(w.close());
     EXPECT_FALSE(w.isVisible());
@@ -84,12 +67,11 @@ TEST_F(MainWindowTest, CloseAsksAndNoKeepsTheWindowOpen)
 TEST_F(MainWindowTest, FirstRunEndsWithoutQuestionOrWindow)
 {
     mdifrmMain w(*s, ui);
-    StartupEnv e = env();
-    EXPECT_EQ(w.Form_Load(e), StartupOutcome::QuietExit);
+    EXPECT_EQ(w.Form_Load(env), StartupOutcome::QuietExit);
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(s->AppExiting, 1);
     EXPECT_TRUE(ui.shown.empty());
-    EXPECT_EQ(readFile(dir.filePath(QStringLiteral("Uninstall.exe"))), QByteArray("[Setting]\nFirRun=1\n"));
+    EXPECT_EQ(readFile(file("Uninstall.exe")), QByteArray("[Setting]\nFirRun=1\n"));
 }
 
 TEST(QtInteraction, FileFilterTextBecomesQtFilter)
