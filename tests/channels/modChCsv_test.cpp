@@ -104,8 +104,10 @@ TEST(ChannelCsv, ExportHeaderAndStructuralRefusals)
          "462.5625)"},
         // The first bad value in file order is the one reported.
         {head + "1,50,,,,,,,,,,\n1,,,,,,,,,,,\n", "line 2, column \"Rx\": 50 MHz lies outside the entry limits 100 to 999 MHz"},
-        {head + "VFO,,440,,,,,,,,,\n", "line 2, column \"Rx\": the VFO row always keeps its receive frequency; it cannot be left empty"},
-        {head + "100,440,,,,,,,,,,\n", "line 2, column \"Tx\": the VFO row always keeps its transmit frequency; it cannot be left empty"},
+        {head + "VFO,,440,,,,,,,,,\n",
+         "line 2, column \"Rx\": the VFO row always keeps its receive frequency; it cannot be left empty"},
+        {head + "100,440,,,,,,,,,,\n",
+         "line 2, column \"Tx\": the VFO row always keeps its transmit frequency; it cannot be left empty"},
     };
     QString error;
     for (const auto& [csv, message] : cases) {
@@ -234,7 +236,8 @@ TEST_F(ChannelCsvOnTemplate, ValuesTheGridWouldReplaceAreRefusedAndNothingChange
     EXPECT_TRUE(import(row(1, {{1, rx}, {3, "67.1"}})).startsWith(at(3, "\"67.1\" is not a CTCSS/DCS setting (")));
     EXPECT_EQ(import(row(1, {{1, rx}, {11, "AB*D"}})),
               at(11, "\"AB*D\" holds \"*\", which the radio cannot show (it shows A to Z, 0 to 9, space and - / + _)"));
-    EXPECT_EQ(import(row(1, {{1, rx}, {11, "ABCDEFG"}})), at(11, "\"ABCDEFG\" is longer than the six characters of a channel name"));
+    EXPECT_EQ(import(row(1, {{1, rx}, {11, "ABCDEFG"}})),
+              at(11, "\"ABCDEFG\" is longer than the six characters of a channel name"));
     EXPECT_EQ(import(row(2, {{2, rx}})), at(2, "channel 2 has no receive frequency, so this cell must be empty"));
     EXPECT_EQ(import(row(2, {{5, s->ColInfo[5][3]}})), at(5, "channel 2 has no receive frequency, so this cell must be empty"));
     EXPECT_EQ(import(row(1, {{1, rx}, {4, "67.0"}})),
@@ -262,7 +265,8 @@ TEST_F(ChannelCsvOnTemplate, SpreadsheetFileImports)
         return (QLatin1Char('"') + f.join(QStringLiteral("\",\"")) + QStringLiteral("\"\r\n")).toUtf8();
     };
     const QStringList tail(6, QString());
-    const QByteArray csv = "\xEF\xBB\xBF" + quoted(cols) + quoted(QStringList{"1", "road-1", "462.56250", "467.5625", "67", "d023n"} + tail) +
+    const QByteArray csv = "\xEF\xBB\xBF" + quoted(cols) +
+                           quoted(QStringList{"1", "road-1", "462.56250", "467.5625", "67", "d023n"} + tail) +
                            quoted(QStringList{"2", "", "446.00625", "", "", ""} + tail) + "\r\n";
     QString error;
     ASSERT_TRUE(ImportChannelCsv(*s, csv, &error)) << error.toStdString();
