@@ -6,34 +6,38 @@
 #include "channels/modChMem.h"
 #include "support/ChInfoFixture.h"
 
-#include <array>
-#include <initializer_list>
+#include <gtest/gtest.h>
+#include <vector>
 
 namespace qmtest {
 
+using Bytes = std::vector<uint8_t>;
+
 class ChannelState : public ChInfoFixture {
 public:
-    explicit ChannelState(bool withSection = true, int channels = 100, int16_t language = 3)
-        : ChInfoFixture(withSection, channels, language)
+    explicit ChannelState(bool withSection = true, int channels = 100)
+        : ChInfoFixture(withSection, channels)
     {
         qm::GetValidCharTbl(s());
         qm::InitChMem(s());
     }
 
-    // Writes bytes into channel n's record from offset `at`.
-    void putRecord(int n, int at, std::initializer_list<uint8_t> bytes)
+    // Writes bytes into channel n's record from offset `at`; reads them back.
+    void putRecord(int n, int at, const Bytes& bytes)
     {
-        long long a = qm::chRecordAddr(n) + at;
-        for (uint8_t b : bytes)
-            s().IicDat[static_cast<size_t>(a++)] = b;
+        std::copy(bytes.begin(), bytes.end(), s().IicDat.begin() + qm::chRecordAddr(n) + at);
     }
-
-    // Record bytes [at, at + len) of channel n.
-    std::vector<uint8_t> record(int n, int at, int len)
+    Bytes record(int n, int at, int len)
     {
         const auto first = s().IicDat.begin() + qm::chRecordAddr(n) + at;
-        return std::vector<uint8_t>(first, first + len);
+        return Bytes(first, first + len);
     }
+};
+
+class ChannelTest : public ::testing::Test {
+protected:
+    ChannelState cs;
+    qm::AppState& s = cs.s();
 };
 
 } // namespace qmtest

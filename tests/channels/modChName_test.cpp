@@ -2,27 +2,14 @@
 
 #include "channels/modChName.h"
 
-#include <gtest/gtest.h>
-
 using namespace qm;
 using namespace qmtest;
 
-namespace {
+using ChannelNames = ChannelTest;
 
-std::vector<int> codes(const AppState& s, int count)
+TEST_F(ChannelNames, TypedTextToCodesAndBack)
 {
-    return std::vector<int>(s.CharCodeBuf.begin(), s.CharCodeBuf.begin() + count);
-}
-
-} // namespace
-
-TEST(ChannelNames, TypedTextToCodesAndBack)
-{
-    const struct {
-        const char* typed;
-        std::vector<int> codes;
-        const char* shown;
-    } cases[] = {
+    const struct { const char* typed; std::vector<int> codes; const char* shown; } cases[] = {
         {"ch-1", {12, 17, 36, 1, 38, 38}, "CH-1  "},
         {"AB*D", {10, 11, 255, 13, 38, 38}, "AB D  "},
         {"ABCDEFGH", {10, 11, 12, 13, 14, 15}, "ABCDEF"},
@@ -31,23 +18,22 @@ TEST(ChannelNames, TypedTextToCodesAndBack)
         {" CH-07", {38, 12, 17, 36, 0, 7}, " CH-07"},
         {"", {255, 255, 255, 255, 255, 255}, ""},
     };
-    ChannelState cs;
-    AppState& s = cs.s();
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
         ChNameCharSol(s, QString::fromUtf8(c.typed), 6);
-        EXPECT_EQ(codes(s, 6), c.codes) << c.typed;
-        for (int i = 0; i < 6; ++i)
-            s.ChNameCode[12][i + 1] = static_cast<uint8_t>(s.CharCodeBuf[i]);
+        EXPECT_EQ(std::vector<int>(s.CharCodeBuf.begin(), s.CharCodeBuf.begin() + 6), c.codes);
+        std::copy_n(s.CharCodeBuf.begin(), 6, s.ChNameCode[12].begin() + 1);
         ChNameCharShow(s, 12);
-        EXPECT_EQ(s.grid.text[12][11], QString::fromUtf8(c.shown)) << c.typed;
+        EXPECT_EQ(s.grid.text[12][11], QString::fromUtf8(c.shown));
     }
     EXPECT_EQ(reportCount(s), 0);
+    ChNameCharSol(s, QStringLiteral("A"), 40); // more than the buffer: filled, then reported
+    EXPECT_EQ((std::array{s.CharCodeBuf[13], s.CharCodeBuf[14]}), (std::array<int16_t, 2>{38, 255}));
+    EXPECT_EQ(reportsAt(s, QStringLiteral("modChMem->ChNameCharSol"), 9), 1);
 }
 
-TEST(ChannelNames, ForeignCodesShowAsSpacesAndSurviveEncode)
+TEST_F(ChannelNames, ForeignCodesShowAsSpacesAndSurviveEncode)
 {
-    ChannelState cs;
-    AppState& s = cs.s();
     s.ChNameCode[5] = {0, 41, 100, 10, 254, 38, 255};
     ChNameCharShow(s, 5);
     EXPECT_EQ(s.grid.text[5][11], QStringLiteral("  A   "));
@@ -55,33 +41,10 @@ TEST(ChannelNames, ForeignCodesShowAsSpacesAndSurviveEncode)
     ChNameCharShow(s, 5);
     EXPECT_EQ(s.grid.text[5][11], QString()); // no code is a character
     CiChParaSol(s, 5);
-    EXPECT_EQ(cs.record(5, 14, 2), (std::vector<uint8_t>{41, 254}));
+    EXPECT_EQ(cs.record(5, 14, 2), (Bytes{41, 254}));
     EXPECT_EQ(s.IicDat[chNameAddr(5)], 200);
-    EXPECT_EQ(s.IicDat[chNameAddr(5) + 1], 99);
-}
 
-TEST(ChannelNames, CountAboveTheBufferIsReportedAfterFillingIt)
-{
-    ChannelState cs;
-    AppState& s = cs.s();
-    s.CharCodeBuf.fill(7);
-    ChNameCharSol(s, QStringLiteral("A"), 40);
-    EXPECT_EQ(s.CharCodeBuf[0], 10);
-    EXPECT_EQ(s.CharCodeBuf[13], 38);  // padding
-    EXPECT_EQ(s.CharCodeBuf[14], 255); // past the padding
-    EXPECT_EQ(s.CharCodeBuf[30], 255);
-    EXPECT_EQ(reportsAt(s, QStringLiteral("modChMem->ChNameCharSol"), 9), 1);
-}
-
-TEST(PowerOnMessage, SixCharactersWithoutEmptyRule)
-{
-    ChannelState cs;
-    AppState& s = cs.s();
-    for (int i = 25; i <= 30; ++i)
-        s.OptSel[i] = 255;
-    EXPECT_EQ(PowerOnMsgText(s), QStringLiteral("      "));
-    const int16_t hello[] = {17, 14, 21, 21, 24, -3};
-    for (int i = 0; i < 6; ++i)
-        s.OptSel[25 + i] = hello[i];
+    const int16_t hello[] = {17, 14, 21, 21, 24, 255}; // the power-on message: six characters, always
+    std::copy(std::begin(hello), std::end(hello), s.OptSel.begin() + 25);
     EXPECT_EQ(PowerOnMsgText(s), QStringLiteral("HELLO "));
 }

@@ -3,14 +3,13 @@
 // (1..260), byte 1 the CtcDcsMax setting, the rest is the image (any length
 // up to 8 KiB). Aborts when the encoder changes a byte it does not own, or
 // when decode -> encode -> decode is not stable (for layouts without overlap).
+#include "../support/ChInfoFixture.h"
 #include "channels/modChFre.h"
 #include "channels/modChGrid.h"
 #include "channels/modChMem.h"
 #include "channels/modCtdcs.h"
 
-#include <cstdint>
 #include <cstdlib>
-#include <memory>
 
 using namespace qm;
 
@@ -25,24 +24,10 @@ AppState& state()
         GetValidCharTbl(*st);
         ChInfoInitFace(*st);
         GenCtdcsList(*st);
-        const QStringList cols[] = {
-            {},
-            {"RxFre", "0", "44000000"},
-            {"TxFre", "0", "44000000"},
-            {"CtcssDcsDec", "0", "0"},
-            {"CtcssDcsEnc", "0", "0"},
-            {"Low|High", "2", "1", "Low", "High"},
-            {"Narrow|Wide", "2", "1", "Narrow", "Wide"},
-            {"Off|On", "2", "1", "Off", "On"},
-            {"Off|Carrier|QT/DQT", "3", "0", "Off", "Carrier", "QT/DQT"},
-            {"Off|On", "2", "0", "Off", "On"},
-            {"Off|On", "2", "0", "Off", "On"},
-            {"CHNAME", "0", "0"},
-        };
-        for (int c = 1; c <= 11; ++c)
-            for (int k = 0; k < cols[c].size(); ++k)
-                st->ColInfo[static_cast<size_t>(c)][static_cast<size_t>(k)] = cols[c][k];
-        st->ChColNum = 11;
+        const auto cols = qmtest::chInfoColumns(); // the test grid definition
+        for (size_t c = 1; c < cols.size(); ++c)
+            std::copy(cols[c].begin(), cols[c].end(), st->ColInfo[c].begin());
+        st->ChColNum = static_cast<int16_t>(cols.size() - 1);
         return st;
     }();
     return *s;
@@ -78,17 +63,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ChInfoSaveSol(s, 0);
     check(s.IicDat.size() == original.size());
 
-    std::vector<bool> owned(original.size(), false);
-    auto own = [&](long long a) {
-        if (a >= 0 && a < static_cast<long long>(owned.size()))
-            owned[static_cast<size_t>(a)] = true;
-    };
+    std::vector<bool> owned(std::max<size_t>(original.size(), 0x2000), false); // byte 13 is not ours
     for (int n = 1; n <= s.ChNum; ++n) {
-        for (int i = 0; i < 16; ++i)
-            if (i != 13)
-                own(chRecordAddr(n) + i);
-        for (int i = 0; i < 4; ++i)
-            own(chNameAddr(n) + i);
+        std::fill_n(owned.begin() + chRecordAddr(n), 13, true);
+        std::fill_n(owned.begin() + chRecordAddr(n) + 14, 2, true);
+        std::fill_n(owned.begin() + chNameAddr(n), 4, true);
     }
     for (size_t a = 0; a < original.size(); ++a)
         check(owned[a] || s.IicDat[a] == original[a]);
@@ -98,11 +77,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (s.ChNum <= 100) {
         const auto encoded = s.IicDat;
         ChInfoSaveSol(s, 1);
-        for (int n = 1; n <= s.ChNum; ++n) {
-            for (int f = 1; f <= 11; ++f)
-                check(s.ChData[n][f] == decoded[n][f]);
-            check(s.ChNameCode[n] == names[n]);
-        }
+        for (int n = 1; n <= s.ChNum; ++n)
+            check(std::equal(decoded[n].begin() + 1, decoded[n].begin() + 12, s.ChData[n].begin() + 1) &&
+                  s.ChNameCode[n] == names[n]);
         ChInfoSaveSol(s, 0);
         check(s.IicDat == encoded);
     }
