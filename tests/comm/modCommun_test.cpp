@@ -220,9 +220,7 @@ TEST(ProtocolCom, PortErrorsAndMalformedScriptsFailTheScript)
 
 TEST(ComDataShow, LineLayoutsAndAFreshStartAbove3000Lines)
 {
-    QByteArray b21;
-    for (int i = 0; i < 21; ++i)
-        b21.append(static_cast<char>(i));
+    const QByteArray b21 = hex("000102030405060708090A0B0C0D0E0F1011121314");
     const QString first = QStringLiteral("Tx: 00 01 02 03 ");
     const QString mid = QStringLiteral("       04 05 06 07 08 09 0A 0B 0C 0D 0E 0F 10 11 12 13 ");
     EXPECT_EQ(ComDataLines(0, hex("52123010")), QStringList{QStringLiteral("Tx: 52 12 30 10 ")});
