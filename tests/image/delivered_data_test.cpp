@@ -30,8 +30,8 @@ QString entry(const char* section, int key, int buf = 100)
 // accepts (the message takes radio alphabet codes 0..40), 0 when none shows it.
 int optionMax(int i)
 {
-    const OptionSpec* spec = optionSpecFor(i);
-    return !spec ? 0 : spec->kind == OptionKind::Message ? 40 : spec->max;
+    const OptionSpec* opt = optionSpecFor(i);
+    return !opt ? 0 : opt->kind == OptionKind::Message ? 40 : opt->max;
 }
 
 } // namespace
