@@ -127,27 +127,25 @@ StepResult SimRadio::startFrame(uint8_t byte)
 {
     StepResult r;
     pos_ = 1;
-    switch (byte) {
-    case kProgram[0]:
-        state_ = State::Sequence;
-        frame_ = FrameKind::Handshake;
-        sequence_ = kProgram;
-        sequenceLen_ = sizeof kProgram;
-        return r;
-    case kSetTimePrefix[0]:
-        state_ = State::Sequence;
-        frame_ = FrameKind::SetTime;
-        sequence_ = kSetTimePrefix;
-        sequenceLen_ = sizeof kSetTimePrefix;
-        return r;
-    case kEnd[0]:
-        state_ = State::Sequence;
-        frame_ = FrameKind::End;
-        sequence_ = kEnd;
-        sequenceLen_ = sizeof kEnd;
-        return r;
-    default:
-        break;
+    // Frames made of fixed bytes: recognised by their first byte, matched to the end.
+    struct Fixed {
+        const uint8_t* bytes;
+        std::size_t len;
+        FrameKind kind;
+    };
+    static constexpr Fixed kFixed[] = {
+        {kProgram, sizeof kProgram, FrameKind::Handshake},
+        {kSetTimePrefix, sizeof kSetTimePrefix, FrameKind::SetTime},
+        {kEnd, sizeof kEnd, FrameKind::End},
+    };
+    for (const Fixed& f : kFixed) {
+        if (byte == f.bytes[0]) {
+            state_ = State::Sequence;
+            frame_ = f.kind;
+            sequence_ = f.bytes;
+            sequenceLen_ = f.len;
+            return r;
+        }
     }
 
     // The remaining commands mean something only after the handshake.
