@@ -27,7 +27,7 @@ TEST(ChannelCodecProperty, RandomImages)
         return std::any_of(p, p + 4, [](uint8_t b) { return (b >> 4) > 9 || (b & 0x0F) > 9; });
     };
 
-    for (int iter = 0; iter < 500; ++iter) {
+    for (int iter = 0; iter < 3000; ++iter) {
         SCOPED_TRACE(iter);
         // Random bytes; about half the records then made well formed: BCD
         // frequencies, known signalling, bit 6 clear, not both bits of field 8.
