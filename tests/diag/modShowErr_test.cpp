@@ -7,7 +7,7 @@ using namespace qm;
 TEST(ErrorList, EntryLinesAndGuard)
 {
     ErrorList l;
-    l.now = [] { return QStringLiteral("2026/12/6 7:05"); };
+    l.timeText = [](const QDateTime&) { return QStringLiteral("2026/12/6 7:05"); };
     EXPECT_FALSE(guarded(l, QStringLiteral("modChMem->RxFreShow"), [] { throw QmError(6); }));
     EXPECT_TRUE(guarded(l, QStringLiteral("a->b"), [] {}));
     ASSERT_EQ(l.lines().size(), 2);

@@ -5,6 +5,7 @@
 // back the same after being written again, and that an accepted file imports
 // and its export imports again to the same export.
 #include "channels/modChCsv.h"
+#include "shell/AppState.h"
 #include "shell/modStartup.h"
 
 #include <QDir>
@@ -47,8 +48,11 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** argv)
     if (home.isEmpty())
         home = QFileInfo(QString::fromLocal8Bit((*argv)[0])).absoluteDir().filePath(QStringLiteral("../bin"));
     static qm::AppState s;
-    QString error;
-    if (!qm::startupForTool(s, home, &error)) {
+    qm::StartupEnv env;
+    env.home = home;
+    env.mode = qm::StartupMode::Tool;
+    if (qm::RunStartup(s, env) != qm::StartupOutcome::Running) {
+        const QString error = s.errors.entries().empty() ? QString() : s.errors.entries().back().detail();
         std::fprintf(stderr, "fuzz_csv_import: cannot start in %s: %s (set QM570_HOME)\n", qPrintable(home), qPrintable(error));
         std::abort();
     }
@@ -56,7 +60,7 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** argv)
     const QStringList header = qm::ChannelCsvHeader(s);
     headerLine = header.join(QLatin1Char(',')).toUtf8() + "\r\n";
     QByteArray sample = headerLine;
-    const QByteArray commas(std::max<int>(0, s.ChColNum - 2), ',');
+    const QByteArray commas(std::max<int>(0, s.settings.ChColNum - 2), ',');
     sample += "1,462.5625,467.5625" + commas + "\r\n2,446.00625" + QByteArray(commas.size() + 1, ',') + "\r\n";
     qm::ImportChannelCsv(s, sample, &error);
     fixedState = &s;

@@ -1,4 +1,6 @@
-#include "image/modDataFile.h"
+#include "shell/modDataFile.h"
+#include "shell/AppState.h"
+#include "settings/SoftFaceTexts.h"
 
 #include "shell/mdimoduMain.h"
 #include "shell/modStartup.h"
@@ -28,15 +30,15 @@ protected:
     void SetUp() override
     {
         QString err;
-        ASSERT_TRUE(home.create(&err) && startupForTool(*s, home.path(), &err)) << err.toStdString();
+        ASSERT_TRUE(home.create(&err) && qmtest::startTool(*s, home.path(), &err)) << err.toStdString();
         s->settings.Language = 1;
-        InitSoftFaceStr(*s);
+        InitSoftFaceStr((*s).settings);
         GenerateDatFolder(*s);
         ASSERT_EQ(image(), tmpl);
         ASSERT_TRUE(s->errors.lines().isEmpty()) << s->errors.lines().join(QLatin1Char('\n')).toStdString();
     }
 
-    QByteArray image() const { return QByteArray(reinterpret_cast<const char*>(s->IicDat.data()), qsizetype(s->IicDat.size())); }
+    QByteArray image() const { return QByteArray(reinterpret_cast<const char*>(s->doc.IicDat.data()), qsizetype(s->doc.IicDat.size())); }
     QString data(const char* name) const { return home.path() + QStringLiteral("/Data/") + QLatin1String(name); }
     QStringList dataFiles() const { return QDir(home.path() + QStringLiteral("/Data")).entryList(QDir::Files); }
     bool listed(const char* label) const
@@ -45,8 +47,8 @@ protected:
     }
     void expectCurrent(const QString& path) const
     {
-        EXPECT_EQ(s->currentPath, path);
-        EXPECT_EQ(s->statusPanel[3], s->text(85) + path);
+        EXPECT_EQ(s->view.currentPath, path);
+        EXPECT_EQ(s->view.statusPanel[3], s->settings.text(85) + path);
     }
     // The messages shown so far as "text|title|icon", and one such expected message.
     QStringList shown() const
@@ -56,7 +58,7 @@ protected:
             r << QStringLiteral("%1|%2|%3").arg(m.prompt, m.title).arg(int(m.icon));
         return r;
     }
-    QString notice(int n, MsgIcon icon) const { return QStringLiteral("%1|%2|%3").arg(s->text(n), s->text(70)).arg(int(icon)); }
+    QString notice(int n, MsgIcon icon) const { return QStringLiteral("%1|%2|%3").arg(s->settings.text(n), s->settings.text(70)).arg(int(icon)); }
 };
 
 } // namespace
@@ -149,7 +151,7 @@ TEST_F(DataFileTest, NewAsksAndOnYesReturnsToTheTemplateAndDefaultPath)
     other[0x11] = 0x50; // channel 1 on 435.05 instead of 435.025 MHz
     ASSERT_TRUE(writeFile(data("radio.dat"), other));
     ASSERT_TRUE(OpenDataFile(*s, data("radio.dat")));
-    EXPECT_EQ(s->ChData[1][1], 43505000);
+    EXPECT_EQ(s->doc.ChData[1][1], 43505000);
     ui.answers = {MsgAnswer::No, MsgAnswer::Yes};
     NewFile(*s, ui);
     expectCurrent(data("radio.dat"));
@@ -158,6 +160,6 @@ TEST_F(DataFileTest, NewAsksAndOnYesReturnsToTheTemplateAndDefaultPath)
     EXPECT_EQ(shown(), QStringList(2, notice(74, MsgIcon::Question)));
     expectCurrent(data("Untitled.dat"));
     EXPECT_EQ(image(), tmpl);
-    EXPECT_EQ(s->ChData[1][1], 43502500); // decoded again
+    EXPECT_EQ(s->doc.ChData[1][1], 43502500); // decoded again
     EXPECT_TRUE(s->errors.lines().isEmpty());
 }
