@@ -3,6 +3,7 @@
 #include "shell/AppState.h"
 #include "shell/RadioTransfer.h"
 #include "settings/CharTable.h"
+#include "comm/SerialLink.h"
 #include "comm/TransferWorker.h"
 #include "comm/modTransfer.h"
 #include "support/ChInfoFixture.h"
@@ -13,6 +14,7 @@
 
 #include <QEventLoop>
 #include <QThread>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <map>
@@ -152,12 +154,13 @@ TEST(WriteTransfer, StampsTheDateAndSendsTheEncodedImage)
     FakeLink link;
     ASSERT_EQ(runTransfer(s, TransferDirection::Write, link, nullptr, {}, clock20100913).result, TransferResult::Success);
     // 2010-09-13 as plain numbers, 14:07 as BCD; the edit of channel 2 at 0x20..0x23.
-    const std::map<int, uint8_t> stamp = {{0x0E70, 0x0A}, {0x0E71, 0x09}, {0x0E72, 0x0D}, {0x0E78, 0x14}, {0x0E79, 0x07}};
-    EXPECT_TRUE(holdsEditOfChannel2(s.doc.IicDat));
+    // Every other byte is the template's: the delivered template is already
+    // what the encoders write.
+    const std::map<int, uint8_t> changed = {{0x0E70, 0x0A}, {0x0E71, 0x09}, {0x0E72, 0x0D}, {0x0E78, 0x14}, {0x0E79, 0x07},
+                                            {0x20, 0x00}, {0x21, 0x25}, {0x22, 0x01}, {0x23, 0x44}};
     for (int a = 0; a < 0x2000; ++a) {
-        const auto st = stamp.find(a);
-        const bool edited = a >= 0x20 && a <= 0x23;
-        ASSERT_EQ(s.doc.IicDat[a], st != stamp.end() ? st->second : edited ? s.doc.IicDat[a] : before[a]) << "address " << a;
+        const auto c = changed.find(a);
+        ASSERT_EQ(s.doc.IicDat[a], c != changed.end() ? c->second : before[a]) << "address " << a;
     }
     EXPECT_EQ(link.radio.mem, s.doc.IicDat);
     EXPECT_EQ(link.radio.blockWrites, 512);
@@ -187,6 +190,21 @@ TEST(WriteTransfer, AFailedWriteKeepsTheImageOnlyIfThePortOpened)
     EXPECT_TRUE(p.s().errors.lines()[1].contains(QStringLiteral("modCommun->OpenCom")));
     EXPECT_TRUE(p.s().errors.lines()[1].contains(QStringLiteral("出错号:   53")));
     EXPECT_TRUE(ui.shown.empty());
+
+    // A real port that refuses to open: the list names the device and the
+    // system's reason, and so does the outcome's message.
+    QTemporaryDir dir;
+    const QString device = dir.filePath(QStringLiteral("ttyGone"));
+    SerialLink refusing(device);
+    const auto refused = runTransfer(p.s(), TransferDirection::Read, refusing, &ui);
+    EXPECT_EQ(refused.result, TransferResult::PortOpenFailed);
+    const ErrorEntry& e = p.s().errors.entries().back();
+    EXPECT_EQ(e.label, QStringLiteral("modCommun->OpenCom"));
+    EXPECT_EQ(e.error.action, QStringLiteral("open port"));
+    EXPECT_EQ(e.error.object, device);
+    EXPECT_FALSE(e.error.reason.isEmpty());
+    EXPECT_EQ(refused.message, e.error.text());
+    EXPECT_EQ(p.s().doc.IicDat, before);
 
     // The radio stops answering at the fourth block, after channels 1 and 2 reached it.
     FakeLink link;

@@ -85,7 +85,12 @@ TEST_F(DataFileTest, SaveAsksEveryTimeWritesTheWholeImageAndAFailedWriteKeepsThe
     ui.answers = {MsgAnswer::No, MsgAnswer::Yes};
     SaveFile(*s, ui);
     EXPECT_TRUE(ui.saveStarts.isEmpty()); // No: no dialog
-    ui.saveNames = {{data("mine.dat"), false}, {home.file(QStringLiteral("gone/radio.dat")), false}};
+    // The second target lies in a "folder" that is a plain file: the write
+    // fails deep inside the atomic save. (A read-only folder would not do:
+    // the tests may run as root.)
+    ASSERT_TRUE(writeFile(home.file(QStringLiteral("plain")), "x"));
+    const QString unwritable = home.file(QStringLiteral("plain/radio.dat"));
+    ui.saveNames = {{data("mine.dat"), false}, {unwritable, false}};
     SaveFile(*s, ui);
     EXPECT_EQ(ui.shown[0].buttons, MsgButtons::YesNo);
     EXPECT_EQ(ui.saveStarts.first(), data("Untitled.dat"));
@@ -95,13 +100,21 @@ TEST_F(DataFileTest, SaveAsksEveryTimeWritesTheWholeImageAndAFailedWriteKeepsThe
     expectCurrent(data("mine.dat"));
     EXPECT_EQ(dataFiles(), QStringList{QStringLiteral("mine.dat")}); // no temporary file left
 
-    // A target that cannot be written: text 84, and the current path stays.
+    // A target that cannot be written: text 84, the current path stays, and
+    // the list names the file and the system's reason.
     SaveAsFile(*s, ui);
     EXPECT_TRUE(listed("mdifrmMain->SaveDatFile"));
+    const ErrorEntry& e = s->errors.entries().back();
+    EXPECT_EQ(e.label, QStringLiteral("mdifrmMain->SaveDatFile"));
+    EXPECT_EQ(e.error.number, 75);
+    EXPECT_EQ(e.error.action, QStringLiteral("save data file"));
+    EXPECT_EQ(e.error.object, unwritable);
+    EXPECT_FALSE(e.error.reason.isEmpty());
+    EXPECT_EQ(s->errors.entryAtLine(s->errors.selected())->detail(), e.error.text());
     EXPECT_EQ(shown(), (QStringList{notice(82, MsgIcon::Question), notice(82, MsgIcon::Question),
                                     notice(84, MsgIcon::Critical)}));
     expectCurrent(data("mine.dat"));
-    EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("gone"))));
+    EXPECT_EQ(readFile(home.file(QStringLiteral("plain"))), QByteArray("x"));
 }
 
 TEST_F(DataFileTest, OpenThenSaveAsKeepsEveryByteTheEncodersDoNotOwn)

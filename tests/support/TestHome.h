@@ -66,16 +66,6 @@ public:
     }
 };
 
-// True when the port-probing module is linked in (not its placeholder), so
-// that tests of the start-up's port steps can check the probes.
-inline bool portProbingLinked()
-{
-    auto s = std::make_unique<qm::AppState>();
-    RecordingProber p;
-    qm::VerdictCom(*s, p, 1);
-    return !p.probed.empty();
-}
-
 inline bool writeFile(const QString& path, const QByteArray& data)
 {
     QFile f(path);
