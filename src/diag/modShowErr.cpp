@@ -80,14 +80,6 @@ const ErrorEntry* ErrorList::entryAtLine(int line) const
     return &entries_[static_cast<size_t>(line / 2)];
 }
 
-QString ErrorList::ErrDes() const
-{
-    for (auto it = entries_.rbegin(); it != entries_.rend(); ++it)
-        if (it->kind == ErrorEntry::Kind::Procedure)
-            return VbErrNumDes(it->error.number);
-    return {};
-}
-
 void ErrorList::clear()
 {
     entries_.clear();

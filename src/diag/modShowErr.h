@@ -62,8 +62,6 @@ public:
     int selected() const { return ErrListIdx() - 1; }
     // The entry line n (0-based) belongs to, or nullptr.
     const ErrorEntry* entryAtLine(int line) const;
-    // Description of the last procedure entry's number (empty when none).
-    QString ErrDes() const;
     void clear();
 
     // Separator text of a time; the system locale's short date and time

@@ -231,12 +231,4 @@ void OptNowDefSol(OptionsContext s, int16_t mode)
     guarded(s.errors, QStringLiteral("modSysSet->OptNowDefSol"), [&] { defaults(s, mode); });
 }
 
-bool OptSelFromDefaults(OptionsContext s)
-{
-    return guarded(s.errors, QStringLiteral("modSysSet->OptNowDefSol"), [&] {
-        normaliseLanguage(s.settings);
-        copyDefaults(s, readCount(s));
-    });
-}
-
 } // namespace qm

@@ -24,12 +24,6 @@ bool OptSelToSave(OptionsContext s);
 // does not cover the option block (reported under "modSysSet->SaveToOptSel").
 bool SaveToOptSel(OptionsContext s);
 
-// OptSel entries 1..n := OptDef entries 1..n, n being the count kept in the
-// settings file, without writing the file (what OptNowDefSol(2) does before
-// it stores). For front ends that must not change the settings file. Returns
-// false (reported under "modSysSet->OptNowDefSol") when the count is bad.
-bool OptSelFromDefaults(OptionsContext s);
-
 // Settings-file keys of section "Option" for language L (1..3): defaults and
 // saved selections of OptSel index i.
 inline int optDefKey(int lang, int i) { return 1000 * lang + i; }

@@ -286,18 +286,23 @@ TEST(Transfer, UnexpectedErrorOrStopClosesThePortAndLeavesTheImage)
     EXPECT_EQ(s->doc.IicDat, std::vector<uint8_t>(0x2000, 0xFF));
 }
 
-TEST(TransferWorker, RunsOnAThreadAndReportsThroughSignals)
+namespace {
+
+// Runs a worker with the given link factory to its end and returns what it
+// reported; progress notes the thread each progress signal arrived on.
+TransferOutcome runWorker(AppState& s, TransferWorker::LinkFactory makeLink, std::vector<QThread*>* progressOn = nullptr)
 {
     qmtest::ensureCoreApp();
-    auto s = transferState(0, 0xFF);
-    auto* worker = new TransferWorker(prepareTransfer(*s, TransferDirection::Read), [] { return patternRadio(); });
-    std::vector<QThread*> progressOn;
+    auto* worker = new TransferWorker(prepareTransfer(s, TransferDirection::Read), std::move(makeLink));
     TransferOutcome outcome;
     QEventLoop loop;
     QObject context;
-    QObject::connect(worker, &TransferWorker::progress, &context, [&](int) { progressOn.push_back(QThread::currentThread()); });
+    QObject::connect(worker, &TransferWorker::progress, &context, [&](int) {
+        if (progressOn)
+            progressOn->push_back(QThread::currentThread());
+    });
     QObject::connect(worker, &TransferWorker::traceLine, &context,
-                     [&](int index, const QString& line, bool reset) { applyTraceLine(*s, index, line, reset); });
+                     [&](int index, const QString& line, bool reset) { applyTraceLine(s, index, line, reset); });
     QObject::connect(worker, &TransferWorker::finished, &context, [&](const TransferOutcome& o) {
         outcome = o;
         loop.quit();
@@ -307,7 +312,16 @@ TEST(TransferWorker, RunsOnAThreadAndReportsThroughSignals)
     loop.exec();
     thread->wait(5000);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return outcome;
+}
 
+} // namespace
+
+TEST(TransferWorker, RunsOnAThreadAndReportsThroughSignals)
+{
+    auto s = transferState(0, 0xFF);
+    std::vector<QThread*> progressOn;
+    const TransferOutcome outcome = runWorker(*s, [] { return patternRadio(); }, &progressOn);
     EXPECT_EQ(outcome.result, TransferResult::Success);
     EXPECT_EQ(progressOn, std::vector<QThread*>(16 + 2, QThread::currentThread()));
     EXPECT_EQ(s->xfer.listRtData, outcome.trace); // the live mirror matches the final list
@@ -315,4 +329,19 @@ TEST(TransferWorker, RunsOnAThreadAndReportsThroughSignals)
     const auto radio = patternRadio()->radio.mem;
     EXPECT_TRUE(std::equal(radio.begin(), radio.begin() + 0x100, s->doc.IicDat.begin()));
     EXPECT_EQ(s->doc.IicDat[0x100], 0xFF);
+}
+
+// A link that cannot even be made ends the transfer with its reason, in the
+// message and in the error list.
+TEST(TransferWorker, ALinkThatCannotBeMadeIsReportedWithItsReason)
+{
+    auto s = transferState(0, 0xFF);
+    const TransferOutcome o = runWorker(*s, []() -> std::unique_ptr<CommLink> { throw std::runtime_error("no driver"); });
+    EXPECT_EQ(o.result, TransferResult::PortOpenFailed);
+    EXPECT_EQ(o.message, QStringLiteral("no driver"));
+    finishTransfer(*s, o, nullptr);
+    ASSERT_EQ(s->errors.entries().size(), 1u);
+    EXPECT_EQ(s->errors.entries()[0].label, QStringLiteral("modCommun->OpenCom"));
+    EXPECT_EQ(s->errors.entries()[0].detail(), QStringLiteral("no driver"));
+    EXPECT_EQ(s->doc.IicDat, std::vector<uint8_t>(0x2000, 0xFF));
 }

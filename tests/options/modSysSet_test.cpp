@@ -184,10 +184,6 @@ TEST_F(SysSetTest, SettingsKeysFollowTheLanguage)
     EXPECT_EQ(s.settings.Language, 3);
     EXPECT_EQ((V{s.settings.OptDef[1], s.settings.OptDef[2], s.settings.OptDef[3]}), (V{6, 7, 0})) << "a missing key reads as 0";
     EXPECT_EQ(sel({1, 2}), (V{8, 0}));
-    EXPECT_TRUE(OptSelFromDefaults(s));
-    EXPECT_EQ(sel({1, 2}), (V{6, 7}));
-    EXPECT_EQ(stored(3501), QStringLiteral("8")) << "taking the defaults stores nothing";
-
     s.doc.OptSel[1] = 0;
     s.doc.OptSel[4] = 9;
     OptNowDefSol(s, 2);
