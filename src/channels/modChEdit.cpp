@@ -457,18 +457,20 @@ void SaveAsDefault(ChannelContext s, int n)
         if (s.doc.ChData[n][1] == -1)
             return; // an empty row has nothing to save
         const int base = ChInfoKeyBase(s);
-        bool written = true;
+        QString why;
         for (int c = 1; c <= s.settings.ChColNum; ++c) {
             checkColumn(c);
             const QString v = QString::number(s.doc.ChData[n][c]);
             s.settings.ColInfo[static_cast<size_t>(c)][2] = v;
-            written = s.settings.profile.write(QStringLiteral("ChInfo"), QString::number(base + 200 + (c - 1) * 50 + 2), v) &&
-                      written;
+            QString failed;
+            if (!s.settings.profile.write(QStringLiteral("ChInfo"), QString::number(base + 200 + (c - 1) * 50 + 2), v, &failed) &&
+                why.isEmpty())
+                why = failed.isEmpty() ? QStringLiteral("not written") : failed;
         }
         select(s, n, 1);
         // The defaults hold for this run; tell the user they were not stored.
-        if (!written)
-            throw QmError(75);
+        if (!why.isEmpty())
+            throw QmError(75, QStringLiteral("write settings file"), s.settings.profile.path() + QStringLiteral(" [ChInfo]"), why);
     });
 }
 

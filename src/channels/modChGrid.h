@@ -1,5 +1,5 @@
 // The channel grid as a model: captions, row labels, widths, formats and the
-// cell texts of the channel table (AppState::grid). The channel window shows
+// cell texts of the channel table (the ChannelGrid). The channel window shows
 // exactly these texts and colours.
 #pragma once
 
