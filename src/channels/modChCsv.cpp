@@ -1,12 +1,11 @@
 #include "channels/modChCsv.h"
 
 #include "channels/modChEdit.h"
-#include "shell/VbConv.h"
+#include "settings/VbConv.h"
 
 #include <QRegularExpression>
 
 #include <cmath>
-#include <memory>
 
 namespace qm {
 
@@ -75,14 +74,14 @@ bool setError(QString* error, const QString& text)
 
 constexpr int kNameColumn = 11;
 
-int channelCount(const AppState& s)
+int channelCount(const ChannelContext& s)
 {
-    return std::clamp<int>(s.ChNum, 0, kMaxChannels);
+    return std::clamp<int>(s.settings.ChNum, 0, kMaxChannels);
 }
 
-int columnCount(const AppState& s)
+int columnCount(const ChannelContext& s)
 {
-    return std::clamp<int>(s.ChColNum, 0, kChFields - 1);
+    return std::clamp<int>(s.settings.ChColNum, 0, kChFields - 1);
 }
 
 QString channelLabel(int n)
@@ -137,12 +136,12 @@ QString choicesText(const QStringList& items)
 // shows value v as its ColInfo entry v + 3, so those texts are its values
 // (they are what the grid shows and what the export writes); the signalling
 // columns, and an option column without value texts, take the grid's list.
-QStringList columnChoices(AppState& t, int c)
+QStringList columnChoices(ChannelContext t, int c)
 {
     QStringList items;
-    if (c != 3 && c != 4 && c >= 1 && c < static_cast<int>(t.ColInfo.size())) {
-        for (int k = 3; k < kColInfoEntries && !t.ColInfo[c][k].isEmpty(); ++k)
-            items << t.ColInfo[c][k];
+    if (c != 3 && c != 4 && c >= 1 && c < static_cast<int>(t.settings.ColInfo.size())) {
+        for (int k = 3; k < kColInfoEntries && !t.settings.ColInfo[c][k].isEmpty(); ++k)
+            items << t.settings.ColInfo[c][k];
     }
     if (items.isEmpty()) {
         const QString list = GridColumnList(t, c);
@@ -153,20 +152,20 @@ QStringList columnChoices(AppState& t, int c)
 }
 
 // Why the grid refuses to edit cell (r, c).
-QString cannotEditReason(const AppState& t, int r, int c)
+QString cannotEditReason(const ChannelContext& t, int r, int c)
 {
     if (t.ChLockState == QLatin1String("ShowLock"))
         return QStringLiteral("the channel table is locked");
-    if (t.ChData[r][1] == -1)
+    if (t.doc.ChData[r][1] == -1)
         return QStringLiteral("%1 has no receive frequency, so this cell must be empty").arg(channelLabel(r));
-    if (c == 4 && t.ChData[r][2] == -1)
+    if (c == 4 && t.doc.ChData[r][2] == -1)
         return QStringLiteral("%1 has no transmit frequency, so the encode signalling must be empty").arg(channelLabel(r));
     return QStringLiteral("this cell cannot be edited");
 }
 
 // Runs the grid's after-edit rules for (r, c) and tells whether the grid
 // recorded a failure while doing so.
-bool gridEdit(AppState& t, int r, int c, const QString& text)
+bool gridEdit(ChannelContext t, int r, int c, const QString& text)
 {
     const int before = t.errors.ErrListIdx();
     GridAfterEdit(t, r, c, text);
@@ -175,10 +174,10 @@ bool gridEdit(AppState& t, int r, int c, const QString& text)
 
 const QString kGridFailed = QStringLiteral("the channel grid could not store this value");
 
-QString applyFrequency(AppState& t, int r, int c, const QString& raw)
+QString applyFrequency(ChannelContext t, int r, int c, const QString& raw)
 {
     const QString text = raw.trimmed();
-    const int32_t current = t.ChData[r][c];
+    const int32_t current = t.doc.ChData[r][c];
     const QString what = c == 1 ? QStringLiteral("receive") : QStringLiteral("transmit");
     if (text.isEmpty()) {
         if (current == -1)
@@ -187,7 +186,7 @@ QString applyFrequency(AppState& t, int r, int c, const QString& raw)
             return QStringLiteral("the VFO row always keeps its %1 frequency; it cannot be left empty").arg(what);
         if (!GridCanEdit(t, r, c))
             return cannotEditReason(t, r, c);
-        if (!gridEdit(t, r, c, QString()) || t.ChData[r][c] != -1)
+        if (!gridEdit(t, r, c, QString()) || t.doc.ChData[r][c] != -1)
             return kGridFailed;
         return {};
     }
@@ -199,8 +198,8 @@ QString applyFrequency(AppState& t, int r, int c, const QString& raw)
     }
     const double v = roundHalfEven(text.toDouble() * 100000.0);
     const QString limits = QStringLiteral("the entry limits %1 to %2 MHz")
-                               .arg(numberText(t.EntryLower / 100000.0), numberText(t.EntryUpper / 100000.0));
-    if (!std::isfinite(v) || v < t.EntryLower || v > t.EntryUpper)
+                               .arg(numberText(t.settings.EntryLower / 100000.0), numberText(t.settings.EntryUpper / 100000.0));
+    if (!std::isfinite(v) || v < t.settings.EntryLower || v > t.settings.EntryUpper)
         return QStringLiteral("%1 MHz lies outside %2").arg(text, limits);
     const auto value = static_cast<int32_t>(v);
     if (value == current)
@@ -212,13 +211,13 @@ QString applyFrequency(AppState& t, int r, int c, const QString& raw)
     // The grid snaps the value to the nearest 5 kHz or 6.25 kHz step (at most
     // half a step away) and puts its column default in place of a value that
     // leaves the entry limits once snapped: refuse that instead.
-    const int32_t stored = t.ChData[r][c];
-    if (stored < t.EntryLower || stored > t.EntryUpper || std::abs(static_cast<double>(stored) - v) > 313.0)
+    const int32_t stored = t.doc.ChData[r][c];
+    if (stored < t.settings.EntryLower || stored > t.settings.EntryUpper || std::abs(static_cast<double>(stored) - v) > 313.0)
         return QStringLiteral("%1 MHz lies outside %2 once snapped to the channel step").arg(text, limits);
     return {};
 }
 
-QString applyChoice(AppState& t, int r, int c, const QString& raw)
+QString applyChoice(ChannelContext t, int r, int c, const QString& raw)
 {
     const QString text = raw.trimmed();
     const QString& cell = t.grid.text[r][c];
@@ -240,16 +239,16 @@ QString applyChoice(AppState& t, int r, int c, const QString& raw)
                 .arg(quoted(text), items[0], items[1], items[51], items[156]);
         return QStringLiteral("%1 is not one of %2").arg(quoted(text), choicesText(items));
     }
-    if (items[idx] == cell || (!cell.isEmpty() && t.ChData[r][c] == idx))
+    if (items[idx] == cell || (!cell.isEmpty() && t.doc.ChData[r][c] == idx))
         return {};
     if (!GridCanEdit(t, r, c))
         return cannotEditReason(t, r, c);
-    if (!gridEdit(t, r, c, items[idx]) || t.ChData[r][c] != idx)
+    if (!gridEdit(t, r, c, items[idx]) || t.doc.ChData[r][c] != idx)
         return kGridFailed;
     return {};
 }
 
-QString applyName(AppState& t, int r, int c, const QString& raw)
+QString applyName(ChannelContext t, int r, int c, const QString& raw)
 {
     const QString& cell = t.grid.text[r][c];
     if (raw == cell)
@@ -273,7 +272,7 @@ QString applyName(AppState& t, int r, int c, const QString& raw)
         const QString one = QString::fromUcs4(reinterpret_cast<const char32_t*>(&ch), 1);
         bool known = false;
         for (int code = 0; code <= 40 && !known; ++code)
-            known = t.ValidChar[static_cast<size_t>(code)] == one;
+            known = t.settings.ValidChar[static_cast<size_t>(code)] == one;
         if (!known)
             return QStringLiteral("%1 holds %2, which the radio cannot show (it shows A to Z, 0 to 9, space and - / + _)")
                 .arg(quoted(raw), quoted(one));
@@ -287,7 +286,7 @@ QString applyName(AppState& t, int r, int c, const QString& raw)
 
 // Applies the file's text for cell (r, c) through the grid's rules, unless
 // the grid already shows that value. Returns the reason of a refusal.
-QString applyCell(AppState& t, int r, int c, const QString& raw)
+QString applyCell(ChannelContext t, int r, int c, const QString& raw)
 {
     try {
         if (c == 1 || c == 2)
@@ -321,7 +320,7 @@ bool isBlankRecord(const CsvRecord& r)
 
 // Checks the records row by row and applies each row to t as it goes, so the
 // first bad value in file order is the one reported.
-bool importRecords(AppState& t, const std::vector<CsvRecord>& records, QString* error)
+bool importRecords(ChannelContext t, const std::vector<CsvRecord>& records, QString* error)
 {
     const int n = channelCount(t);
     const int cols = columnCount(t);
@@ -395,15 +394,21 @@ bool importRecords(AppState& t, const std::vector<CsvRecord>& records, QString* 
     return true;
 }
 
-// A private copy of s for trial edits: the windows and the error pane of the
-// program are not told about them.
-std::unique_ptr<AppState> trialCopy(const AppState& s)
-{
-    auto t = std::make_unique<AppState>(s);
-    t->hooks = ViewHooks{};
-    t->errors.changed = nullptr;
-    return t;
-}
+// A private copy of the channel parts for trial edits: the windows and the
+// error pane of the program are not told about them.
+struct Trial {
+    DocumentData doc;
+    Settings settings;
+    ChannelGrid grid;
+    QString lock;
+    ErrorList errors;
+
+    explicit Trial(const ChannelContext& s) : doc(s.doc), settings(s.settings), lock(s.ChLockState)
+    {
+        grid.data() = s.grid.data();
+    }
+    ChannelContext context() { return {doc, settings, grid, lock, errors}; }
+};
 
 } // namespace
 
@@ -496,7 +501,7 @@ QString csvField(const QString& text)
     return QLatin1Char('"') + q + QLatin1Char('"');
 }
 
-QStringList ChannelCsvHeader(const AppState& s)
+QStringList ChannelCsvHeader(const ChannelContext& s)
 {
     QStringList names;
     const int cols = columnCount(s);
@@ -515,7 +520,7 @@ QStringList ChannelCsvHeader(const AppState& s)
     return names;
 }
 
-QString ChannelsToCsv(const AppState& s)
+QString ChannelsToCsv(const ChannelContext& s)
 {
     const QString eol = QStringLiteral("\r\n");
     QStringList fields;
@@ -533,36 +538,38 @@ QString ChannelsToCsv(const AppState& s)
     return out;
 }
 
-bool CheckChannelCsv(const AppState& s, const QByteArray& csv, QString* error)
+bool CheckChannelCsv(const ChannelContext& s, const QByteArray& csv, QString* error)
 {
     std::vector<CsvRecord> records;
     if (!parseCsv(csv, &records, error))
         return false;
-    auto trial = trialCopy(s);
-    return importRecords(*trial, records, error);
+    Trial trial(s);
+    return importRecords(trial.context(), records, error);
 }
 
-bool ImportChannelCsv(AppState& s, const QByteArray& csv, QString* error)
+bool ImportChannelCsv(ChannelContext s, const QByteArray& csv, QString* error)
 {
     std::vector<CsvRecord> records;
     if (!parseCsv(csv, &records, error))
         return false;
     // The whole file is first tried on a copy; the real table is edited only
     // when every row went through, so a refusal leaves nothing half done.
-    auto trial = trialCopy(s);
-    if (!importRecords(*trial, records, error))
-        return false;
+    {
+        Trial trial(s);
+        if (!importRecords(trial.context(), records, error))
+            return false;
+    }
     // The same rows through the same rules cannot fail now; should they
     // anyway, the channel tables go back to what they were.
-    const auto before = trialCopy(s);
-    if (importRecords(s, records, error))
-        return true;
-    s.ChData = before->ChData;
-    s.ChNameCode = before->ChNameCode;
-    s.grid = before->grid;
-    if (s.hooks.channelGridChanged)
-        s.hooks.channelGridChanged();
-    return false;
+    Trial before(s);
+    const bool ok = importRecords(s, records, error);
+    if (!ok) {
+        s.doc.ChData = before.doc.ChData;
+        s.doc.ChNameCode = before.doc.ChNameCode;
+        s.grid.data() = before.grid.data();
+    }
+    s.grid.notify();
+    return ok;
 }
 
 } // namespace qm

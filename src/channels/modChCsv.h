@@ -6,7 +6,7 @@
 // column of the first bad value, and nothing is changed.
 #pragma once
 
-#include "shell/AppState.h"
+#include "channels/ChannelContext.h"
 
 #include <QByteArray>
 #include <QString>
@@ -38,17 +38,17 @@ QString csvField(const QString& text);
 // The header of the channel CSV: the grid's captions of columns 0..C. An
 // empty caption becomes "Channel" (column 0) or "Column c"; a caption that
 // repeats an earlier one gets " (c)" appended, so every name is unique.
-QStringList ChannelCsvHeader(const AppState& s);
+QStringList ChannelCsvHeader(const ChannelContext& s);
 
 // The channel table as the grid shows it: the header row, then one row per
 // channel 1..N (channel number, then the texts of grid columns 1..C).
 // Records end with CRLF; no byte-order mark.
-QString ChannelsToCsv(const AppState& s);
+QString ChannelsToCsv(const ChannelContext& s);
 
 // Checks a channel CSV against a copy of s, applying every cell through the
 // grid's editing rules on the copy. s is not changed. Returns false with the
 // reason ("line L, column "Rx": ...") of the first bad value.
-bool CheckChannelCsv(const AppState& s, const QByteArray& csv, QString* error);
+bool CheckChannelCsv(const ChannelContext& s, const QByteArray& csv, QString* error);
 
 // Checks the file as CheckChannelCsv does and, only when the whole file is
 // valid, applies it to s: the channels the file lists are edited through the
@@ -58,6 +58,6 @@ bool CheckChannelCsv(const AppState& s, const QByteArray& csv, QString* error);
 // empty signalling or option cell keeps the channel's value (for a channel
 // the row creates, the column default). Returns false, with s unchanged, when the
 // file is refused.
-bool ImportChannelCsv(AppState& s, const QByteArray& csv, QString* error);
+bool ImportChannelCsv(ChannelContext s, const QByteArray& csv, QString* error);
 
 } // namespace qm

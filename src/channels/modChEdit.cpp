@@ -4,7 +4,8 @@
 #include "channels/modChGrid.h"
 #include "channels/modChMem.h"
 #include "channels/modChName.h"
-#include "shell/VbConv.h"
+#include "settings/CharTable.h"
+#include "settings/VbConv.h"
 
 #include <cmath>
 #include <limits>
@@ -16,37 +17,37 @@ namespace {
 constexpr int kVfoRow = 100;
 constexpr int kNameCol = 11;
 
-bool isChannelCell(const AppState& s, int r, int c)
+bool isChannelCell(const ChannelContext& s, int r, int c)
 {
-    return r >= 1 && r <= s.ChNum && r <= kMaxChannels && c >= 1 && c <= s.ChColNum && c < kChFields;
+    return r >= 1 && r <= s.settings.ChNum && r <= kMaxChannels && c >= 1 && c <= s.settings.ChColNum && c < kChFields;
 }
 
 // Throws error 9 unless (r, c) is a data cell of the grid.
-void checkCell(const AppState& s, int r, int c)
+void checkCell(const ChannelContext& s, int r, int c)
 {
-    checkIndex(r, 1, std::min<int>(s.ChNum, kMaxChannels));
-    checkIndex(c, 1, std::min<int>(s.ChColNum, kChFields - 1));
+    checkIndex(r, 1, std::min<int>(s.settings.ChNum, kMaxChannels));
+    checkIndex(c, 1, std::min<int>(s.settings.ChColNum, kChFields - 1));
 }
 
-const QString& ctdcsName(const AppState& s, long long i)
+const QString& ctdcsName(const ChannelContext& s, long long i)
 {
     checkIndex(i, 0, kCtdcsSlots - 1);
-    return s.CtdcsName[static_cast<size_t>(i)];
+    return s.settings.CtdcsName[static_cast<size_t>(i)];
 }
 
-int32_t colDefault(const AppState& s, int c)
+int32_t colDefault(const ChannelContext& s, int c)
 {
     checkIndex(c, 1, kMaxColInfoCols);
-    return toInt32(s.ColInfo[static_cast<size_t>(c)][2]);
+    return toInt32(s.settings.ColInfo[static_cast<size_t>(c)][2]);
 }
 
-void setCell(AppState& s, int r, int c, const QString& text, uint32_t color)
+void setCell(ChannelContext s, int r, int c, const QString& text, uint32_t color)
 {
     s.grid.text[r][c] = text;
     s.grid.color[r][c] = color;
 }
 
-void select(AppState& s, int r, int c)
+void select(ChannelContext s, int r, int c)
 {
     s.grid.curRow = r;
     s.grid.curCol = c;
@@ -60,9 +61,9 @@ QString proposedName(int n)
 
 // A default frequency from the column definition, kept inside what the
 // editor accepts (100..999 MHz): anything else becomes the band's lower edge.
-int32_t entryFreq(const AppState& s, int32_t f)
+int32_t entryFreq(const ChannelContext& s, int32_t f)
 {
-    return (f < s.EntryLower || f > s.EntryUpper) ? s.BandLower : f;
+    return (f < s.settings.EntryLower || f > s.settings.EntryUpper) ? s.settings.BandLower : f;
 }
 
 // Runs one step of the frequency entry: a failing step is skipped and the
@@ -76,7 +77,7 @@ void step(F&& f)
     }
 }
 
-void frequencyEntered(AppState& s, int r, int c, const QString& t)
+void frequencyEntered(ChannelContext s, int r, int c, const QString& t)
 {
     int32_t v = 0;
     int32_t f = 0;
@@ -88,19 +89,19 @@ void frequencyEntered(AppState& s, int r, int c, const QString& t)
     });
     step([&] { f = ModifyTxRxFre(s, QString::number(v)); });
     step([&] {
-        if (f < s.EntryLower || f > s.EntryUpper)
+        if (f < s.settings.EntryLower || f > s.settings.EntryUpper)
             f = colDefault(s, c);
     });
     step([&] {
-        if (f > s.EntryUpper || f < s.EntryLower)
-            f = s.BandLower;
+        if (f > s.settings.EntryUpper || f < s.settings.EntryLower)
+            f = s.settings.BandLower;
     });
     step([&] {
-        s.ChData[r][c] = f;
+        s.doc.ChData[r][c] = f;
         setCell(s, r, c, freqText(f), freqColor(s, f));
     });
 
-    auto& ch = s.ChData[r];
+    auto& ch = s.doc.ChData[r];
     if (c == 2) {
         step([&] { select(s, r, 4); });
         step([&] {
@@ -122,7 +123,7 @@ void frequencyEntered(AppState& s, int r, int c, const QString& t)
             ch[3] = colDefault(s, 3);
             s.grid.text[r][3] = ctdcsName(s, ch[3]);
         });
-        for (int c2 = 5; c2 <= s.ChColNum - 1; ++c2) {
+        for (int c2 = 5; c2 <= s.settings.ChColNum - 1; ++c2) {
             step([&] {
                 checkColumn(c2);
                 if (ch[c2] == -1)
@@ -138,9 +139,9 @@ void frequencyEntered(AppState& s, int r, int c, const QString& t)
     select(s, r, 2);
 }
 
-void frequencyErased(AppState& s, int r, int c)
+void frequencyErased(ChannelContext s, int r, int c)
 {
-    auto& ch = s.ChData[r];
+    auto& ch = s.doc.ChData[r];
     if (c == 2) {
         if (r == kVfoRow) {
             TxFreShow(s, r); // the VFO row keeps its transmit frequency
@@ -157,7 +158,7 @@ void frequencyErased(AppState& s, int r, int c)
         RxFreShow(s, r);
     } else {
         // The row becomes an empty channel; its name codes stay in ChNameCode.
-        for (int c2 = 1; c2 <= s.ChColNum; ++c2) {
+        for (int c2 = 1; c2 <= s.settings.ChColNum; ++c2) {
             checkColumn(c2);
             ch[c2] = -1;
             setCell(s, r, c2, QString(), s.settings.DefColor);
@@ -167,14 +168,14 @@ void frequencyErased(AppState& s, int r, int c)
 }
 
 // The 0-based index of the picked text in the column's list.
-int listIndex(AppState& s, int c, const QString& text)
+int listIndex(ChannelContext s, int c, const QString& text)
 {
     const QStringList items = GridColumnList(s, c).split(QLatin1Char('|'));
     int idx = static_cast<int>(items.indexOf(text));
     if (idx < 0 && c >= 5) {
         // Option columns show value v as ColInfo(c, v + 3).
         for (int k = 3; k < kColInfoEntries && idx < 0; ++k) {
-            const QString& e = s.ColInfo[static_cast<size_t>(c)][static_cast<size_t>(k)];
+            const QString& e = s.settings.ColInfo[static_cast<size_t>(c)][static_cast<size_t>(k)];
             if (!e.isEmpty() && e == text)
                 idx = k - 3;
         }
@@ -186,12 +187,12 @@ int listIndex(AppState& s, int c, const QString& text)
 
 } // namespace
 
-bool ChannelLocked(const AppState& s)
+bool ChannelLocked(const ChannelContext& s)
 {
     return s.ChLockState == QLatin1String("ShowLock");
 }
 
-GridEditMode GridEditModeFor(const AppState& s, int col)
+GridEditMode GridEditModeFor(const ChannelContext& s, int col)
 {
     if (ChannelLocked(s))
         return GridEditMode::None;
@@ -200,14 +201,14 @@ GridEditMode GridEditModeFor(const AppState& s, int col)
 
 namespace {
 
-bool editable(const AppState& s, int row, int col)
+bool editable(const ChannelContext& s, int row, int col)
 {
     if (ChannelLocked(s) || !isChannelCell(s, row, col))
         return false;
     // The VFO row's last option is always editable.
     if (row == kVfoRow && col == 10)
         return true;
-    const auto& ch = s.ChData[row];
+    const auto& ch = s.doc.ChData[row];
     if (ch[1] == -1 && col != 1)
         return false; // an empty row opens only with a receive frequency
     if (col == 4 && ch[2] == -1)
@@ -217,27 +218,27 @@ bool editable(const AppState& s, int row, int col)
 
 } // namespace
 
-bool GridCanEdit(AppState& s, int row, int col)
+bool GridCanEdit(ChannelContext s, int row, int col)
 {
     bool allow = false;
     guarded(s.errors, QStringLiteral("frmChMem->vsfgGridCh_BeforeEdit:"), [&] { allow = editable(s, row, col); });
     return allow;
 }
 
-QString GridColumnList(AppState& s, int col)
+QString GridColumnList(ChannelContext s, int col)
 {
     if (col < 1 || col > kMaxColInfoCols)
         return {};
-    const QString& key = s.ColInfo[static_cast<size_t>(col)][0];
+    const QString& key = s.settings.ColInfo[static_cast<size_t>(col)][0];
     if (key == QLatin1String("RxFre") || key == QLatin1String("TxFre") || key == QLatin1String("OFFSET") ||
         key == QLatin1String("CHNAME"))
         return {};
     if (key == QLatin1String("CtcssDcsDec") || key == QLatin1String("CtcssDcsEnc"))
-        return s.CtdcsList;
+        return s.settings.CtdcsList;
     return key;
 }
 
-void GridAfterEdit(AppState& s, int row, int col, const QString& text)
+void GridAfterEdit(ChannelContext s, int row, int col, const QString& text)
 {
     if (ChannelLocked(s))
         return;
@@ -246,7 +247,7 @@ void GridAfterEdit(AppState& s, int row, int col, const QString& text)
         // An edit the before-edit rules cancel changes nothing.
         if (!editable(s, row, col))
             return;
-        auto& ch = s.ChData[row];
+        auto& ch = s.doc.ChData[row];
         if (col == 1 || col == 2) {
             const bool erased = text.trimmed().isEmpty();
             if (!erased && !isNumeric(text)) {
@@ -278,7 +279,7 @@ void GridAfterEdit(AppState& s, int row, int col, const QString& text)
     });
 }
 
-void ChNameEdit(AppState& s, int n)
+void ChNameEdit(ChannelContext s, int n)
 {
     guarded(s.errors, QStringLiteral("frmChMem->ChNameEdit"), [&] {
         checkChannel(n);
@@ -286,25 +287,23 @@ void ChNameEdit(AppState& s, int n)
         if (t.isEmpty() || n == kVfoRow) {
             s.grid.text[n][kNameCol].clear();
             for (int i = 1; i <= 6; ++i)
-                s.ChNameCode[n][i] = kNoChar;
+                s.doc.ChNameCode[n][i] = kNoChar;
             return;
         }
-        ChNameCharSol(s, t, 6);
-        for (int i = 0; i < 6; ++i) {
-            const int16_t code = s.CharCodeBuf[static_cast<size_t>(i)];
-            s.ChNameCode[n][i + 1] = static_cast<uint8_t>(code);
-        }
+        const std::vector<int16_t> codes = ChNameCharSol(s.settings, s.errors, t, 6);
+        for (int i = 0; i < 6; ++i)
+            s.doc.ChNameCode[n][i + 1] = static_cast<uint8_t>(codes[static_cast<size_t>(i)]);
         ChNameCharShow(s, n);
     });
 }
 
-bool GridClickOpensEntry(AppState& s, int r, int c)
+bool GridClickOpensEntry(ChannelContext s, int r, int c)
 {
     bool open = false;
     guarded(s.errors, QStringLiteral("frmChMem->vsfgGridCh_Click:"), [&] {
         if (ChannelLocked(s) || !isChannelCell(s, r, c))
             return;
-        if (s.ChData[r][1] == -1) {
+        if (s.doc.ChData[r][1] == -1) {
             select(s, r, 1);
             open = true;
         }
@@ -312,14 +311,14 @@ bool GridClickOpensEntry(AppState& s, int r, int c)
     return open;
 }
 
-void GridDoubleClick(AppState& s, int r, int c)
+void GridDoubleClick(ChannelContext s, int r, int c)
 {
     if (ChannelLocked(s) || r < 1 || c < 1)
         return;
     guarded(s.errors, QStringLiteral("frmChMem->vsfgGridCh_DblClick:"), [&] {
         if (!isChannelCell(s, r, c) || c == 1)
             return;
-        auto& ch = s.ChData[r];
+        auto& ch = s.doc.ChData[r];
         if (ch[1] == -1)
             return;
         ch[0] = 1;
@@ -359,7 +358,7 @@ void GridDoubleClick(AppState& s, int r, int c)
             if (r == kVfoRow && c == 10) {
                 ch[c] = 0;
             } else {
-                const int32_t count = toInt32(s.ColInfo[static_cast<size_t>(c)][1]);
+                const int32_t count = toInt32(s.settings.ColInfo[static_cast<size_t>(c)][1]);
                 ch[c] = (ch[c] >= count - 1) ? 0 : ch[c] + 1;
             }
             text[c] = optionText(s, c, ch[c]);
@@ -368,24 +367,24 @@ void GridDoubleClick(AppState& s, int r, int c)
     });
 }
 
-ChannelPopup ChannelPopupFor(const AppState& s, int row, int col, bool lockCommandVisible)
+ChannelPopup ChannelPopupFor(const ChannelContext& s, int row, int col, bool lockCommandVisible)
 {
     ChannelPopup m;
     if (!isChannelCell(s, row, col))
         return m;
     m.show = true;
-    const bool empty = s.ChData[row][1] == -1;
-    m.openCaption = s.text(114) + QLatin1Char(' ') + QString::number(row);
+    const bool empty = s.doc.ChData[row][1] == -1;
+    m.openCaption = s.settings.text(114) + QLatin1Char(' ') + QString::number(row);
     m.openEnabled = empty;
-    m.saveDefCaption = s.text(113);
+    m.saveDefCaption = s.settings.text(113);
     m.saveDefEnabled = !empty;
-    m.delOneCaption = s.text(110) + QLatin1Char(' ') + QString::number(row);
+    m.delOneCaption = s.settings.text(110) + QLatin1Char(' ') + QString::number(row);
     m.delOneEnabled = !empty && row != kVfoRow;
-    m.delAllCaption = s.text(112);
+    m.delAllCaption = s.settings.text(112);
     m.delAllEnabled = true;
     if (lockCommandVisible) {
         m.lockVisible = true;
-        m.lockCaption = s.text(47);
+        m.lockCaption = s.settings.text(47);
         m.lockChecked = ChannelLocked(s);
         if (m.lockChecked)
             m.openEnabled = m.saveDefEnabled = m.delOneEnabled = m.delAllEnabled = false;
@@ -393,13 +392,13 @@ ChannelPopup ChannelPopupFor(const AppState& s, int row, int col, bool lockComma
     return m;
 }
 
-void OpenChannel(AppState& s, int n)
+void OpenChannel(ChannelContext s, int n)
 {
     if (ChannelLocked(s))
         return;
     guarded(s.errors, QStringLiteral("mdifrmMain->mnuOpenCh_Click"), [&] {
         checkCell(s, n, 1);
-        auto& ch = s.ChData[n];
+        auto& ch = s.doc.ChData[n];
         if (ch[1] != -1)
             return; // only an empty row is opened
 
@@ -418,14 +417,14 @@ void OpenChannel(AppState& s, int n)
             setCell(s, n, 2, QString(), freqColor(s, t));
         }
 
-        for (int c = 3; c <= s.ChColNum; ++c) {
+        for (int c = 3; c <= s.settings.ChColNum; ++c) {
             checkColumn(c);
             if (c == 3) {
                 const int32_t d = colDefault(s, 3);
                 s.grid.text[n][3] = ctdcsName(s, d);
                 ch[3] = d;
             } else if (c == 4) {
-                if (toDouble(s.ColInfo[4][2]) <= -1) {
+                if (toDouble(s.settings.ColInfo[4][2]) <= -1) {
                     s.grid.text[n][4].clear();
                     ch[4] = -1;
                 } else {
@@ -449,54 +448,56 @@ void OpenChannel(AppState& s, int n)
     });
 }
 
-void SaveAsDefault(AppState& s, int n)
+void SaveAsDefault(ChannelContext s, int n)
 {
     if (ChannelLocked(s))
         return;
     guarded(s.errors, QStringLiteral("mdifrmMain->mnuSaveDef_Click"), [&] {
         checkCell(s, n, 1);
-        if (s.ChData[n][1] == -1)
+        if (s.doc.ChData[n][1] == -1)
             return; // an empty row has nothing to save
         const int base = ChInfoKeyBase(s);
-        bool written = true;
-        for (int c = 1; c <= s.ChColNum; ++c) {
+        QString why;
+        for (int c = 1; c <= s.settings.ChColNum; ++c) {
             checkColumn(c);
-            const QString v = QString::number(s.ChData[n][c]);
-            s.ColInfo[static_cast<size_t>(c)][2] = v;
-            written = s.profile.write(QStringLiteral("ChInfo"), QString::number(base + 200 + (c - 1) * 50 + 2), v) &&
-                      written;
+            const QString v = QString::number(s.doc.ChData[n][c]);
+            s.settings.ColInfo[static_cast<size_t>(c)][2] = v;
+            QString failed;
+            if (!s.settings.profile.write(QStringLiteral("ChInfo"), QString::number(base + 200 + (c - 1) * 50 + 2), v, &failed) &&
+                why.isEmpty())
+                why = failed.isEmpty() ? QStringLiteral("not written") : failed;
         }
         select(s, n, 1);
         // The defaults hold for this run; tell the user they were not stored.
-        if (!written)
-            throw QmError(75);
+        if (!why.isEmpty())
+            throw QmError(75, QStringLiteral("write settings file"), s.settings.profile.path() + QStringLiteral(" [ChInfo]"), why);
     });
 }
 
-void DeleteChannel(AppState& s, int n)
+void DeleteChannel(ChannelContext s, int n)
 {
     if (ChannelLocked(s))
         return;
     guarded(s.errors, QStringLiteral("mdifrmMain->mnuDelOne_Click"), [&] {
         checkCell(s, n, 1);
-        if (n == kVfoRow || s.ChData[n][1] == -1)
+        if (n == kVfoRow || s.doc.ChData[n][1] == -1)
             return;
         DelOneChannel(s, n);
-        s.ChData[n][0] = 1;
+        s.doc.ChData[n][0] = 1;
     });
 }
 
-void DeleteAllChannels(AppState& s)
+void DeleteAllChannels(ChannelContext s)
 {
     if (ChannelLocked(s))
         return;
     guarded(s.errors, QStringLiteral("mdifrmMain->mnuDelAll_Click"), [&] {
-        for (int n = 1; n <= s.ChNum; ++n) {
+        for (int n = 1; n <= s.settings.ChNum; ++n) {
             if (n == kVfoRow)
                 continue;
             checkChannel(n);
             DelOneChannel(s, n);
-            s.ChData[n][0] = 1;
+            s.doc.ChData[n][0] = 1;
         }
     });
 }

@@ -5,43 +5,43 @@
 // s.ChLockState is "ShowLock" nothing here changes anything.
 #pragma once
 
-#include "shell/AppState.h"
+#include "channels/ChannelContext.h"
 
 namespace qm {
 
 // True while the channel interface is locked.
-bool ChannelLocked(const AppState& s);
+bool ChannelLocked(const ChannelContext& s);
 
 // How a column is edited: free text with keyboard and mouse (1, 2, 11) or a
 // list driven by the keyboard only (every other column).
 enum class GridEditMode { None, Keyboard, KeyboardAndMouse };
-GridEditMode GridEditModeFor(const AppState& s, int col);
+GridEditMode GridEditModeFor(const ChannelContext& s, int col);
 
 // Whether a cell may be edited now (the before-edit rules: lock, empty
 // channel only in column 1, column 4 only with a transmit frequency...).
-bool GridCanEdit(AppState& s, int row, int col);
+bool GridCanEdit(ChannelContext s, int row, int col);
 
 // The choices of a list column ("|"-separated), empty for free-text columns.
-QString GridColumnList(AppState& s, int col);
+QString GridColumnList(ChannelContext s, int col);
 
 // Applies the text the user typed (or picked from the column's list) into
 // cell (row, col): the after-edit rules (snapping, limits, colours, filling a
 // new channel with defaults, name normalisation, list index).
-void GridAfterEdit(AppState& s, int row, int col, const QString& text);
+void GridAfterEdit(ChannelContext s, int row, int col, const QString& text);
 
 // Stores the name typed in cell (n, 11) as channel n's six name codes and
 // rewrites the cell in its normalised form (empty, or row 100: no name).
-void ChNameEdit(AppState& s, int n);
+void ChNameEdit(ChannelContext s, int n);
 
 // A click on cell (r, c): true when the row is an empty channel, in which
 // case the current cell moves to (r, 1) and the window opens the receive
 // frequency entry there.
-bool GridClickOpensEntry(AppState& s, int r, int c);
+bool GridClickOpensEntry(ChannelContext s, int r, int c);
 
 // Double-click on cell (r, c): copy the receive side to the transmit side
 // (column 2), copy signalling across (3, 4), propose a name (11), or step an
 // option column to its next value.
-void GridDoubleClick(AppState& s, int r, int c);
+void GridDoubleClick(ChannelContext s, int r, int c);
 
 // The channel popup menu for a right-click on cell (row, col).
 struct ChannelPopup {
@@ -58,17 +58,17 @@ struct ChannelPopup {
     QString lockCaption;             // "&Lock Channel Interface"
     bool lockChecked = false;
 };
-ChannelPopup ChannelPopupFor(const AppState& s, int row, int col, bool lockCommandVisible);
+ChannelPopup ChannelPopupFor(const ChannelContext& s, int row, int col, bool lockCommandVisible);
 
 // Popup commands; each does nothing where its menu entry would be disabled.
 // Gives empty row n the default channel of the column definition.
-void OpenChannel(AppState& s, int n);
+void OpenChannel(ChannelContext s, int n);
 // Stores channel n's fields as the column defaults, in memory and in the
 // settings file (section "ChInfo", key base + 200 + (c-1)*50 + 2).
-void SaveAsDefault(AppState& s, int n);
+void SaveAsDefault(ChannelContext s, int n);
 // Deletes channel n; the VFO row (100) is never deleted.
-void DeleteChannel(AppState& s, int n);
+void DeleteChannel(ChannelContext s, int n);
 // Deletes every channel except the VFO row.
-void DeleteAllChannels(AppState& s);
+void DeleteAllChannels(ChannelContext s);
 
 } // namespace qm

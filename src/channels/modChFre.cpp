@@ -1,6 +1,6 @@
 #include "channels/modChFre.h"
 
-#include "shell/VbConv.h"
+#include "settings/VbConv.h"
 
 #include <cmath>
 #include <limits>
@@ -11,21 +11,21 @@ namespace {
 
 // Throws error 9 unless the len bytes from addr all lie in the image, so a
 // procedure either writes all of its bytes or none.
-void checkSpan(const AppState& s, long long addr, int len)
+void checkSpan(const ChannelContext& s, long long addr, int len)
 {
-    const long long last = static_cast<long long>(s.IicDat.size()) - 1;
+    const long long last = static_cast<long long>(s.doc.IicDat.size()) - 1;
     checkIndex(addr, 0, last);
     checkIndex(addr + len - 1, 0, last);
 }
 
 // The decimal value of the eight digits that the four BCD bytes at addr
 // (most significant at addr + 3) spell; throws 13 when a nibble is A..F.
-int32_t readBcd(AppState& s, long long addr)
+int32_t readBcd(ChannelContext s, long long addr)
 {
     checkSpan(s, addr, 4);
     int32_t v = 0;
     for (int i = 3; i >= 0; --i) {
-        const uint8_t b = s.IicDat[static_cast<size_t>(addr + i)];
+        const uint8_t b = s.doc.IicDat[static_cast<size_t>(addr + i)];
         const int hi = b >> 4, lo = b & 0x0F;
         if (hi > 9 || lo > 9)
             throw QmError(13);
@@ -35,21 +35,22 @@ int32_t readBcd(AppState& s, long long addr)
 }
 
 // Writes a frequency field as eight BCD digits (or FF FF FF FF for -1).
-void writeFreq(AppState& s, long long addr, int32_t f)
+void writeFreq(ChannelContext s, long long addr, int32_t f)
 {
     checkSpan(s, addr, 4);
     if (f == -1) {
         for (int i = 0; i < 4; ++i)
-            s.IicDat[static_cast<size_t>(addr + i)] = 0xFF;
+            s.doc.IicDat[static_cast<size_t>(addr + i)] = 0xFF;
         return;
     }
     // Only eight decimal digits fit the record: anything else would store a
     // different frequency than the table holds, so refuse and keep the bytes.
     if (f < 0 || f > 99999999)
         throw QmError(380);
-    SeparateFreChar(s, QStringLiteral("%1").arg(f, 8, 10, QLatin1Char('0')));
+    std::array<uint8_t, 4> bytes{};
+    SeparateFreChar(s.errors, QStringLiteral("%1").arg(f, 8, 10, QLatin1Char('0')), bytes);
     for (int i = 0; i < 4; ++i)
-        s.IicDat[static_cast<size_t>(addr + 3 - i)] = s.FreCharBuf[static_cast<size_t>(i)];
+        s.doc.IicDat[static_cast<size_t>(addr + 3 - i)] = bytes[static_cast<size_t>(i)];
 }
 
 } // namespace
@@ -64,72 +65,72 @@ void checkColumn(int c)
     checkIndex(c, 0, kChFields - 1);
 }
 
-void IcRxFreSol(AppState& s, int n)
+void IcRxFreSol(ChannelContext s, int n)
 {
     guarded(s.errors, QStringLiteral("modChMem->IcRxFreSol"), [&] {
         checkChannel(n);
         try {
-            s.ChData[n][1] = readBcd(s, chRecordAddr(n));
+            s.doc.ChData[n][1] = readBcd(s, chRecordAddr(n));
         } catch (const QmError& e) {
             // A digit A..F: the channel keeps a placeholder of 100 MHz that the
             // user sees and can correct.
             if (e.number() == 13)
-                s.ChData[n][1] = 10000000;
+                s.doc.ChData[n][1] = 10000000;
             throw;
         }
     });
 }
 
-void IcTxFreSol(AppState& s, int n)
+void IcTxFreSol(ChannelContext s, int n)
 {
     guarded(s.errors, QStringLiteral("modChMem->IcTxFreSol"), [&] {
         checkChannel(n);
         const long long addr = chRecordAddr(n) + 4;
-        if (!freqPresentByte(s.img(addr + 3))) {
-            s.ChData[n][2] = -1;
+        if (!freqPresentByte(s.doc.img(addr + 3))) {
+            s.doc.ChData[n][2] = -1;
             return;
         }
         try {
-            s.ChData[n][2] = readBcd(s, addr);
+            s.doc.ChData[n][2] = readBcd(s, addr);
         } catch (const QmError& e) {
             // Undecodable: no transmit frequency rather than whatever the
             // table held for this channel from an earlier image.
             if (e.number() == 13)
-                s.ChData[n][2] = -1;
+                s.doc.ChData[n][2] = -1;
             throw;
         }
     });
 }
 
-void CiRxFreSol(AppState& s, int n)
+void CiRxFreSol(ChannelContext s, int n)
 {
     guarded(s.errors, QStringLiteral("modChMem->CiRxFreSol"), [&] {
         checkChannel(n);
-        writeFreq(s, chRecordAddr(n), s.ChData[n][1]);
+        writeFreq(s, chRecordAddr(n), s.doc.ChData[n][1]);
     });
 }
 
-void CiTxFreSol(AppState& s, int n)
+void CiTxFreSol(ChannelContext s, int n)
 {
     guarded(s.errors, QStringLiteral("modChMem->CiTxFreSol"), [&] {
         checkChannel(n);
-        writeFreq(s, chRecordAddr(n) + 4, s.ChData[n][2]);
+        writeFreq(s, chRecordAddr(n) + 4, s.doc.ChData[n][2]);
     });
 }
 
-void SeparateFreChar(AppState& s, const QString& text)
+void SeparateFreChar(ErrorList& errors, const QString& text, std::array<uint8_t, 4>& buf)
 {
-    guarded(s.errors, QStringLiteral("modChMem->SeparateFreChar"), [&] {
+    guarded(errors, QStringLiteral("modChMem->SeparateFreChar"), [&] {
         for (qsizetype i = 0; i < text.size(); i += 2) {
             const qsizetype k = i / 2;
-            checkIndex(k, 0, static_cast<long long>(s.FreCharBuf.size()) - 1);
+            checkIndex(k, 0, static_cast<long long>(buf.size()) - 1);
             const QString pair = text.mid(i, 2);
             bool ok = false;
             const uint v = pair.toUInt(&ok, 16);
             if (!ok || pair.startsWith(QLatin1Char('+')) || pair.startsWith(QLatin1Char('-')) ||
                 pair.startsWith(QLatin1Char(' ')))
                 throw QmError(13);
-            s.FreCharBuf[static_cast<size_t>(k)] = static_cast<uint8_t>(v);
+            buf[static_cast<size_t>(k)] = static_cast<uint8_t>(v);
         }
     });
 }
@@ -139,26 +140,26 @@ QString freqText(int32_t f)
     return numberText(f / 100000.0);
 }
 
-void RxFreShow(AppState& s, int n)
+void RxFreShow(ChannelContext s, int n)
 {
     guarded(s.errors, QStringLiteral("modChMem->RxFreShow"), [&] {
         checkChannel(n);
         // Also called for the VFO row whose receive frequency may be unset.
-        const int32_t f = s.ChData[n][1];
+        const int32_t f = s.doc.ChData[n][1];
         s.grid.text[n][1] = (f == -1) ? QString() : freqText(f);
     });
 }
 
-void TxFreShow(AppState& s, int n)
+void TxFreShow(ChannelContext s, int n)
 {
     guarded(s.errors, QStringLiteral("modChMem->TxFreShow"), [&] {
         checkChannel(n);
-        const int32_t f = s.ChData[n][2];
+        const int32_t f = s.doc.ChData[n][2];
         s.grid.text[n][2] = (f == -1) ? QString() : freqText(f);
     });
 }
 
-int32_t ModifyTxRxFre(AppState& s, const QString& text)
+int32_t ModifyTxRxFre(ChannelContext s, const QString& text)
 {
     int32_t result = 0;
     guarded(s.errors, QStringLiteral("frmChMem->ModifyTxRxFre:"), [&] {
@@ -178,9 +179,9 @@ int32_t ModifyTxRxFre(AppState& s, const QString& text)
     return result;
 }
 
-uint32_t freqColor(const AppState& s, int32_t f)
+uint32_t freqColor(const ChannelContext& s, int32_t f)
 {
-    return (f < s.BandLower || f > s.BandUpper) ? s.settings.OverColor : s.settings.DefColor;
+    return (f < s.settings.BandLower || f > s.settings.BandUpper) ? s.settings.OverColor : s.settings.DefColor;
 }
 
 } // namespace qm

@@ -7,13 +7,13 @@
 
 namespace qm {
 
-void ChInfoInitFace(AppState& s)
+void ChInfoInitFace(ChannelContext s)
 {
     guarded(s.errors, QStringLiteral("modChMem->ChInfoInitFace"), [&] {
-        s.BandLower = 40000000;   // 400 MHz
-        s.BandUpper = 47000000;   // 470 MHz
-        s.EntryLower = 10000000;  // 100 MHz
-        s.EntryUpper = 99900000;  // 999 MHz
+        s.settings.BandLower = 40000000;   // 400 MHz
+        s.settings.BandUpper = 47000000;   // 470 MHz
+        s.settings.EntryLower = 10000000;  // 100 MHz
+        s.settings.EntryUpper = 99900000;  // 999 MHz
     });
 }
 
@@ -26,12 +26,12 @@ QString chRowLabel(int r)
     return QString();
 }
 
-void SetChGrid(AppState& s)
+void SetChGrid(ChannelContext s)
 {
     guarded(s.errors, QStringLiteral("modChMem->SetChGrid"), [&] {
         ChannelGrid& g = s.grid;
-        const int rows = s.ChNum + 1;
-        const int cols = s.ChColNum + 1;
+        const int rows = s.settings.ChNum + 1;
+        const int cols = s.settings.ChColNum + 1;
         checkIndex(rows, 1, static_cast<long long>(g.text.size()));
         checkIndex(cols, 1, static_cast<long long>(g.text[0].size()));
         for (size_t r = 0; r < g.text.size(); ++r) {
@@ -43,17 +43,17 @@ void SetChGrid(AppState& s)
         g.format.fill(QString());
 
         // Captions: one per column from column 0, separated by "|".
-        const QStringList captions = s.ChHeaderFormat.split(QLatin1Char('|'));
+        const QStringList captions = s.settings.ChHeaderFormat.split(QLatin1Char('|'));
         for (int c = 0; c < cols; ++c)
             g.text[0][c] = c < captions.size() ? captions[c] : QString();
         g.cols = cols;
-        g.rowHeightTwips = s.ChRowHeight;
+        g.rowHeightTwips = s.settings.ChRowHeight;
         for (int r = 1; r < rows; ++r)
             g.text[r][0] = chRowLabel(r);
         g.rows = rows;
 
         for (int c = 1; c < cols; ++c) {
-            const QString& key = s.ColInfo[static_cast<size_t>(c)][0];
+            const QString& key = s.settings.ColInfo[static_cast<size_t>(c)][0];
             if (key == QLatin1String("RxFre") || key == QLatin1String("TxFre"))
                 g.format[c] = QStringLiteral("###.#####");
             else if (key == QLatin1String("OFFSET"))
@@ -66,34 +66,34 @@ void SetChGrid(AppState& s)
     });
 }
 
-const QString& optionText(const AppState& s, int c, long long v)
+const QString& optionText(const ChannelContext& s, int c, long long v)
 {
-    checkIndex(c, 1, static_cast<long long>(s.ColInfo.size()) - 1);
+    checkIndex(c, 1, static_cast<long long>(s.settings.ColInfo.size()) - 1);
     checkIndex(v + 3, 0, kColInfoEntries - 1);
-    return s.ColInfo[static_cast<size_t>(c)][static_cast<size_t>(v + 3)];
+    return s.settings.ColInfo[static_cast<size_t>(c)][static_cast<size_t>(v + 3)];
 }
 
-void ChParaShow(AppState& s, int n)
+void ChParaShow(ChannelContext s, int n)
 {
     guarded(s.errors, QStringLiteral("modChMem->ChParaShow"), [&] {
         checkChannel(n);
-        for (int f = 5; f <= s.ChColNum; ++f) {
+        for (int f = 5; f <= s.settings.ChColNum; ++f) {
             checkColumn(f);
             if (f == 11)
                 ChNameCharShow(s, n);
             else
-                s.grid.text[n][f] = optionText(s, f, s.ChData[n][f]);
+                s.grid.text[n][f] = optionText(s, f, s.doc.ChData[n][f]);
         }
     });
 }
 
-void ShowChTblGrid(AppState& s)
+void ShowChTblGrid(ChannelContext s)
 {
     guarded(s.errors, QStringLiteral("modChMem->ShowChTblGrid"), [&] {
-        for (int n = 1; n <= s.ChNum; ++n) {
+        for (int n = 1; n <= s.settings.ChNum; ++n) {
             checkChannel(n);
-            if (s.ChData[n][1] == -1) {
-                for (int c = 1; c <= s.ChColNum; ++c) {
+            if (s.doc.ChData[n][1] == -1) {
+                for (int c = 1; c <= s.settings.ChColNum; ++c) {
                     checkColumn(c);
                     s.grid.text[n][c].clear();
                 }

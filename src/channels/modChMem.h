@@ -9,46 +9,40 @@
 // name characters 3..6 are the four bytes at 0x660 + (n-1)*4.
 #pragma once
 
-#include "shell/AppState.h"
+#include "channels/ChannelContext.h"
 
 namespace qm {
 
-// Radio alphabet (codes 0..40), built once at start-up.
-void GetValidCharTbl(AppState& s);
-
 // Builds the channel window's content: ChInfoInitFace, GenCtdcsList,
 // ReadChInfo, SetChGrid, InitChTable, in this order.
-void InitChMem(AppState& s);
+void InitChMem(ChannelContext s);
 
 // Key base of the section "ChInfo": 1000 for language 1, else 3000.
-int ChInfoKeyBase(AppState& s);
+int ChInfoKeyBase(ChannelContext s);
 
 // Reads the channel grid definition (channel count, row height, column count,
 // header captions, column widths, ColInfo lists) from the settings file.
-void ReadChInfo(AppState& s);
+void ReadChInfo(ChannelContext s);
 
 // Deletes channels 1..N (run once when the channel window is built).
-void InitChTable(AppState& s);
+void InitChTable(ChannelContext s);
 
 // Deletes channel n (1..260): edit mark 1, no frequencies, its 16 record bytes
 // 0xFF, its grid cells emptied in DefColor.
-void DelOneChannel(AppState& s, int n);
+void DelOneChannel(ChannelContext s, int n);
 
 // 1 = decode the image into ChData/ChNameCode, 0 = encode them into the image.
-void ChInfoSaveSol(AppState& s, int16_t mode);
+void ChInfoSaveSol(ChannelContext s, int16_t mode);
 
 // Decode / encode channels 1..N.
-void IicDatToChInfo(AppState& s);
-void ChInfoToIicDat(AppState& s);
+void IicDatToChInfo(ChannelContext s);
+void ChInfoToIicDat(ChannelContext s);
 
 // Decode / encode record byte 12 (option fields 5..10) and the six name bytes.
-void IcChParaSol(AppState& s, int n);
-void CiChParaSol(AppState& s, int n);
+void IcChParaSol(ChannelContext s, int n);
+void CiChParaSol(ChannelContext s, int n);
 
 // Writes the whole channel table into the grid texts.
-void ShowChTblGrid(AppState& s);
-
-// Refreshes every view from the image: channels, grid, options, options view.
-void SoftDisplay(AppState& s);
+void ShowChTblGrid(ChannelContext s);
 
 } // namespace qm

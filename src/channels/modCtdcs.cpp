@@ -1,7 +1,7 @@
 #include "channels/modCtdcs.h"
 
 #include "channels/modChFre.h"
-#include "shell/VbConv.h"
+#include "settings/VbConv.h"
 
 #include <algorithm>
 
@@ -32,35 +32,36 @@ const QString& entry(const std::array<QString, kCtdcsSlots>& table, long long i)
     return table[static_cast<size_t>(i)];
 }
 
-void decode(AppState& s, int n, int offset, int field)
+void decode(ChannelContext s, int n, int offset, int field)
 {
     checkChannel(n);
     const long long addr = chRecordAddr(n) + offset;
-    const uint8_t lo = s.img(addr);
-    const uint8_t hi = s.img(addr + 1);
-    s.ChData[n][field] = (lo == 0xFF || hi == 0xFF) ? 0 : QtDqtIndex(s, FormatByteDat(lo), FormatByteDat(hi));
+    const uint8_t lo = s.doc.img(addr);
+    const uint8_t hi = s.doc.img(addr + 1);
+    s.doc.ChData[n][field] = (lo == 0xFF || hi == 0xFF) ? 0 : QtDqtIndex(s, FormatByteDat(lo), FormatByteDat(hi));
 }
 
-void encode(AppState& s, int n, int offset, int field)
+void encode(ChannelContext s, int n, int offset, int field)
 {
     checkChannel(n);
     const long long addr = chRecordAddr(n) + offset;
-    s.img(addr);
-    s.img(addr + 1);
-    const int32_t v = s.ChData[n][field];
+    s.doc.img(addr);
+    s.doc.img(addr + 1);
+    const int32_t v = s.doc.ChData[n][field];
     if (v == -1) {
-        s.img(addr + 1) = 0xFF;
-        s.img(addr) = 0xFF;
+        s.doc.img(addr + 1) = 0xFF;
+        s.doc.img(addr) = 0xFF;
         return;
     }
-    const QString& code = entry(s.CtdcsIicCode, v);
+    const QString& code = entry(s.settings.CtdcsIicCode, v);
     // An index without a code (261..300, or a table that was never built)
     // would store whatever the byte buffer last held: refuse instead.
     if (code.size() != 4)
         throw QmError(380);
-    SeparateFreChar(s, code);
-    s.img(addr + 1) = s.FreCharBuf[0];
-    s.img(addr) = s.FreCharBuf[1];
+    std::array<uint8_t, 4> bytes{};
+    SeparateFreChar(s.errors, code, bytes);
+    s.doc.img(addr + 1) = bytes[0];
+    s.doc.img(addr) = bytes[1];
 }
 
 } // namespace
@@ -89,49 +90,49 @@ CtdcsArrays GetCtdcsIIcDat()
     return a;
 }
 
-void GenCtdcsList(AppState& s)
+void GenCtdcsList(ChannelContext s)
 {
     guarded(s.errors, QStringLiteral("modCtdcs->GenCtdcsList"), [&] {
         QString none;
-        switch (normaliseLanguage(s)) {
+        switch (normaliseLanguage(s.settings)) {
         case 1: none = QStringLiteral("无"); break;
         case 2: none = QStringLiteral("無"); break;
         default: none = QStringLiteral("None"); break;
         }
-        s.CtdcsName.fill(QString());
-        s.CtdcsIicCode.fill(QString());
+        s.settings.CtdcsName.fill(QString());
+        s.settings.CtdcsIicCode.fill(QString());
 
         QStringList items;
         items.reserve(kCtdcsCount);
         items << none;
-        s.CtdcsName[0] = none;
+        s.settings.CtdcsName[0] = none;
         const CtdcsArrays names = GetCtdcsArray();
         for (size_t i = 0; i < names.tones.size(); ++i) {
-            s.CtdcsName[i + 1] = names.tones[i];
+            s.settings.CtdcsName[i + 1] = names.tones[i];
             items << names.tones[i];
         }
         for (size_t i = 0; i < names.dcsNormal.size(); ++i) {
-            s.CtdcsName[i + 51] = names.dcsNormal[i];
+            s.settings.CtdcsName[i + 51] = names.dcsNormal[i];
             items << names.dcsNormal[i];
         }
         for (size_t i = 0; i < names.dcsInverted.size(); ++i) {
-            s.CtdcsName[i + 156] = names.dcsInverted[i];
+            s.settings.CtdcsName[i + 156] = names.dcsInverted[i];
             items << names.dcsInverted[i];
         }
-        s.CtdcsList = items.join(QLatin1Char('|'));
+        s.settings.CtdcsList = items.join(QLatin1Char('|'));
 
         const CtdcsArrays codes = GetCtdcsIIcDat();
-        s.CtdcsIicCode[0] = QStringLiteral("FFFF");
+        s.settings.CtdcsIicCode[0] = QStringLiteral("FFFF");
         for (size_t i = 0; i < codes.tones.size(); ++i)
-            s.CtdcsIicCode[i + 1] = codes.tones[i];
+            s.settings.CtdcsIicCode[i + 1] = codes.tones[i];
         for (size_t i = 0; i < codes.dcsNormal.size(); ++i)
-            s.CtdcsIicCode[i + 51] = codes.dcsNormal[i];
+            s.settings.CtdcsIicCode[i + 51] = codes.dcsNormal[i];
         for (size_t i = 0; i < codes.dcsInverted.size(); ++i)
-            s.CtdcsIicCode[i + 156] = codes.dcsInverted[i];
+            s.settings.CtdcsIicCode[i + 156] = codes.dcsInverted[i];
     });
 }
 
-int QtDqtIndex(AppState& s, const QString& lowByte, const QString& highByte)
+int QtDqtIndex(ChannelContext s, const QString& lowByte, const QString& highByte)
 {
     int result = 0;
     guarded(s.errors, QStringLiteral("modCtdcs->QtDqtIndex"), [&] {
@@ -142,7 +143,7 @@ int QtDqtIndex(AppState& s, const QString& lowByte, const QString& highByte)
         // only); the table ends at 300 whatever the setting says.
         const int last = std::min<int>(s.settings.CtcDcsMax, kCtdcsSlots - 1);
         for (int i = 0; i <= last; ++i) {
-            if (entry(s.CtdcsIicCode, i) == key) {
+            if (entry(s.settings.CtdcsIicCode, i) == key) {
                 result = i;
                 return;
             }
@@ -151,39 +152,39 @@ int QtDqtIndex(AppState& s, const QString& lowByte, const QString& highByte)
     return result;
 }
 
-void IcCtdcsDecSol(AppState& s, int n)
+void IcCtdcsDecSol(ChannelContext s, int n)
 {
     guarded(s.errors, QStringLiteral("modChMem->IcCtdcsDecSol"), [&] { decode(s, n, 8, 3); });
 }
 
-void IcCtdcsEncSol(AppState& s, int n)
+void IcCtdcsEncSol(ChannelContext s, int n)
 {
     guarded(s.errors, QStringLiteral("modChMem->IcCtdcsEncSol"), [&] { decode(s, n, 10, 4); });
 }
 
-void CiCtdcsDecSol(AppState& s, int n)
+void CiCtdcsDecSol(ChannelContext s, int n)
 {
     guarded(s.errors, QStringLiteral("modChMem->CiCtdcsDecSol"), [&] { encode(s, n, 8, 3); });
 }
 
-void CiCtdcsEncSol(AppState& s, int n)
+void CiCtdcsEncSol(ChannelContext s, int n)
 {
     guarded(s.errors, QStringLiteral("modChMem->CiCtdcsEncSol"), [&] { encode(s, n, 10, 4); });
 }
 
-void CtdcsDecShow(AppState& s, int n)
+void CtdcsDecShow(ChannelContext s, int n)
 {
     guarded(s.errors, QStringLiteral("modChMem->CtdcsDecShow"), [&] {
         checkChannel(n);
-        s.grid.text[n][3] = entry(s.CtdcsName, s.ChData[n][3]);
+        s.grid.text[n][3] = entry(s.settings.CtdcsName, s.doc.ChData[n][3]);
     });
 }
 
-void CtdcsEncShow(AppState& s, int n)
+void CtdcsEncShow(ChannelContext s, int n)
 {
     guarded(s.errors, QStringLiteral("modChMem->CtdcsEncShow"), [&] {
         checkChannel(n);
-        s.grid.text[n][4] = (s.ChData[n][2] == -1) ? QString() : entry(s.CtdcsName, s.ChData[n][4]);
+        s.grid.text[n][4] = (s.doc.ChData[n][2] == -1) ? QString() : entry(s.settings.CtdcsName, s.doc.ChData[n][4]);
     });
 }
 

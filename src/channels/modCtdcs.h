@@ -3,7 +3,7 @@
 // 16-bit signalling codes in record bytes 8..9 (receive) and 10..11 (transmit).
 #pragma once
 
-#include "shell/AppState.h"
+#include "channels/ChannelContext.h"
 
 #include <array>
 
@@ -21,23 +21,23 @@ CtdcsArrays GetCtdcsArray();
 CtdcsArrays GetCtdcsIIcDat();
 
 // Builds CtdcsName, CtdcsIicCode and CtdcsList for the current language.
-void GenCtdcsList(AppState& s);
+void GenCtdcsList(ChannelContext s);
 
 // Index of the image code whose low / high byte texts are given ("9E", "02"
 // -> 1); 0 when no entry up to CtcDcsMax has that code.
-int QtDqtIndex(AppState& s, const QString& lowByte, const QString& highByte);
+int QtDqtIndex(ChannelContext s, const QString& lowByte, const QString& highByte);
 
 // Decode record bytes 8..9 / 10..11 of channel n into field 3 / 4.
-void IcCtdcsDecSol(AppState& s, int n);
-void IcCtdcsEncSol(AppState& s, int n);
+void IcCtdcsDecSol(ChannelContext s, int n);
+void IcCtdcsEncSol(ChannelContext s, int n);
 
 // Encode field 3 / 4 of channel n into record bytes 8..9 / 10..11.
-void CiCtdcsDecSol(AppState& s, int n);
-void CiCtdcsEncSol(AppState& s, int n);
+void CiCtdcsDecSol(ChannelContext s, int n);
+void CiCtdcsEncSol(ChannelContext s, int n);
 
 // Write the signalling text of field 3 / 4 into grid column 3 / 4 of row n
 // (column 4 stays empty without a transmit frequency).
-void CtdcsDecShow(AppState& s, int n);
-void CtdcsEncShow(AppState& s, int n);
+void CtdcsDecShow(ChannelContext s, int n);
+void CtdcsEncShow(ChannelContext s, int n);
 
 } // namespace qm

@@ -1,6 +1,7 @@
 #include "cli/CliCommon.h"
 
 #include "shell/modStartup.h"
+#include "settings/ProfileFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -78,6 +79,11 @@ int fail(const CommandSpec& cmd, const QString& message)
     return kExitFailed;
 }
 
+int fail(const CommandSpec& cmd, const qm::Error& error)
+{
+    return fail(cmd, error.text());
+}
+
 int usageError(const CommandSpec& cmd, const QString& message)
 {
     printLine(stderr, QStringLiteral("%1 %2: %3 (see %1 %2 --help)").arg(kTool, cmd.name, message));
@@ -153,8 +159,7 @@ int runCommand(const CommandSpec& cmd, const QStringList& args, const std::funct
     try {
         return body(parsed);
     } catch (const qm::QmError& e) {
-        return fail(cmd, e.detail().isEmpty() ? QStringLiteral("failed (error %1)").arg(e.number())
-                                               : QStringLiteral("failed (error %1: %2)").arg(e.number()).arg(e.detail()));
+        return fail(cmd, e.error());
     } catch (const std::exception& e) {
         return fail(cmd, QStringLiteral("failed: %1").arg(QString::fromLocal8Bit(e.what())));
     }
@@ -163,73 +168,73 @@ int runCommand(const CommandSpec& cmd, const QStringList& args, const std::funct
 ToolState::ToolState() = default;
 ToolState::~ToolState() = default;
 
-bool ToolState::start(const QString& home, QString* error)
+bool ToolState::start(const QString& home, qm::Error* error)
 {
-    const QFileInfo info(home);
-    if (!info.isDir()) {
-        *error = QStringLiteral("the program folder \"%1\" does not exist").arg(home);
-        return false;
-    }
-    const QString dir = info.absoluteFilePath();
     s_ = std::make_unique<qm::AppState>();
-    QString reason;
-    if (!qm::startupForTool(*s_, dir, &reason)) {
-        *error = QStringLiteral("cannot start in \"%1\": %2").arg(dir, reason.isEmpty() ? QStringLiteral("start-up failed") : reason);
+    qm::StartupEnv env;
+    env.home = home;
+    env.mode = qm::StartupMode::Tool;
+    if (qm::RunStartup(*s_, env) != qm::StartupOutcome::Running) {
+        *error = s_->errors.entries().empty() ? qm::Error{5, QStringLiteral("start up in"), home, {}}
+                                              : s_->errors.entries().back().error;
         return false;
     }
     // From here on the state works on a private copy of the settings file.
     settingsCopy_ = std::make_unique<QTemporaryDir>();
     if (!settingsCopy_->isValid()) {
-        *error = QStringLiteral("cannot create a temporary folder: %1").arg(settingsCopy_->errorString());
+        *error = qm::Error{75, QStringLiteral("create temporary folder"), {}, settingsCopy_->errorString()};
         return false;
     }
-    const QString original = s_->profile.path().isEmpty() ? QDir(dir).filePath(QStringLiteral("Uninstall.exe")) : s_->profile.path();
+    const QString original = s_->settings.profile.path();
     const QString copy = settingsCopy_->filePath(QStringLiteral("Uninstall.exe"));
-    if (QFileInfo::exists(original) && !QFile::copy(original, copy)) {
-        *error = QStringLiteral("cannot read the settings file \"%1\"").arg(original);
+    QFile from(original);
+    if (!from.copy(copy)) {
+        *error = qm::Error{75, QStringLiteral("copy settings file"), original, from.errorString()};
         return false;
     }
-    s_->profile.setPath(copy);
+    s_->settings.profile.setPath(copy);
     return true;
 }
 
-bool checkReadableFile(const QString& path, QString* error)
+bool checkReadableFile(const QString& path, qm::Error* error)
 {
+    const QString action = QStringLiteral("read file");
     const QFileInfo info(path);
     if (!info.exists()) {
-        *error = QStringLiteral("cannot read \"%1\": no such file").arg(path);
+        *error = qm::Error{53, action, path, QStringLiteral("no such file")};
         return false;
     }
     if (info.isDir()) {
-        *error = QStringLiteral("cannot read \"%1\": it is a folder").arg(path);
+        *error = qm::Error{75, action, path, QStringLiteral("it is a folder")};
         return false;
     }
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("cannot read \"%1\": %2").arg(path, f.errorString());
+        *error = qm::Error{75, action, path, f.errorString()};
         return false;
     }
     return true;
 }
 
-bool readInputFile(const QString& path, qint64 maxBytes, QByteArray* data, QString* error)
+bool readInputFile(const QString& path, qint64 maxBytes, QByteArray* data, qm::Error* error)
 {
     if (!checkReadableFile(path, error))
         return false;
+    const QString action = QStringLiteral("read file");
     const QFileInfo info(path);
     if (info.size() > maxBytes) {
-        *error = QStringLiteral("\"%1\" is too large (%2 bytes, at most %3)")
-                     .arg(path, QString::number(info.size()), QString::number(maxBytes));
+        *error = qm::Error{7, action, path,
+                           QStringLiteral("it is too large (%1 bytes, at most %2)").arg(info.size()).arg(maxBytes)};
         return false;
     }
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("cannot read \"%1\": %2").arg(path, f.errorString());
+        *error = qm::Error{75, action, path, f.errorString()};
         return false;
     }
     *data = f.read(maxBytes + 1);
     if (f.error() != QFile::NoError || data->size() > maxBytes) {
-        *error = QStringLiteral("cannot read \"%1\": %2").arg(path, f.error() != QFile::NoError ? f.errorString() : QStringLiteral("too large"));
+        *error = qm::Error{75, action, path, f.error() != QFile::NoError ? f.errorString() : QStringLiteral("it is too large")};
         return false;
     }
     return true;

@@ -57,6 +57,8 @@ QString helpText(const CommandSpec& cmd);
 
 // "qm570-cli NAME: message" as one line on stderr; returns kExitFailed.
 int fail(const CommandSpec& cmd, const QString& message);
+// "qm570-cli NAME: action object: reason" for an error value; returns kExitFailed.
+int fail(const CommandSpec& cmd, const qm::Error& error);
 
 // "qm570-cli NAME: message (see qm570-cli NAME --help)" on stderr; returns kExitUsage.
 int usageError(const CommandSpec& cmd, const QString& message);
@@ -82,8 +84,8 @@ public:
     ToolState(const ToolState&) = delete;
     ToolState& operator=(const ToolState&) = delete;
 
-    // False with a one-line reason when the start-up failed.
-    bool start(const QString& home, QString* error);
+    // False with the failure when the start-up failed.
+    bool start(const QString& home, qm::Error* error);
     qm::AppState& state() { return *s_; }
 
 private:
@@ -91,13 +93,13 @@ private:
     std::unique_ptr<QTemporaryDir> settingsCopy_;
 };
 
-// Whether path names a file this process can open for reading: false with a
-// one-line reason ("cannot read FILE: no such file", "... it is a folder").
-bool checkReadableFile(const QString& path, QString* error);
+// Whether path names a file this process can open for reading: false with
+// the failure (action "read file", the path, "no such file", "it is a
+// folder" or the system's reason).
+bool checkReadableFile(const QString& path, qm::Error* error);
 
-// Reads a whole file for a command: false with a one-line reason ("cannot
-// read FILE: no such file") when it is missing, a folder, unreadable or
-// larger than maxBytes.
-bool readInputFile(const QString& path, qint64 maxBytes, QByteArray* data, QString* error);
+// Reads a whole file for a command: false with the failure when it is
+// missing, a folder, unreadable or larger than maxBytes.
+bool readInputFile(const QString& path, qint64 maxBytes, QByteArray* data, qm::Error* error);
 
 } // namespace qmcli

@@ -4,9 +4,9 @@
 
 #include "channels/modChCsv.h"
 #include "cli/CliCommon.h"
-#include "image/DecodeReport.h"
-#include "image/SafeFile.h"
-#include "image/modDataFile.h"
+#include "shell/DecodeReport.h"
+#include "settings/SafeFile.h"
+#include "shell/modDataFile.h"
 
 namespace qmcli {
 
@@ -20,17 +20,9 @@ const OptionSpec kOutputRequired{QStringLiteral("--output"), QStringLiteral("-o"
 // Starts the program state and opens IMAGE into it as File > Open does.
 bool startWithImage(const CommandSpec& cmd, ToolState& tool, const ParsedArgs& a, const QString& image, int* status)
 {
-    QString err;
-    if (!checkReadableFile(image, &err)) {
+    qm::Error err;
+    if (!checkReadableFile(image, &err) || !tool.start(a.home, &err) || !qm::OpenDataFile(tool.state(), image, &err)) {
         *status = fail(cmd, err);
-        return false;
-    }
-    if (!tool.start(a.home, &err)) {
-        *status = fail(cmd, err);
-        return false;
-    }
-    if (!qm::OpenDataFile(tool.state(), image, &err)) {
-        *status = fail(cmd, QStringLiteral("cannot open \"%1\": %2").arg(image, err));
         return false;
     }
     return true;
@@ -38,9 +30,9 @@ bool startWithImage(const CommandSpec& cmd, ToolState& tool, const ParsedArgs& a
 
 int saveTo(const CommandSpec& cmd, qm::AppState& s, const QString& out)
 {
-    QString err;
+    qm::Error err;
     if (!qm::SaveDataFileTo(s, out, &err))
-        return fail(cmd, QStringLiteral("cannot write \"%1\": %2").arg(out, err.isEmpty() ? QStringLiteral("write failed") : err));
+        return fail(cmd, err);
     return kExitOk;
 }
 
@@ -148,7 +140,7 @@ int cmdNew(const QStringList& args)
         if (!a.has(QStringLiteral("--output")))
             return usageError(kNew, QStringLiteral("missing -o OUT"));
         ToolState tool;
-        QString err;
+        qm::Error err;
         if (!tool.start(a.home, &err))
             return fail(kNew, err);
         qm::NewFileSol(tool.state());
@@ -170,9 +162,9 @@ int cmdExportCsv(const QStringList& args)
             return kExitOk;
         }
         const QString out = a.value(QStringLiteral("--output"));
-        QString err;
-        if (!qm::writeFileAtomically(out, QByteArray("\xEF\xBB\xBF") + csv, &err))
-            return fail(kExportCsv, QStringLiteral("cannot write \"%1\": %2").arg(out, err));
+        QString why;
+        if (!qm::writeFileAtomically(out, QByteArray("\xEF\xBB\xBF") + csv, &why))
+            return fail(kExportCsv, qm::Error{75, QStringLiteral("write CSV file"), out, why});
         return kExitOk;
     });
 }
@@ -184,13 +176,14 @@ int cmdImportCsv(const QStringList& args)
             return usageError(kImportCsv, QStringLiteral("missing -o OUT"));
         const QString csvPath = a.positional[1];
         QByteArray csv;
-        QString err;
-        if (!readInputFile(csvPath, kMaxCsvBytes, &csv, &err))
-            return fail(kImportCsv, err);
+        qm::Error readError;
+        if (!readInputFile(csvPath, kMaxCsvBytes, &csv, &readError))
+            return fail(kImportCsv, readError);
         ToolState tool;
         int status = kExitOk;
         if (!startWithImage(kImportCsv, tool, a, a.positional[0], &status))
             return status;
+        QString err;
         if (!qm::ImportChannelCsv(tool.state(), csv, &err))
             return fail(kImportCsv, QStringLiteral("%1 refused, nothing written: %2").arg(csvPath, err));
         return saveTo(kImportCsv, tool.state(), a.value(QStringLiteral("--output")));

@@ -3,14 +3,14 @@
 // a serial port or pseudo-terminal, and report on stderr.
 #include "cli/cmdTransfer.h"
 
-#include "image/modDataFile.h"
+#include "shell/modDataFile.h"
 
 #include "channels/modChMem.h"
 #include "comm/SerialLink.h"
 #include "comm/modPorts.h"
-#include "comm/modTransfer.h"
-#include "image/SafeFile.h"
-#include "shell/VbConv.h"
+#include "shell/RadioTransfer.h"
+#include "settings/SafeFile.h"
+#include "settings/VbConv.h"
 #include "cli/CliCommon.h"
 
 #include <QFileInfo>
@@ -150,7 +150,7 @@ int runTransferCommand(const CommandSpec& cmd, const ParsedArgs& a, TransferDire
     }
 
     ToolState tool;
-    QString why;
+    Error why;
     if (!tool.start(a.home, &why))
         return fail(cmd, why);
     AppState& s = tool.state();
@@ -165,7 +165,7 @@ int runTransferCommand(const CommandSpec& cmd, const ParsedArgs& a, TransferDire
         return status;
 
     const QString device =
-        a.has(QStringLiteral("--device")) ? a.value(QStringLiteral("--device")) : PortDevicePath(s, port ? port : s.settings.COM);
+        a.has(QStringLiteral("--device")) ? a.value(QStringLiteral("--device")) : PortDevicePath(s.settings, port ? port : s.settings.COM);
     if (device.isEmpty())
         return usageError(cmd, QStringLiteral("port number %1 is not one of 1-16").arg(s.settings.COM));
     SerialLink link(device);
@@ -179,7 +179,6 @@ int runTransferCommand(const CommandSpec& cmd, const ParsedArgs& a, TransferDire
             std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
         };
     }
-    const int errorLines = s.errors.ErrListIdx();
     const TransferOutcome out = runTransfer(s, dir, link, nullptr, cb);
     bar.end();
 
@@ -189,24 +188,27 @@ int runTransferCommand(const CommandSpec& cmd, const ParsedArgs& a, TransferDire
     case TransferResult::Refused:
         return usageError(cmd, out.message);
     case TransferResult::PortOpenFailed:
-        return fail(cmd, QStringLiteral("cannot open the port: %1").arg(out.message));
+        return fail(cmd, out.errors.empty() ? Error{75, QStringLiteral("open port"), device, out.message} : out.errors.back().error);
     case TransferResult::Aborted: {
-        const QString t79 = s.text(79);
+        const QString t79 = s.settings.text(79);
         std::fprintf(stderr, "%s\n", (t79.isEmpty() ? out.message : t79).toLocal8Bit().constData());
         return kExitFailed;
     }
     case TransferResult::Stopped:
     case TransferResult::Error:
+        // The message names the first failure; the entries the transfer
+        // listed follow, one line each, with what they were doing.
         fail(cmd, out.message);
-        for (const QString& line : s.errors.lines().mid(errorLines))
-            std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+        for (const ErrorEntry& e : out.errors)
+            fail(cmd, e.label + QStringLiteral(": ") + e.detail());
         return kExitFailed;
     }
 
     if (!writing) {
-        const QByteArray bytes(reinterpret_cast<const char*>(s.IicDat.data()), static_cast<qsizetype>(s.IicDat.size()));
-        if (!writeFileAtomically(output, bytes, &why))
-            return fail(cmd, QStringLiteral("cannot write %1: %2").arg(output, why));
+        const QByteArray bytes(reinterpret_cast<const char*>(s.doc.IicDat.data()), static_cast<qsizetype>(s.doc.IicDat.size()));
+        QString reason;
+        if (!writeFileAtomically(output, bytes, &reason))
+            return fail(cmd, Error{75, QStringLiteral("save image file"), output, reason});
     }
     return kExitOk;
 }

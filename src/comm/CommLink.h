@@ -4,6 +4,8 @@
 // came back and waits; everything else about the port lives behind this.
 #pragma once
 
+#include "diag/QmError.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -14,9 +16,10 @@ public:
     virtual ~CommLink() = default;
 
     // Opens the link at 9600 baud, 8 data bits, no parity, 1 stop bit, no
-    // handshaking. On failure returns false with a one-line reason and the
-    // error number for the error list (53 device missing, 75 access/busy).
-    virtual bool open(QString* reason, int* errorNumber) = 0;
+    // handshaking. On failure returns false with the error (53 device
+    // missing, 75 access/busy; action "open port", the device, the system's
+    // reason) in *error.
+    virtual bool open(Error* error) = 0;
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
 

@@ -5,7 +5,7 @@
 
 namespace qm {
 
-struct AppState;
+struct Settings;
 
 class PortProber {
 public:
@@ -15,7 +15,8 @@ public:
 };
 
 // The prober for this computer's real serial ports (numbers mapped to device
-// paths by the port table, with per-number overrides in the settings file).
-std::unique_ptr<PortProber> makeSystemPortProber(AppState& s);
+// paths by the port table, with per-number overrides in the settings file,
+// which must outlive the prober).
+std::unique_ptr<PortProber> makeSystemPortProber(const Settings& s);
 
 } // namespace qm

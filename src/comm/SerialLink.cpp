@@ -27,14 +27,12 @@ SerialLink::~SerialLink()
     close();
 }
 
-bool SerialLink::open(QString* reason, int* errorNumber)
+bool SerialLink::open(Error* error)
 {
     close();
     auto fail = [&](int number, const QString& why) {
-        if (reason)
-            *reason = why;
-        if (errorNumber)
-            *errorNumber = number;
+        if (error)
+            *error = Error{number, QStringLiteral("open port"), device_, why};
         port_.reset();
         return false;
     };
@@ -50,7 +48,7 @@ bool SerialLink::open(QString* reason, int* errorNumber)
     port_->setFlowControl(QSerialPort::NoFlowControl);
     if (!port_->open(QIODevice::ReadWrite)) {
         const auto e = port_->error();
-        return fail(errorNumberFor(e), device_ + QStringLiteral(": ") + port_->errorString());
+        return fail(errorNumberFor(e), port_->errorString());
     }
     // Programming cables take their supply (and the level shifter's bias)
     // from DTR and RTS, so both are asserted while the port is open. A
@@ -78,9 +76,9 @@ bool SerialLink::isOpen() const
 void SerialLink::throwIfGone()
 {
     if (!isOpen())
-        throw QmError(5, QStringLiteral("the serial port is not open"));
+        throw QmError(5, QStringLiteral("use port"), device_, QStringLiteral("the port is not open"));
     if (port_->error() == QSerialPort::ResourceError)
-        throw QmError(75, device_ + QStringLiteral(": ") + port_->errorString());
+        throw QmError(75, QStringLiteral("use port"), device_, port_->errorString());
 }
 
 void SerialLink::clearBuffers()
@@ -94,11 +92,12 @@ void SerialLink::write(const QByteArray& bytes)
 {
     throwIfGone();
     if (port_->write(bytes) != bytes.size())
-        throw QmError(75, device_ + QStringLiteral(": ") + port_->errorString());
+        throw QmError(75, QStringLiteral("send to port"), device_, port_->errorString());
     // Hand the frame to the driver now: there is no event loop to do it.
     port_->flush();
     if (port_->bytesToWrite() > 0 && !port_->waitForBytesWritten(kWriteTimeoutMs))
-        throw QmError(75, device_ + QStringLiteral(": the frame could not be sent"));
+        throw QmError(75, QStringLiteral("send to port"), device_,
+                      QStringLiteral("the frame could not be sent within %1 ms").arg(kWriteTimeoutMs));
 }
 
 qint64 SerialLink::bytesAvailable()

@@ -19,7 +19,7 @@ public:
 
     const QString& device() const { return device_; }
 
-    bool open(QString* reason, int* errorNumber) override;
+    bool open(Error* error) override;
     void close() override;
     bool isOpen() const override;
     void clearBuffers() override;

@@ -25,16 +25,19 @@ void TransferWorker::run()
 {
     TransferOutcome o;
     std::unique_ptr<CommLink> link;
-    try {
+    ErrorList failure;
+    const bool made = guarded(failure, QStringLiteral("modCommun->OpenCom"), [&] {
         link = makeLink_();
-    } catch (...) {
-        link.reset();
-    }
-    if (!link) {
+        if (!link)
+            throw QmError(75, QStringLiteral("open port"), {}, QStringLiteral("no link to the radio could be made"));
+    });
+    if (!made) {
+        // The reason goes to the dialog's message and to the error list.
         o.direction = driver_->direction();
         o.result = TransferResult::PortOpenFailed;
         o.ComOpenErr = -1;
-        o.message = QStringLiteral("No link to the radio could be made.");
+        o.errors = failure.entries();
+        o.message = o.errors.back().error.text();
     } else {
         o = driver_->run(*link);
         link.reset();

@@ -1,10 +1,14 @@
 // Runs a prepared transfer on a worker thread and reports back through
 // queued signals, so the dialog repaints and its lamp blinks meanwhile.
 //
-//   auto* worker = new TransferWorker(std::move(driver), [path] { return std::make_unique<SerialLink>(path); });
+//   auto* worker = new TransferWorker(prepareTransfer(s, TransferDirection::Read),
+//                                     [path] { return std::make_unique<SerialLink>(path); });
 //   connect(worker, &TransferWorker::progress, dialog, ...);
+//   connect(worker, &TransferWorker::traceLine, dialog,
+//           [&](int i, const QString& line, bool reset) { applyTraceLine(s, i, line, reset); });
 //   connect(worker, &TransferWorker::finished, dialog, [&](const TransferOutcome& o) { finishTransfer(s, o, &ui); });
 //   startTransferThread(worker);
+// (prepareTransfer and finishTransfer: shell/RadioTransfer.h.)
 //
 // The link is made on the worker thread (a serial port belongs to the thread
 // that created it). The worker and its thread delete themselves when done.

@@ -1,6 +1,6 @@
 #include "comm/modAddrBoxes.h"
 
-#include "shell/VbConv.h"
+#include "settings/VbConv.h"
 
 namespace qm {
 
@@ -8,9 +8,16 @@ namespace {
 
 const QString kSetting = QStringLiteral("Setting");
 
-void convert(AppState& s, AddrBox which, const QString& text)
+void convert(CommContext s, AddrBox which, const QString& text)
 {
-    guarded(s.errors, addrBoxLabel(which), [&] { addrBoxValue(s, which) = hexToInt16(text); });
+    guarded(s.errors, addrBoxLabel(which), [&] {
+        try {
+            addrBoxValue(s.settings, which) = hexToInt16(text);
+        } catch (const QmError& e) {
+            throw QmError(e.number(), QStringLiteral("read address"), addrBoxKey(which),
+                          QStringLiteral("\"%1\" is not a hexadecimal address 0000-FFFF").arg(text));
+        }
+    });
 }
 
 } // namespace
@@ -45,50 +52,50 @@ QString addrBoxDefault(AddrBox which)
                                                                          : QStringLiteral("1FFF");
 }
 
-QString& addrBoxText(AppState& s, AddrBox which)
+QString& addrBoxText(Settings& s, AddrBox which)
 {
     switch (which) {
-    case AddrBox::ReadStart: return s.settings.ReadStartAddrText;
-    case AddrBox::ReadEnd: return s.settings.ReadEndAddrText;
-    case AddrBox::WriteStart: return s.settings.WriteStartAddrText;
-    case AddrBox::WriteEnd: return s.settings.WriteEndAddrText;
+    case AddrBox::ReadStart: return s.ReadStartAddrText;
+    case AddrBox::ReadEnd: return s.ReadEndAddrText;
+    case AddrBox::WriteStart: return s.WriteStartAddrText;
+    case AddrBox::WriteEnd: return s.WriteEndAddrText;
     case AddrBox::TableMax: break;
     }
-    return s.settings.TableMaxAddrText;
+    return s.TableMaxAddrText;
 }
 
-int16_t& addrBoxValue(AppState& s, AddrBox which)
+int16_t& addrBoxValue(Settings& s, AddrBox which)
 {
     switch (which) {
-    case AddrBox::ReadStart: return s.settings.ReadStartAddr;
-    case AddrBox::ReadEnd: return s.settings.ReadEndAddr;
-    case AddrBox::WriteStart: return s.settings.WriteStartAddr;
-    case AddrBox::WriteEnd: return s.settings.WriteEndAddr;
+    case AddrBox::ReadStart: return s.ReadStartAddr;
+    case AddrBox::ReadEnd: return s.ReadEndAddr;
+    case AddrBox::WriteStart: return s.WriteStartAddr;
+    case AddrBox::WriteEnd: return s.WriteEndAddr;
     case AddrBox::TableMax: break;
     }
-    return s.settings.TableMaxAddr;
+    return s.TableMaxAddr;
 }
 
-void AddrBoxChanged(AppState& s, AddrBox which, const QString& text)
+void AddrBoxChanged(CommContext s, AddrBox which, const QString& text)
 {
-    addrBoxText(s, which) = text;
+    addrBoxText(s.settings, which) = text;
     // The key is written first and with the text as typed, so a bad text is
     // kept in the file exactly like a good one.
-    s.profile.write(kSetting, addrBoxKey(which), text);
+    guarded(s.errors, addrBoxLabel(which), [&] { s.settings.profile.writeOrThrow(kSetting, addrBoxKey(which), text); });
     convert(s, which, text);
 }
 
-void SetAddrBoxText(AppState& s, AddrBox which, const QString& text)
+void SetAddrBoxText(CommContext s, AddrBox which, const QString& text)
 {
-    if (addrBoxText(s, which) != text)
+    if (addrBoxText(s.settings, which) != text)
         AddrBoxChanged(s, which, text);
 }
 
-void LoadAddrBoxText(AppState& s, AddrBox which, const QString& text)
+void LoadAddrBoxText(CommContext s, AddrBox which, const QString& text)
 {
-    if (addrBoxText(s, which) == text)
+    if (addrBoxText(s.settings, which) == text)
         return;
-    addrBoxText(s, which) = text;
+    addrBoxText(s.settings, which) = text;
     convert(s, which, text);
 }
 

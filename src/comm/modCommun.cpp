@@ -1,6 +1,6 @@
 #include "comm/modCommun.h"
 
-#include "shell/VbConv.h"
+#include "settings/VbConv.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -21,15 +21,6 @@ const QString kVA = QStringLiteral("VA");
 const QString kEN = QStringLiteral("EN");
 const QString kRF = QStringLiteral("RF");
 const QString kWF = QStringLiteral("WF");
-
-// Fallback wording of the receive failure when no text table is loaded.
-const QString kRxFailedText = QStringLiteral("Rx\uFF1ACommunication failed! No receive Data!");
-
-const QString& tokenAt(const CommState& c, int idx)
-{
-    checkIndex(idx, 1, kMaxTokens);
-    return c.ComCode[static_cast<size_t>(idx)];
-}
 
 int hexDigit(QChar ch)
 {
@@ -63,7 +54,7 @@ QString addressText(int addr)
     return FormatByteDat(static_cast<uint8_t>((addr >> 8) & 0xFF)) + FormatByteDat(static_cast<uint8_t>(addr & 0xFF));
 }
 
-void addScript(CommState& c, int d, const QString& text, int start, int count, int percent)
+void addScript(TransferData& c, int d, const QString& text, int start, int count, int percent)
 {
     const int n = static_cast<int>(c.ComScript[static_cast<size_t>(d)].size()); // number of the new script
     checkIndex(n, 1, kMaxScripts);
@@ -72,7 +63,7 @@ void addScript(CommState& c, int d, const QString& text, int start, int count, i
 }
 
 // Handshake (or set-time) script, the blocks of start..end, the end script.
-void buildList(CommState& c, int d, int start, int end, const QString& first)
+void buildList(TransferData& c, int d, int start, int end, const QString& first)
 {
     addScript(c, d, first, 0, 0, 3);
     double b = roundHalfEven((end - start) / 16.0);
@@ -93,48 +84,6 @@ void buildList(CommState& c, int d, int start, int end, const QString& first)
     c.ComScriptNum[static_cast<size_t>(d)] = static_cast<int>(c.ComScript[static_cast<size_t>(d)].size()) - 1;
 }
 
-// One exchange from the "TX" at the token index: collect the send and
-// receive parts, send, receive and check.
-void runExchange(AppState& s, CommLink& link)
-{
-    auto& c = s.comm;
-    bool receive = false;
-    for (;;) {
-        ++c.ComCodeIdx;
-        const QString& tok = tokenAt(c, c.ComCodeIdx);
-        if (!receive) {
-            if (tok == kVA) {
-                checkIndex(c.ComVaIdx, 1, kMaxVaBytes);
-                checkIndex(static_cast<long long>(c.ComTxDat.size()), 0, kMaxFrame - 1);
-                c.ComTxDat.push_back(c.ComVaDat[static_cast<size_t>(c.ComVaIdx)]);
-                ++c.ComVaIdx;
-            } else if (tok == kRX) {
-                receive = true;
-            } else if (tok == kEN) {
-                break;
-            } else {
-                checkIndex(static_cast<long long>(c.ComTxDat.size()), 0, kMaxFrame - 1);
-                c.ComTxDat.push_back(tokenByte(tok));
-            }
-        } else {
-            if (tok == kTX || tok == kEN || tok == kRF || tok == kWF)
-                break;
-            checkIndex(c.ComRxExp.size(), 0, kMaxFrame - 1);
-            c.ComRxExp.append(tok);
-        }
-    }
-
-    c.ComErr = 0;
-    link.clearBuffers();
-    if (!c.ComTxDat.empty()) {
-        const QByteArray frame(reinterpret_cast<const char*>(c.ComTxDat.data()), static_cast<qsizetype>(c.ComTxDat.size()));
-        ComDataShow(s, 0, frame);
-        link.write(frame);
-    }
-    if (!c.ComRxExp.isEmpty())
-        RxComDat(s, link, static_cast<int>(c.ComRxExp.size()));
-}
-
 } // namespace
 
 int BlockCount(int start, int end)
@@ -142,14 +91,14 @@ int BlockCount(int start, int end)
     return start > end ? 0 : (end - start) / 16 + 1;
 }
 
-void InitProtocol(AppState& s)
+void InitProtocol(CommContext s)
 {
     InitProtocol(s, QTime::currentTime());
 }
 
-void InitProtocol(AppState& s, const QTime& now)
+void InitProtocol(CommContext s, const QTime& now)
 {
-    auto& c = s.comm;
+    TransferData& c = s.xfer;
     // Both lists start empty, so a build that stops half-way leaves a count
     // of 0 rather than the count of an older list; and each list is built on
     // its own, so a read range that does not fit leaves the write list whole.
@@ -172,85 +121,136 @@ void InitProtocol(AppState& s, const QTime& now)
     });
 }
 
-bool ConvComCode(AppState& s, const QString& script)
+ProtocolInterpreter::ProtocolInterpreter(TransferData& xfer, CommLink& link, ErrorList& errors, QString rxFailedText)
+    : x_(xfer), link_(link), errors_(errors), rxFailedText_(rxFailedText.isEmpty() ? kRxFailedText : std::move(rxFailedText))
 {
-    return guarded(s.errors, QStringLiteral("modCommun->ConvComCode"), [&] {
+}
+
+const QString& ProtocolInterpreter::token(int idx) const
+{
+    checkIndex(idx, 1, kMaxTokens);
+    return ComCode[static_cast<size_t>(idx)];
+}
+
+bool ProtocolInterpreter::ConvComCode(const QString& script)
+{
+    return guarded(errors_, QStringLiteral("modCommun->ConvComCode"), [&] {
         for (qsizetype i = 0; i < script.size(); i += 2) {
             const auto idx = i / 2 + 1;
             checkIndex(idx, 1, kMaxTokens);
-            s.comm.ComCode[static_cast<size_t>(idx)] = script.mid(i, 2);
+            ComCode[static_cast<size_t>(idx)] = script.mid(i, 2);
         }
     });
 }
 
-void ProtocolCom(AppState& s, CommLink& link)
+// One exchange from the "TX" at the token index: collect the send and
+// receive parts, send, receive and check.
+void ProtocolInterpreter::runExchange()
 {
-    auto& c = s.comm;
-    c.ComErr = 0;
-    const bool ok = guarded(s.errors, QStringLiteral("modCommun->ProtocolCom"), [&] {
-        c.ComCodeIdx = 1;
-        c.ComVaIdx = 1;
+    bool receive = false;
+    for (;;) {
+        ++ComCodeIdx;
+        const QString& tok = token(ComCodeIdx);
+        if (!receive) {
+            if (tok == kVA) {
+                checkIndex(ComVaIdx, 1, kMaxVaBytes);
+                checkIndex(static_cast<long long>(ComTxDat.size()), 0, kMaxFrame - 1);
+                ComTxDat.push_back(x_.ComVaDat[static_cast<size_t>(ComVaIdx)]);
+                ++ComVaIdx;
+            } else if (tok == kRX) {
+                receive = true;
+            } else if (tok == kEN) {
+                break;
+            } else {
+                checkIndex(static_cast<long long>(ComTxDat.size()), 0, kMaxFrame - 1);
+                ComTxDat.push_back(tokenByte(tok));
+            }
+        } else {
+            if (tok == kTX || tok == kEN || tok == kRF || tok == kWF)
+                break;
+            checkIndex(ComRxExp.size(), 0, kMaxFrame - 1);
+            ComRxExp.append(tok);
+        }
+    }
+
+    x_.ComErr = 0;
+    link_.clearBuffers();
+    if (!ComTxDat.empty()) {
+        const QByteArray frame(reinterpret_cast<const char*>(ComTxDat.data()), static_cast<qsizetype>(ComTxDat.size()));
+        ComDataShow(0, frame);
+        link_.write(frame);
+    }
+    if (!ComRxExp.isEmpty())
+        RxComDat(static_cast<int>(ComRxExp.size()));
+}
+
+void ProtocolInterpreter::ProtocolCom()
+{
+    x_.ComErr = 0;
+    const bool ok = guarded(errors_, QStringLiteral("modCommun->ProtocolCom"), [&] {
+        ComCodeIdx = 1;
+        ComVaIdx = 1;
         for (;;) {
-            c.ComTxDat.clear();
-            c.ComRxExp.clear();
-            const QString tok = tokenAt(c, c.ComCodeIdx);
+            ComTxDat.clear();
+            ComRxExp.clear();
+            const QString tok = token(ComCodeIdx);
             if (tok == kTX) {
                 // The radio wants a short gap before every exchange; a pause
                 // that no exchange follows would only cost time.
-                link.waitMs(kGapMs);
-                runExchange(s, link);
+                link_.waitMs(kGapMs);
+                runExchange();
             } else if (tok == kRF || tok == kWF) {
-                const int a = tokenByte(tokenAt(c, c.ComCodeIdx + 1));
-                const int b = tokenByte(tokenAt(c, c.ComCodeIdx + 2));
-                const int d = tokenByte(tokenAt(c, c.ComCodeIdx + 3));
-                c.ComCodeIdx += 4;
-                ReadWriteFre(s, tok, a, b, d);
+                const int a = tokenByte(token(ComCodeIdx + 1));
+                const int b = tokenByte(token(ComCodeIdx + 2));
+                const int d = tokenByte(token(ComCodeIdx + 3));
+                ComCodeIdx += 4;
+                if (readWriteFreHook)
+                    readWriteFreHook(tok, a, b, d);
             } else {
                 break;
             }
-            if (c.ComErr == -1)
+            if (x_.ComErr == -1)
                 break;
         }
     });
     // A script that could not run to its end has failed, whatever stopped it.
     if (!ok)
-        c.ComErr = -1;
+        x_.ComErr = -1;
 }
 
-void RxComDat(AppState& s, CommLink& link, int n)
+void ProtocolInterpreter::RxComDat(int n)
 {
-    auto& c = s.comm;
     bool failed = false;
-    const bool ok = guarded(s.errors, QStringLiteral("modCommun->RxComDat"), [&] {
-        c.ComVaIdx = 1;
-        const qint64 sent = static_cast<qint64>(c.ComTxDat.size());
+    const bool ok = guarded(errors_, QStringLiteral("modCommun->RxComDat"), [&] {
+        ComVaIdx = 1;
+        const qint64 sent = static_cast<qint64>(ComTxDat.size());
         const qint64 need = sent + n;
         // RxWaitTimes + 1 polls of RxWaitMs each (151 ms in a transfer),
         // measured on the clock; the wait ends early as bytes come in.
-        const qint64 budget = (static_cast<qint64>(c.RxWaitTimes) + 1) * std::max<qint64>(c.RxWaitMs, 0);
-        const qint64 deadline = link.nowMs() + budget;
-        while (link.bytesAvailable() < need) {
-            const qint64 left = deadline - link.nowMs();
+        const qint64 budget = (static_cast<qint64>(x_.RxWaitTimes) + 1) * std::max<qint64>(x_.RxWaitMs, 0);
+        const qint64 deadline = link_.nowMs() + budget;
+        while (link_.bytesAvailable() < need) {
+            const qint64 left = deadline - link_.nowMs();
             if (left <= 0) {
                 failed = true;
                 return;
             }
-            link.waitForBytes(static_cast<int>(std::min<qint64>(left, 60000)));
+            link_.waitForBytes(static_cast<int>(std::min<qint64>(left, 60000)));
         }
         // The link echoes what was sent: skip the echo, keep n bytes, drop the rest.
-        const QByteArray rx = link.readAll().mid(sent, n);
+        const QByteArray rx = link_.readAll().mid(sent, n);
         if (rx.size() < n) {
             failed = true;
             return;
         }
-        ComDataShow(s, -1, rx);
+        ComDataShow(-1, rx);
         for (int k = 0; k < n; ++k) {
-            const QString& expected = c.ComRxExp[k];
+            const QString& expected = ComRxExp[k];
             const auto got = static_cast<uint8_t>(rx[k]);
             if (expected == kVA) {
-                checkIndex(c.ComVaIdx, 1, kMaxVaBytes);
-                c.ComVaDat[static_cast<size_t>(c.ComVaIdx)] = got;
-                ++c.ComVaIdx;
+                checkIndex(ComVaIdx, 1, kMaxVaBytes);
+                x_.ComVaDat[static_cast<size_t>(ComVaIdx)] = got;
+                ++ComVaIdx;
             } else if (got != tokenByte(expected)) {
                 failed = true;
                 return;
@@ -258,20 +258,11 @@ void RxComDat(AppState& s, CommLink& link, int n)
         }
     });
     if (failed) {
-        const QString text = s.text(175).isEmpty() ? kRxFailedText : s.text(175);
-        AddComListLine(s, text);
-        if (s.hooks.traceChanged)
-            s.hooks.traceChanged();
-        c.ComErr = -1;
+        AddComListLine(rxFailedText_);
+        x_.ComErr = -1;
     } else if (!ok) {
-        c.ComErr = -1;
+        x_.ComErr = -1;
     }
-}
-
-void ReadWriteFre(AppState& s, const QString& kind, int a, int b, int c)
-{
-    if (s.comm.readWriteFreHook)
-        s.comm.readWriteFreHook(kind, a, b, c);
 }
 
 QStringList ComDataLines(int direction, const QByteArray& bytes)
@@ -301,57 +292,51 @@ QStringList ComDataLines(int direction, const QByteArray& bytes)
     return lines;
 }
 
-void AddComListLine(AppState& s, const QString& line, bool reset)
+void ProtocolInterpreter::AddComListLine(const QString& line, bool reset)
 {
-    auto& c = s.comm;
-    const int idx = std::clamp(c.ComListIdx, 0, static_cast<int>(c.listRtData.size()));
-    c.listRtData.insert(idx, line);
-    c.listRtSelected = idx;
-    c.ComListIdx = idx + 1;
-    if (c.traceLineAdded)
-        c.traceLineAdded(idx, line, reset);
+    const int idx = std::clamp(x_.ComListIdx, 0, static_cast<int>(x_.listRtData.size()));
+    x_.listRtData.insert(idx, line);
+    x_.listRtSelected = idx;
+    x_.ComListIdx = idx + 1;
+    if (traceLineAdded)
+        traceLineAdded(idx, line, reset);
 }
 
-void ComDataShow(AppState& s, int direction, const QByteArray& bytes)
+void ProtocolInterpreter::ComDataShow(int direction, const QByteArray& bytes)
 {
-    guarded(s.errors, QStringLiteral("modCommun->ComDataShow"), [&] {
-        auto& c = s.comm;
+    guarded(errors_, QStringLiteral("modCommun->ComDataShow"), [&] {
         bool reset = false;
-        if (c.ComListIdx > kTraceLimit) {
-            c.listRtData.clear();
-            c.listRtSelected = -1;
-            c.ComListIdx = 0;
+        if (x_.ComListIdx > kTraceLimit) {
+            x_.listRtData.clear();
+            x_.listRtSelected = -1;
+            x_.ComListIdx = 0;
             reset = true;
         }
         for (const QString& line : ComDataLines(direction, bytes)) {
-            AddComListLine(s, line, reset);
+            AddComListLine(line, reset);
             reset = false;
         }
-        if (s.hooks.traceChanged)
-            s.hooks.traceChanged();
     });
 }
 
-void OpenCom(AppState& s, CommLink& link)
+void OpenCom(TransferData& x, CommLink& link, ErrorList& errors, Error* why)
 {
-    s.comm.ComOpenErr = 0;
-    const bool ok = guarded(s.errors, QStringLiteral("modCommun->OpenCom"), [&] {
-        QString reason;
-        int number = 75;
-        s.comm.ComOpenErrText.clear();
-        if (!link.open(&reason, &number)) {
-            s.comm.ComOpenErr = -1;
-            s.comm.ComOpenErrText = reason;
-            throw QmError(number, reason);
-        }
+    x.ComOpenErr = 0;
+    const bool ok = guarded(errors, QStringLiteral("modCommun->OpenCom"), [&] {
+        Error e{75, QStringLiteral("open port"), {}, {}};
+        if (!link.open(&e))
+            throw QmError(e);
     });
-    if (!ok)
-        s.comm.ComOpenErr = -1;
+    if (!ok) {
+        x.ComOpenErr = -1;
+        if (why)
+            *why = errors.entries().back().error;
+    }
 }
 
-void CloseCom(AppState& s, CommLink& link)
+void CloseCom(CommLink& link, ErrorList& errors)
 {
-    guarded(s.errors, QStringLiteral("modCommun->CloseCom"), [&] { link.close(); });
+    guarded(errors, QStringLiteral("modCommun->CloseCom"), [&] { link.close(); });
 }
 
 void SleepMs(int n)

@@ -19,7 +19,7 @@ QString DefaultPortDevice(int port)
 #endif
 }
 
-QString PortDevicePath(const AppState& s, int port)
+QString PortDevicePath(const Settings& s, int port)
 {
     if (port < 1 || port > kPortCount)
         return {};
@@ -27,16 +27,16 @@ QString PortDevicePath(const AppState& s, int port)
     return over.isEmpty() ? DefaultPortDevice(port) : over;
 }
 
-std::unique_ptr<CommLink> makePortLink(const AppState& s, int port)
+std::unique_ptr<CommLink> makePortLink(const Settings& s, int port)
 {
     return std::make_unique<SerialLink>(PortDevicePath(s, port));
 }
 
-void VerdictCom(AppState& s, PortProber& prober, int port)
+void VerdictCom(CommContext s, PortProber& prober, int port)
 {
     if (port < 1 || port > kPortCount)
         return;
-    auto& avail = s.comm.PortAvail[static_cast<size_t>(port)];
+    auto& avail = s.xfer.PortAvail[static_cast<size_t>(port)];
     avail = 1;
     bool ok = false;
     try {
@@ -48,25 +48,28 @@ void VerdictCom(AppState& s, PortProber& prober, int port)
         avail = -1;
 }
 
-void EnableCOM(AppState& s, PortProber& prober)
+void EnableCOM(CommContext s, PortProber& prober)
 {
     for (int port = 1; port <= kPortCount; ++port)
         VerdictCom(s, prober, port);
 }
 
-void AutoSetPort(AppState& s, PortProber& prober)
+void AutoSetPort(CommContext s, PortProber& prober)
 {
     EnableCOM(s, prober);
     for (int port = 1; port <= kPortCount; ++port) {
-        if (s.comm.PortAvail[static_cast<size_t>(port)] == 1) {
-            s.profile.write(QStringLiteral("Setting"), QStringLiteral("COM"), QString::number(port));
+        if (s.xfer.PortAvail[static_cast<size_t>(port)] == 1) {
             s.settings.COM = static_cast<int16_t>(port);
+            // The choice holds for this run even when it cannot be stored.
+            guarded(s.errors, QStringLiteral("mdifrmMain->AutoSetPort"), [&] {
+                s.settings.profile.writeOrThrow(QStringLiteral("Setting"), QStringLiteral("COM"), QString::number(port));
+            });
             return;
         }
     }
 }
 
-void CheckStartupPort(AppState& s, PortProber& prober)
+void CheckStartupPort(CommContext s, PortProber& prober)
 {
     const int port = s.settings.COM;
     // A number outside 1..16 is never usable; it is replaced like a missing port.
@@ -75,7 +78,7 @@ void CheckStartupPort(AppState& s, PortProber& prober)
         return;
     }
     VerdictCom(s, prober, port);
-    if (s.comm.PortAvail[static_cast<size_t>(port)] == -1)
+    if (s.xfer.PortAvail[static_cast<size_t>(port)] == -1)
         AutoSetPort(s, prober);
 }
 
@@ -83,25 +86,23 @@ namespace {
 
 class SystemPortProber : public PortProber {
 public:
-    explicit SystemPortProber(const AppState& s) : s_(s) {}
+    explicit SystemPortProber(const Settings& s) : s_(s) {}
     bool probe(int port) override
     {
         SerialLink link(PortDevicePath(s_, port));
-        QString reason;
-        int number = 0;
-        if (!link.open(&reason, &number))
+        if (!link.open(nullptr))
             return false;
         link.close();
         return true;
     }
 
 private:
-    const AppState& s_;
+    const Settings& s_;
 };
 
 } // namespace
 
-std::unique_ptr<PortProber> makeSystemPortProber(AppState& s)
+std::unique_ptr<PortProber> makeSystemPortProber(const Settings& s)
 {
     return std::make_unique<SystemPortProber>(s);
 }

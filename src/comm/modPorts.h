@@ -13,7 +13,7 @@
 
 #include "comm/CommLink.h"
 #include "comm/PortProber.h"
-#include "shell/AppState.h"
+#include "comm/CommContext.h"
 
 #include <memory>
 
@@ -25,18 +25,18 @@ constexpr int kPortCount = 16;
 QString DefaultPortDevice(int port);
 // The device of port number n: the "Port<n>" override of the settings file,
 // else the built-in table ("" outside 1..16).
-QString PortDevicePath(const AppState& s, int port);
+QString PortDevicePath(const Settings& s, int port);
 // A serial link to port number n (not opened yet).
-std::unique_ptr<CommLink> makePortLink(const AppState& s, int port);
+std::unique_ptr<CommLink> makePortLink(const Settings& s, int port);
 
 // Probes one port and records the outcome in PortAvail (1 usable, -1 not).
-void VerdictCom(AppState& s, PortProber& prober, int port);
+void VerdictCom(CommContext s, PortProber& prober, int port);
 // Probes ports 1..16 in ascending order.
-void EnableCOM(AppState& s, PortProber& prober);
+void EnableCOM(CommContext s, PortProber& prober);
 // Probes ports 1..16 and takes the first usable one (writes key COM).
-void AutoSetPort(AppState& s, PortProber& prober);
+void AutoSetPort(CommContext s, PortProber& prober);
 // Start-up check: probes the configured port COM and, when it cannot be
 // used, chooses one automatically.
-void CheckStartupPort(AppState& s, PortProber& prober);
+void CheckStartupPort(CommContext s, PortProber& prober);
 
 } // namespace qm

@@ -25,7 +25,7 @@ QString hexDigit(int nibble)
 
 // One band edge: d1d2d3.d4d5d6d7d8 from four BCD bytes, shown digit by digit
 // as hexadecimal so that erased memory reads FFF.FFFFF rather than failing.
-QString bandEdge(AppState& s, int addr)
+QString bandEdge(const DocumentData& s, int addr)
 {
     const uint8_t b0 = s.img(addr), b1 = s.img(addr + 1), b2 = s.img(addr + 2), b3 = s.img(addr + 3);
     return hexDigit(b0 >> 4) + hexDigit(b0) + hexDigit(b1 >> 4) + QLatin1Char('.') + hexDigit(b1) +
@@ -33,16 +33,15 @@ QString bandEdge(AppState& s, int addr)
 }
 
 template <class Fn>
-void show(AppState& s, const char* label, QString RadioInfo::*field, Fn text)
+void show(CommContext s, const char* label, QString RadioInfo::*field, Fn text)
 {
-    if (guarded(s.errors, QString::fromLatin1(label), [&] { s.radioInfo.*field = text(s); }) &&
-        s.hooks.radioInfoChanged)
-        s.hooks.radioInfoChanged();
+    if (guarded(s.errors, QString::fromLatin1(label), [&] { s.radioInfo.*field = text(); }))
+        s.radioInfo.notify();
 }
 
 } // namespace
 
-QString SoftVerText(AppState& s)
+QString SoftVerText(const DocumentData& s)
 {
     const uint8_t ver = s.img(kVersionAddr);
     const uint8_t yearMonth = s.img(kVersionAddr + 1);
@@ -52,37 +51,37 @@ QString SoftVerText(AppState& s)
            QLatin1Char('.') + dec(day, 2);
 }
 
-QString FreBandText(AppState& s)
+QString FreBandText(const DocumentData& s)
 {
     return bandEdge(s, kBandAddr) + QStringLiteral(" -- ") + bandEdge(s, kBandAddr + 4) + QStringLiteral("MHz");
 }
 
-QString ComDatText(AppState& s)
+QString ComDatText(const DocumentData& s, const Settings& settings)
 {
     const uint8_t y = s.img(kWriteDateAddr);
     const uint8_t m = s.img(kWriteDateAddr + 1);
     const uint8_t d = s.img(kWriteDateAddr + 2);
     // Only the upper limits are tested: month 0 or day 0 show as they are.
     if (y > 50 || m > 12 || d >= 32)
-        return s.text(179);
-    return QStringLiteral("20") + dec(y, 2) + s.text(180) + QString::number(m) + s.text(181) + QString::number(d) +
-           s.text(182);
+        return settings.text(179);
+    return QStringLiteral("20") + dec(y, 2) + settings.text(180) + QString::number(m) + settings.text(181) + QString::number(d) +
+           settings.text(182);
 }
 
-void ShowFreBand(AppState& s)
+void ShowFreBand(CommContext s)
 {
     // The band shares the version's error label.
-    show(s, "modCommun->ShowSoftVer", &RadioInfo::txtRange, FreBandText);
+    show(s, "modCommun->ShowSoftVer", &RadioInfo::txtRange, [&] { return FreBandText(s.doc); });
 }
 
-void ShowSoftVer(AppState& s)
+void ShowSoftVer(CommContext s)
 {
-    show(s, "modCommun->ShowSoftVer", &RadioInfo::txtSoftVer, SoftVerText);
+    show(s, "modCommun->ShowSoftVer", &RadioInfo::txtSoftVer, [&] { return SoftVerText(s.doc); });
 }
 
-void ShowComDat(AppState& s)
+void ShowComDat(CommContext s)
 {
-    show(s, "modCommun->ShowComDat", &RadioInfo::txtLastPc, ComDatText);
+    show(s, "modCommun->ShowComDat", &RadioInfo::txtLastPc, [&] { return ComDatText(s.doc, s.settings); });
 }
 
 } // namespace qm

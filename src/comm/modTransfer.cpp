@@ -1,14 +1,7 @@
 #include "comm/modTransfer.h"
 
-#include "image/modIicDat.h"
-
-#include "channels/modChMem.h"
 #include "comm/modCommun.h"
-#include "comm/modRadioFacts.h"
-#include "options/modSysSet.h"
-#include "shell/VbConv.h"
-
-#include <QRegularExpression>
+#include "settings/VbConv.h"
 
 #include <algorithm>
 
@@ -21,48 +14,28 @@ QString hex4(int addr)
     return QStringLiteral("%1").arg(addr & 0xFFFF, 4, 16, QLatin1Char('0')).toUpper();
 }
 
-void rangeOf(const AppState& s, TransferDirection d, int& start, int& end)
+void rangeOf(const Settings& s, TransferDirection d, int& start, int& end)
 {
     if (d == TransferDirection::Read) {
-        start = s.settings.ReadStartAddr;
-        end = s.settings.ReadEndAddr;
+        start = s.ReadStartAddr;
+        end = s.ReadEndAddr;
     } else {
-        start = s.settings.WriteStartAddr;
-        end = s.settings.WriteEndAddr;
+        start = s.WriteStartAddr;
+        end = s.WriteEndAddr;
     }
 }
 
-QString textOr(const AppState& s, int n, const QString& fallback)
+QString textOr(const Settings& s, int n, const QString& fallback)
 {
     const QString t = s.text(n);
     return t.isEmpty() ? fallback : t;
 }
 
-const QString kText79 = QStringLiteral("Communication failed,please check commuication port!");
-const QString kText70 = QStringLiteral("Notice");
-
-// What the channel and option encoders read besides the image: the tables
-// the editors change and the definitions they are encoded by.
-void copyEditors(const AppState& from, AppState& to)
-{
-    to.ChData = from.ChData;
-    to.ChNameCode = from.ChNameCode;
-    to.ColInfo = from.ColInfo;
-    to.ChNum = from.ChNum;
-    to.ChColNum = from.ChColNum;
-    to.CtdcsName = from.CtdcsName;
-    to.CtdcsIicCode = from.CtdcsIicCode;
-    to.ValidChar = from.ValidChar;
-    to.FreCharBuf = from.FreCharBuf;
-    to.OptSel = from.OptSel;
-    to.OptDef = from.OptDef;
-}
-
 } // namespace
 
-bool WriteComDat(AppState& s, const QDateTime& now)
+bool WriteComDat(DocumentData& s, ErrorList& errors, const QDateTime& now)
 {
-    return guarded(s.errors, QStringLiteral("frmCommun->WriteComDat"), [&] {
+    return guarded(errors, QStringLiteral("frmCommun->WriteComDat"), [&] {
         const QDate date = now.date();
         const QTime time = now.time();
         // Year, month and day as plain numbers (the last two decimal digits),
@@ -77,31 +50,19 @@ bool WriteComDat(AppState& s, const QDateTime& now)
     });
 }
 
-bool WriteComDat(AppState& s)
+void ShowComPercent(TransferData& x, int percent)
 {
-    return WriteComDat(s, QDateTime::currentDateTime());
+    x.ComPercent = percent;
+    x.ComStatusText = QString::number(percent) + QStringLiteral(" %");
 }
 
-void ShowComPercent(AppState& s, int percent)
-{
-    s.comm.ComPercent = percent;
-    s.comm.ComStatusText = QString::number(percent) + QStringLiteral(" %");
-}
-
-void AssembleImageForWrite(AppState& s)
-{
-    // The channel encoder, then the option encoder; bytes no codec owns pass
-    // through unchanged.
-    SetConvIicDat(s);
-}
-
-QString TransferRangeProblem(const AppState& s, TransferDirection d)
+QString TransferRangeProblem(const CommContext& s, TransferDirection d)
 {
     int start = 0, end = 0;
-    rangeOf(s, d, start, end);
+    rangeOf(s.settings, d, start, end);
     const QString what = d == TransferDirection::Read ? QStringLiteral("read") : QStringLiteral("write");
     const QString range = hex4(start) + QStringLiteral("-") + hex4(end);
-    const int last = static_cast<int>(s.IicDat.size()) - 1;
+    const int last = static_cast<int>(s.doc.IicDat.size()) - 1;
     // Values from 8000 up are negative 16-bit numbers; no image reaches them.
     if (start < 0 || end < 0)
         return QStringLiteral("The %1 range %2 reaches past the memory image (addresses 0000-%3).")
@@ -122,60 +83,63 @@ QString TransferRangeProblem(const AppState& s, TransferDirection d)
     return {};
 }
 
-TransferDriver::TransferDriver(AppState& s, TransferDirection d, Clock clock)
-    : dir_(d), clock_(clock ? std::move(clock) : Clock([] { return QDateTime::currentDateTime(); }))
+// What a transfer works on while it runs: copies, never the program's state.
+struct TransferDriver::Work {
+    DocumentData doc;
+    TransferData xfer;
+    ErrorList errors;
+    QString text79;
+    QString text175;
+};
+
+TransferDriver::TransferDriver(CommContext s, TransferDirection d, WriteAssembler assemble, Clock clock)
+    : dir_(d),
+      assemble_(std::move(assemble)),
+      clock_(clock ? std::move(clock) : Clock([] { return QDateTime::currentDateTime(); }))
 {
     const auto di = static_cast<size_t>(d);
     InitProtocol(s, clock_().time());
     refusal_ = TransferRangeProblem(s, d);
-    if (refusal_.isEmpty() && s.comm.ComScriptNum[di] == 0)
+    if (refusal_.isEmpty() && s.xfer.ComScriptNum[di] == 0)
         refusal_ = QStringLiteral("The script list could not be built (see the error list).");
+    if (refusal_.isEmpty() && d == TransferDirection::Write && !assemble_)
+        refusal_ = QStringLiteral("A write needs the step that assembles the image; none was given.");
     if (refused())
         return;
 
-    auto& c = s.comm;
-    c.ComFailTimes = 0;
-    c.RxWaitMs = 1;
-    c.RxWaitTimes = 150;
-    c.ComListIdx = 0;
-    c.listRtData.clear();
-    c.listRtSelected = -1;
-    if (s.hooks.traceChanged)
-        s.hooks.traceChanged();
+    TransferData& x = s.xfer;
+    x.ComFailTimes = 0;
+    x.RxWaitMs = 1;
+    x.RxWaitTimes = 150;
+    x.ComListIdx = 0;
+    x.listRtData.clear();
+    x.listRtSelected = -1;
+    s.xfer.notifyTrace();
 
     // The transfer's private copy: it never touches s while it runs. A write
     // assembles its image in this copy only once the port has opened, so a
     // write that never starts leaves the program's image as it was.
-    work_ = std::make_unique<AppState>();
-    AppState& w = *work_;
-    w.settings = s.settings;
-    w.SoftFaceStr = s.SoftFaceStr;
-    w.IicDat = s.IicDat;
-    if (d == TransferDirection::Write)
-        copyEditors(s, w);
-    w.comm = s.comm;
-    w.comm.readWriteFreHook = nullptr;
-    w.comm.traceLineAdded = [this](int index, const QString& line, bool reset) {
-        if (cb_.traceLine)
-            cb_.traceLine(index, line, reset);
-    };
-    w.errors.now = s.errors.now;
-    errorLinesBefore_ = 0;
+    work_ = std::make_unique<Work>();
+    work_->doc = s.doc;
+    work_->xfer = s.xfer.data();
+    work_->text79 = textOr(s.settings, 79, kText79);
+    work_->text175 = textOr(s.settings, 175, kRxFailedText);
 }
 
 TransferDriver::~TransferDriver() = default;
 
 void TransferDriver::runScripts(CommLink& link, TransferOutcome& o)
 {
-    AppState& w = *work_;
-    auto& c = w.comm;
+    Work& w = *work_;
+    TransferData& c = w.xfer;
     const auto d = static_cast<size_t>(dir_);
     const bool reading = dir_ == TransferDirection::Read;
 
-    OpenCom(w, link);
+    Error openError;
+    OpenCom(c, link, w.errors, &openError);
     if (c.ComOpenErr == -1) {
         o.result = TransferResult::PortOpenFailed;
-        o.message = c.ComOpenErrText.isEmpty() ? QStringLiteral("The port could not be opened.") : c.ComOpenErrText;
+        o.message = openError.text();
         return;
     }
     if (!reading) {
@@ -183,12 +147,17 @@ void TransferDriver::runScripts(CommLink& link, TransferOutcome& o)
         // with the date and send exactly that. From here on the program's
         // image takes it over, whatever becomes of the transfer (blocks may
         // have reached the radio).
-        AssembleImageForWrite(w);
+        assemble_(w.doc, w.errors);
         o.stampTime = clock_();
-        o.stamped = WriteComDat(w, o.stampTime);
-        o.image = w.IicDat;
+        o.stamped = WriteComDat(w.doc, w.errors, o.stampTime);
+        o.image = w.doc.IicDat;
     }
 
+    ProtocolInterpreter interp(c, link, w.errors, w.text175);
+    interp.traceLineAdded = [this](int index, const QString& line, bool reset) {
+        if (cb_.traceLine)
+            cb_.traceLine(index, line, reset);
+    };
     const int count = c.ComScriptNum[d];
     for (int n = 1; n <= count; ++n) {
         const auto para = c.ComScriptPara[d].at(static_cast<size_t>(n));
@@ -202,20 +171,21 @@ void TransferDriver::runScripts(CommLink& link, TransferOutcome& o)
             if (!reading) {
                 for (int i = 1; i <= bytes; ++i) {
                     checkIndex(i, 1, kMaxVaBytes);
-                    c.ComVaDat[static_cast<size_t>(i)] = w.img(start + i - 1);
+                    c.ComVaDat[static_cast<size_t>(i)] = w.doc.img(start + i - 1);
                 }
             }
-            if (!ConvComCode(w, script))
-                throw QmError(5, QStringLiteral("script %1 does not fit the token table").arg(n));
-            ProtocolCom(w, link);
+            if (!interp.ConvComCode(script))
+                throw QmError(5, QStringLiteral("run script"), QStringLiteral("%1 of the transfer").arg(n),
+                              QStringLiteral("it does not fit the token table"));
+            interp.ProtocolCom();
             if (c.ComErr == 0) {
-                ShowComPercent(w, percent);
+                ShowComPercent(c, percent);
                 if (cb_.progress)
                     cb_.progress(percent);
                 if (reading) {
                     for (int i = 1; i <= bytes; ++i) {
                         checkIndex(i, 1, kMaxVaBytes);
-                        w.img(start + i - 1) = c.ComVaDat[static_cast<size_t>(i)];
+                        w.doc.img(start + i - 1) = c.ComVaDat[static_cast<size_t>(i)];
                     }
                 }
                 break;
@@ -223,7 +193,7 @@ void TransferDriver::runScripts(CommLink& link, TransferOutcome& o)
             ++c.ComFailTimes;
             if (c.ComFailTimes >= kMaxComFailTimes) {
                 o.result = TransferResult::Aborted;
-                o.message = textOr(w, 79, kText79);
+                o.message = w.text79;
                 return;
             }
             link.waitMs(kRetryPauseMs);
@@ -231,7 +201,7 @@ void TransferDriver::runScripts(CommLink& link, TransferOutcome& o)
     }
     o.result = TransferResult::Success;
     if (reading)
-        o.image = w.IicDat;
+        o.image = w.doc.IicDat;
 }
 
 TransferOutcome TransferDriver::run(CommLink& link)
@@ -243,33 +213,21 @@ TransferOutcome TransferDriver::run(CommLink& link)
         o.message = refused() ? refusal_ : QStringLiteral("This transfer has already run.");
         return o;
     }
-    AppState& w = *work_;
+    Work& w = *work_;
     const QString label =
         dir_ == TransferDirection::Read ? QStringLiteral("frmCommun->cmdRead_Click") : QStringLiteral("frmCommun->cmdWrite_Click");
-    QString detail;
-    const bool ok = guarded(w.errors, label, [&] {
-        try {
-            runScripts(link, o);
-        } catch (const QmError& e) {
-            detail = e.detail();
-            throw;
-        } catch (const std::exception& e) {
-            detail = QString::fromLocal8Bit(e.what());
-            throw;
-        }
-    });
+    const bool ok = guarded(w.errors, label, [&] { runScripts(link, o); });
     // The port is closed after a complete, an abandoned and a failed transfer alike.
     if (link.isOpen())
-        CloseCom(w, link);
+        CloseCom(link, w.errors);
     if (!ok) {
         o.result = TransferResult::Error;
         if (dir_ == TransferDirection::Read)
             o.image.clear();
-        o.message = QStringLiteral("The transfer stopped on an unexpected error") +
-                    (detail.isEmpty() ? QStringLiteral(" (see the error list).") : QStringLiteral(": ") + detail);
+        o.message = QStringLiteral("The transfer stopped on an unexpected error: ") + w.errors.entries().back().error.text();
     }
 
-    const auto& c = w.comm;
+    const TransferData& c = w.xfer;
     o.ComFailTimes = c.ComFailTimes;
     o.ComErr = c.ComErr;
     o.ComOpenErr = c.ComOpenErr;
@@ -278,39 +236,14 @@ TransferOutcome TransferDriver::run(CommLink& link)
     o.trace = c.listRtData;
     o.ComListIdx = c.ComListIdx;
     o.listRtSelected = c.listRtSelected;
-    o.errorLines = w.errors.lines().mid(errorLinesBefore_);
+    o.errors = w.errors.entries();
     work_.reset(); // one run per driver
     return o;
 }
 
-void applyTraceLine(AppState& s, int index, const QString& line, bool reset)
+bool applyTransferOutcome(CommContext s, const TransferOutcome& o)
 {
-    auto& c = s.comm;
-    if (reset) {
-        c.listRtData.clear();
-        c.listRtSelected = -1;
-    }
-    const int idx = std::clamp(index, 0, static_cast<int>(c.listRtData.size()));
-    c.listRtData.insert(idx, line);
-    c.listRtSelected = idx;
-    c.ComListIdx = idx + 1;
-    if (s.hooks.traceChanged)
-        s.hooks.traceChanged();
-}
-
-void replayErrorLines(AppState& s, const QStringList& lines)
-{
-    static const QRegularExpression entry(QStringLiteral("错误:  (.*?)     出错号:\\s*(-?\\d+)     出错点:  (.*?)     出错描述:  "));
-    for (const QString& line : lines) {
-        const auto m = entry.match(line);
-        if (m.hasMatch())
-            s.errors.AddErrInfo(m.captured(1), m.captured(2).toInt(), m.captured(3));
-    }
-}
-
-void finishTransfer(AppState& s, const TransferOutcome& o, UserInteraction* ui)
-{
-    auto& c = s.comm;
+    TransferData& c = s.xfer;
     if (o.result != TransferResult::Refused) {
         c.listRtData = o.trace;
         c.ComListIdx = o.ComListIdx;
@@ -319,44 +252,32 @@ void finishTransfer(AppState& s, const TransferOutcome& o, UserInteraction* ui)
         c.ComErr = o.ComErr;
         c.ComOpenErr = o.ComOpenErr;
         c.ComVaDat = o.ComVaDat;
-        ShowComPercent(s, o.ComPercent);
-        replayErrorLines(s, o.errorLines);
-        if (s.hooks.traceChanged)
-            s.hooks.traceChanged();
+        ShowComPercent(c, o.ComPercent);
+        s.errors.append(o.errors);
+        s.xfer.notifyTrace();
+        s.xfer.notifyProgress();
     }
     // A write that opened the port: the program's image becomes the image
     // assembled and stamped for the radio, so that it matches what was sent.
-    if (o.direction == TransferDirection::Write && o.image.size() == s.IicDat.size())
-        s.IicDat = o.image;
-
-    if (o.direction == TransferDirection::Read && o.result == TransferResult::Success) {
-        s.IicDat = o.image;
-        SoftDisplay(s);
-        ShowFreBand(s);
-        ShowSoftVer(s);
-        ShowComDat(s);
+    if (o.direction == TransferDirection::Write && !o.image.empty() && o.image.size() == s.doc.IicDat.size()) {
+        s.doc.IicDat = o.image;
+        return true;
     }
-    if (ui && o.result == TransferResult::Aborted)
-        ui->message(textOr(s, 79, kText79), textOr(s, 70, kText70), MsgButtons::Ok, MsgIcon::Exclamation);
-    if (ui && o.result == TransferResult::Refused)
-        ui->message(o.message, textOr(s, 70, kText70), MsgButtons::Ok, MsgIcon::Exclamation);
+    return false;
 }
 
-TransferOutcome runTransfer(AppState& s, TransferDirection d, CommLink& link, UserInteraction* ui, TransferCallbacks cb,
-                            TransferDriver::Clock clock)
+void applyTraceLine(CommContext s, int index, const QString& line, bool reset)
 {
-    TransferDriver driver(s, d, std::move(clock));
-    TransferCallbacks wrapped;
-    wrapped.progress = [&s, cb](int percent) {
-        ShowComPercent(s, percent);
-        if (cb.progress)
-            cb.progress(percent);
-    };
-    wrapped.traceLine = cb.traceLine;
-    driver.setCallbacks(std::move(wrapped));
-    const TransferOutcome o = driver.run(link);
-    finishTransfer(s, o, ui);
-    return o;
+    TransferData& c = s.xfer;
+    if (reset) {
+        c.listRtData.clear();
+        c.listRtSelected = -1;
+    }
+    const int idx = std::clamp(index, 0, static_cast<int>(c.listRtData.size()));
+    c.listRtData.insert(idx, line);
+    c.listRtSelected = idx;
+    c.ComListIdx = idx + 1;
+    s.xfer.notifyTrace();
 }
 
 } // namespace qm

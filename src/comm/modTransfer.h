@@ -4,27 +4,23 @@
 //
 // A transfer has three steps so that the middle one can run on a worker
 // thread while the windows stay live:
-//   1. TransferDriver(s, direction)  on the thread that owns the state:
-//      rebuilds the script lists, refuses ranges that cannot be transferred,
-//      and takes a private copy of what the transfer needs (for a write: the
-//      image and the editors' tables, not yet assembled);
-//   2. driver.run(link)              on any thread: touches only its copy;
-//      opens the port and, for a write, only then assembles the image from
-//      the editors (SetConvIicDat) and stamps the date before sending it;
-//   3. finishTransfer(s, outcome)    back on the state's thread: puts the
-//      trace, counters and error entries into the state; a complete read
-//      replaces the image and refreshes the views; a write that opened the
-//      port puts the image it assembled and stamped into the program's image
-//      (also when it failed later: the radio may hold some of its blocks).
-//      A write that could not open the port changes no byte of the image.
-// The dialog is modal: nothing else changes the program's image while a
-// transfer runs.
-// runTransfer() does all three on the calling thread.
+//   1. TransferDriver(s, direction, assemble)  on the thread that owns the
+//      state: rebuilds the script lists, refuses ranges that cannot be
+//      transferred, and takes a private copy of the document;
+//   2. driver.run(link)  on any thread: touches only its copy; opens the
+//      port and, for a write, only then assembles the image from the editors
+//      (the WriteAssembler) and stamps the date before sending it;
+//   3. applyTransferOutcome(s, outcome)  back on the state's thread: puts
+//      the trace, counters and error entries into the state, and the image a
+//      write assembled and stamped once the port opened (also when it failed
+//      later: the radio may hold some of its blocks). A write that could not
+//      open the port changes no byte of the image.
+// The program's front ends use shell/RadioTransfer.h, which supplies the
+// assembler, replaces the image after a complete read and refreshes the views.
 #pragma once
 
+#include "comm/CommContext.h"
 #include "comm/CommLink.h"
-#include "shell/AppState.h"
-#include "shell/UserInteraction.h"
 
 #include <QDateTime>
 #include <QMetaType>
@@ -50,6 +46,10 @@ enum class TransferResult {
 constexpr int kMaxComFailTimes = 7;
 constexpr int kRetryPauseMs = 30;
 
+// Fallback wordings of texts 79 and 70 when no text table is loaded.
+inline const QString kText79 = QStringLiteral("Communication failed,please check commuication port!");
+inline const QString kText70 = QStringLiteral("Notice");
+
 struct TransferOutcome {
     TransferDirection direction = TransferDirection::Read;
     TransferResult result = TransferResult::Error;
@@ -66,7 +66,7 @@ struct TransferOutcome {
     QStringList trace;              // the communication list after the transfer
     int ComListIdx = 0;
     int listRtSelected = -1;
-    QStringList errorLines;         // error-list lines the transfer added (two per entry)
+    std::vector<ErrorEntry> errors; // error-list entries the transfer made
 };
 
 struct TransferCallbacks {
@@ -74,30 +74,30 @@ struct TransferCallbacks {
     std::function<void(int index, const QString& line, bool reset)> traceLine;
 };
 
+// Encodes the editors' tables into a write's private image (the channel
+// encoder, then the option encoder). Runs on the transfer's thread.
+using WriteAssembler = std::function<void(DocumentData& image, ErrorList& errors)>;
+
 // Date stamp of a write: year % 100, month, day at 0x0E70..0x0E72, hour and
 // minute in BCD at 0x0E78..0x0E79.
 // Returns false (error listed as "frmCommun->WriteComDat") when the image
 // does not reach those addresses.
-bool WriteComDat(AppState& s, const QDateTime& now);
-bool WriteComDat(AppState& s);
+bool WriteComDat(DocumentData& doc, ErrorList& errors, const QDateTime& now);
 
 // Progress bar value and status label ("45 %").
-void ShowComPercent(AppState& s, int percent);
-
-// Assembles the image from the editors before it leaves the program (a
-// write does this on its private copy once the port has opened).
-void AssembleImageForWrite(AppState& s);
+void ShowComPercent(TransferData& x, int percent);
 
 // The reason a range cannot be transferred ("" when it can): start above
 // end, more than 518 blocks, or addresses outside the image.
-QString TransferRangeProblem(const AppState& s, TransferDirection d);
+QString TransferRangeProblem(const CommContext& s, TransferDirection d);
 
 class TransferDriver {
 public:
     using Clock = std::function<QDateTime()>;
 
-    // Step 1 (on the state's thread).
-    TransferDriver(AppState& s, TransferDirection d, Clock clock = {});
+    // Step 1 (on the state's thread). A write needs `assemble`; without it
+    // the write is refused.
+    TransferDriver(CommContext s, TransferDirection d, WriteAssembler assemble, Clock clock = {});
     ~TransferDriver();
 
     TransferDirection direction() const { return dir_; }
@@ -112,33 +112,28 @@ public:
     TransferOutcome run(CommLink& link);
 
 private:
+    struct Work;
     void runScripts(CommLink& link, TransferOutcome& o);
 
     TransferDirection dir_;
+    WriteAssembler assemble_;
     Clock clock_;
     QString refusal_;
-    std::unique_ptr<AppState> work_; // the transfer's private state
-    int errorLinesBefore_ = 0;
+    std::unique_ptr<Work> work_; // the transfer's private state
     TransferCallbacks cb_;
     std::atomic<bool> stop_{false};
 };
 
-// Step 3 (on the state's thread). ui shows text 79 after an aborted transfer
-// and the reason of a refused one (may be null).
-void finishTransfer(AppState& s, const TransferOutcome& o, UserInteraction* ui);
-
-// All three steps on the calling thread; progress and trace lines also go
-// into s as they happen.
-TransferOutcome runTransfer(AppState& s, TransferDirection d, CommLink& link, UserInteraction* ui,
-                            TransferCallbacks cb = {}, TransferDriver::Clock clock = {});
+// Step 3 (on the state's thread): trace, counters and error entries into the
+// state; a write that opened the port leaves its image in s.doc. Returns
+// true when s.doc's bytes were replaced. A complete read's image is NOT put
+// in place here (see shell/RadioTransfer.h).
+bool applyTransferOutcome(CommContext s, const TransferOutcome& o);
 
 // On the state's thread: mirrors one trace line that a worker reported
-// (TransferWorker::traceLine) into s.comm.listRtData, so the list is live
-// while the transfer runs. finishTransfer puts the final list in place.
-void applyTraceLine(AppState& s, int index, const QString& line, bool reset);
-
-// Puts the error-list lines of another state (two per entry) into s.errors.
-void replayErrorLines(AppState& s, const QStringList& lines);
+// (TransferWorker::traceLine) into s.xfer.listRtData, so the list is live
+// while the transfer runs. The outcome puts the final list in place.
+void applyTraceLine(CommContext s, int index, const QString& line, bool reset);
 
 } // namespace qm
 

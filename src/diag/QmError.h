@@ -1,7 +1,7 @@
-// The one error type that inner code throws. It carries a run-time error
-// number that the error-description table knows (5 invalid call, 6 overflow,
-// 9 index out of range, 13 type mismatch, 53 file not found, 75 path/file
-// access, 380 invalid value, 482 printer) and an optional extra description.
+// The one error value of the program and the one exception type that carries
+// it. Inner code throws QmError; each procedure with an error label catches
+// it at its edge (guarded(), modShowErr.h) and appends the value to the
+// error list; the command-line tool prints the same value on stderr.
 #pragma once
 
 #include <QString>
@@ -9,27 +9,37 @@
 
 namespace qm {
 
+// A failure: the run-time error number that the error-description table
+// knows (5 invalid call, 6 overflow, 7 out of memory, 9 index out of range,
+// 13 type mismatch, 53 file not found, 75 path/file access, 380 invalid
+// value, 482 printer), what was being done, to what, and why in the words
+// of the system that refused (errno text, serial port or file error string).
+struct Error {
+    int number = 5;
+    QString action; // "save data file", "open port", "read settings key"
+    QString object; // a file path, a port device, a settings key, an address
+    QString reason; // the system's own reason
+
+    // "action object: reason", leaving out what is empty. Without a reason
+    // the table's description of the number stands in its place (English
+    // "error N" when the table has none).
+    QString text() const;
+};
+
 class QmError : public std::runtime_error {
 public:
-    explicit QmError(int number, QString detail = {})
-        : std::runtime_error("qm570 error " + std::to_string(number)), number_(number), detail_(std::move(detail))
-    {
-    }
-    int number() const { return number_; }
-    // Free text for logs and the command-line tool; the error list shows the
-    // table description of number() instead.
-    const QString& detail() const { return detail_; }
+    explicit QmError(int number);
+    QmError(int number, QString action, QString object, QString reason = {});
+    explicit QmError(Error e);
+
+    int number() const { return error_.number; }
+    const Error& error() const { return error_; }
 
 private:
-    int number_;
-    QString detail_;
+    Error error_;
 };
 
 // Throws error 9 (index out of range) unless lo <= i <= hi.
-inline void checkIndex(long long i, long long lo, long long hi)
-{
-    if (i < lo || i > hi)
-        throw QmError(9);
-}
+void checkIndex(long long i, long long lo, long long hi);
 
 } // namespace qm

@@ -1,44 +1,89 @@
 #include "diag/modShowErr.h"
 
-#include <QDateTime>
 #include <QLocale>
 
 namespace qm {
 
-void ErrorList::clear()
+QStringList ErrorEntry::lines(const QString& timeText) const
 {
-    lines_.clear();
-    selected_ = -1;
+    QStringList out{QStringLiteral("---------") + timeText + QStringLiteral("--------")};
+    if (kind == Kind::Option) {
+        out << QStringLiteral("        可选功能项:   ") + message;
+        return out;
+    }
+    const int n = error.number;
+    const QString num = n >= 0 ? QStringLiteral(" ") + QString::number(n) : QString::number(n);
+    out << QStringLiteral("    ") + QStringLiteral("     错误:  ") + label + QStringLiteral("     出错号:  ") + num +
+               QStringLiteral("     出错点:  ") + source + QStringLiteral("     出错描述:  ") + VbErrNumDes(n);
+    return out;
 }
 
-QString ErrorList::separator() const
+QString ErrorEntry::detail() const
 {
-    const QString stamp = now ? now()
-                              : QLocale::system().toString(QDateTime::currentDateTime(), QLocale::ShortFormat);
-    return QStringLiteral("---------") + stamp + QStringLiteral("--------");
+    return kind == Kind::Option ? message : error.text();
 }
 
-void ErrorList::insertLine(const QString& line)
+QString ErrorList::stamp(const QDateTime& t) const
 {
-    lines_.append(line);
-    selected_ = static_cast<int>(lines_.size()) - 1;
-    if (changed)
-        changed();
+    return timeText ? timeText(t) : QLocale::system().toString(t, QLocale::ShortFormat);
+}
+
+void ErrorList::add(ErrorEntry e)
+{
+    entries_.push_back(std::move(e));
+    emit changed();
+}
+
+void ErrorList::AddErrInfo(const QString& label, const Error& error, const QString& source)
+{
+    ErrorEntry e;
+    e.time = QDateTime::currentDateTime();
+    e.label = label;
+    e.error = error;
+    e.source = source;
+    add(std::move(e));
 }
 
 void ErrorList::AddErrInfo(const QString& label, int number, const QString& source)
 {
-    insertLine(separator());
-    errDes_ = VbErrNumDes(number);
-    const QString num = number >= 0 ? QStringLiteral(" ") + QString::number(number) : QString::number(number);
-    insertLine(QStringLiteral("    ") + QStringLiteral("     错误:  ") + label + QStringLiteral("     出错号:  ") + num +
-               QStringLiteral("     出错点:  ") + source + QStringLiteral("     出错描述:  ") + errDes_);
+    AddErrInfo(label, Error{number, {}, {}, {}}, source);
 }
 
 void ErrorList::AddOptErrInfo(const QString& message)
 {
-    insertLine(separator());
-    insertLine(QStringLiteral("        可选功能项:   ") + message);
+    ErrorEntry e;
+    e.kind = ErrorEntry::Kind::Option;
+    e.time = QDateTime::currentDateTime();
+    e.message = message;
+    add(std::move(e));
+}
+
+void ErrorList::append(const std::vector<ErrorEntry>& entries)
+{
+    for (const ErrorEntry& e : entries)
+        add(e);
+}
+
+QStringList ErrorList::lines() const
+{
+    QStringList out;
+    out.reserve(static_cast<qsizetype>(entries_.size()) * 2);
+    for (const ErrorEntry& e : entries_)
+        out << e.lines(stamp(e.time));
+    return out;
+}
+
+const ErrorEntry* ErrorList::entryAtLine(int line) const
+{
+    if (line < 0 || line / 2 >= static_cast<int>(entries_.size()))
+        return nullptr;
+    return &entries_[static_cast<size_t>(line / 2)];
+}
+
+void ErrorList::clear()
+{
+    entries_.clear();
+    emit changed();
 }
 
 } // namespace qm

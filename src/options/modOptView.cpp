@@ -6,7 +6,7 @@
 // the tests get exactly the same OptSel as the window does.
 #include "options/modOptView.h"
 
-#include "channels/modChName.h"
+#include "settings/CharTable.h"
 
 namespace qm {
 
@@ -62,15 +62,15 @@ size_t at(int i)
 // Shows OptSel entry i in its list: the list is refilled (nothing selected),
 // then the value is selected, which runs the click handler. A value outside
 // the list is reported and its default shown instead.
-void showList(AppState& s, int i)
+void showList(OptionsContext s, int i)
 {
     const OptionSpec* opt = optionSpecFor(i);
     checkIndex(i, 1, kOptCount);
     s.optView.listIndex[at(i)] = -1;
-    int pos = s.OptSel[at(i)];
+    int pos = s.doc.OptSel[at(i)];
     if (pos < 0 || pos > opt->max) {
         s.errors.AddOptErrInfo(optionRangeReport(*opt));
-        pos = s.OptDef[at(i)];
+        pos = s.settings.OptDef[at(i)];
         // A default outside the list as well (a damaged settings file):
         // show the first entry rather than leave the list and OptSel broken.
         if (pos < 0 || pos > opt->max)
@@ -80,32 +80,40 @@ void showList(AppState& s, int i)
 }
 
 // Sets check box i to `ticked`; its handler runs only on a change of state.
-void showCheck(AppState& s, int i, bool ticked)
+void showCheck(OptionsContext s, int i, bool ticked)
 {
     checkIndex(i, 1, kOptCount);
     if (s.optView.checked[at(i)] != ticked)
         OptCheckClicked(s, i, ticked);
 }
 
-void initOpt(AppState& s)
+void initOpt(OptionsContext s)
 {
     for (int i = 1; i <= 15; ++i)
         showList(s, i);
     for (int i : {16, 17, 18, 20})
-        showCheck(s, i, s.OptSel[at(i)] != 0);
+        showCheck(s, i, s.doc.OptSel[at(i)] != 0);
     showList(s, 21);
-    showCheck(s, 19, s.OptSel[19] != 0);
+    showCheck(s, 19, s.doc.OptSel[19] != 0);
     s.optView.txtPwrMsg = PowerOnMsgText(s);
     showList(s, 31);
     for (int a = 0; a < kAlarmCount; ++a) {
         const int i = kAlarmFirst + 3 * a;
-        showCheck(s, i, s.OptSel[at(i)] == 1);
+        showCheck(s, i, s.doc.OptSel[at(i)] == 1);
         showList(s, i + 1);
         showList(s, i + 2);
     }
 }
 
 } // namespace
+
+QString PowerOnMsgText(const OptionsContext& s)
+{
+    QString t;
+    for (int i = kMsgFirst; i <= kMsgLast; ++i)
+        t += charOf(s.settings, s.doc.OptSel[at(i)]);
+    return t;
+}
 
 const std::vector<OptionSpec>& optionSpecs()
 {
@@ -124,22 +132,22 @@ const OptionSpec* optionSpecFor(int optIndex)
     return nullptr;
 }
 
-QString optionCaption(const AppState& s, const OptionSpec& opt)
+QString optionCaption(const OptionsContext& s, const OptionSpec& opt)
 {
-    QString caption = s.text(opt.captionText);
+    QString caption = s.settings.text(opt.captionText);
     if (opt.kind == OptionKind::Check && opt.alarm >= 0)
         caption += QString::number(opt.alarm + 1);
     return caption;
 }
 
-QStringList optionListTexts(const AppState& s, const OptionSpec& opt)
+QStringList optionListTexts(const OptionsContext& s, const OptionSpec& opt)
 {
     QStringList items;
     if (opt.kind != OptionKind::List)
         return items;
     for (int n = 0; n <= opt.max; ++n) {
         if (n < opt.itemTextCount)
-            items << s.text(opt.firstItemText + n);
+            items << s.settings.text(opt.firstItemText + n);
         else
             items << QString::number(opt.firstNumber + n - opt.itemTextCount);
     }
@@ -152,41 +160,39 @@ QString optionRangeReport(const OptionSpec& opt)
            QStringLiteral("     错误类型: 不在范围内");
 }
 
-void InitOpt(AppState& s)
+void InitOpt(OptionsContext s)
 {
     guarded(s.errors, QStringLiteral("frmSysSet->InitOpt:"), [&] { initOpt(s); });
-    if (s.hooks.optionsChanged)
-        s.hooks.optionsChanged();
+    s.optView.notify();
 }
 
-bool OptListClicked(AppState& s, int optIndex, int position)
+bool OptListClicked(OptionsContext s, int optIndex, int position)
 {
     const OptionSpec* opt = optionSpecFor(optIndex);
     if (!opt || opt->kind != OptionKind::List || position < 0 || position > opt->max)
         return false;
     s.optView.listIndex[at(optIndex)] = position;
-    s.OptSel[at(optIndex)] = static_cast<int16_t>(position);
+    s.doc.OptSel[at(optIndex)] = static_cast<int16_t>(position);
     return true;
 }
 
-bool OptCheckClicked(AppState& s, int optIndex, bool checked)
+bool OptCheckClicked(OptionsContext s, int optIndex, bool checked)
 {
     const OptionSpec* opt = optionSpecFor(optIndex);
     if (!opt || opt->kind != OptionKind::Check)
         return false;
     s.optView.checked[at(optIndex)] = checked;
-    s.OptSel[at(optIndex)] = checked ? 1 : 0;
+    s.doc.OptSel[at(optIndex)] = checked ? 1 : 0;
     return true;
 }
 
-void PwrMsgLostFocus(AppState& s, const QString& text)
+void PwrMsgLostFocus(OptionsContext s, const QString& text)
 {
-    ChNameCharSol(s, text, 6);
+    const std::vector<int16_t> codes = ChNameCharSol(s.settings, s.errors, text, 6);
     for (int i = 0; i < 6; ++i)
-        s.OptSel[at(kMsgFirst + i)] = s.CharCodeBuf[at(i)];
+        s.doc.OptSel[at(kMsgFirst + i)] = codes[at(i)];
     s.optView.txtPwrMsg = PowerOnMsgText(s);
-    if (s.hooks.optionsChanged)
-        s.hooks.optionsChanged();
+    s.optView.notify();
 }
 
 } // namespace qm

@@ -1,10 +1,10 @@
 // The value side of the optional-features window: what showing OptSel in the
 // window's lists and boxes does to OptSel (out-of-range values replaced by
-// their defaults and reported), kept in AppState::optView. The window
+// their defaults and reported), kept in the OptionsView. The window
 // (frmSysSet) shows s.optView and forwards user changes to the handlers below.
 #pragma once
 
-#include "shell/AppState.h"
+#include "options/OptionsContext.h"
 
 #include <QStringList>
 #include <vector>
@@ -41,11 +41,11 @@ const OptionSpec* optionSpecFor(int optIndex);
 
 // Caption of the control: its UI text, with the alarm number 1..5 appended
 // for the alarm check boxes ("Enable Alarm1").
-QString optionCaption(const AppState& s, const OptionSpec& opt);
+QString optionCaption(const OptionsContext& s, const OptionSpec& opt);
 
 // The entries of a list in list order (entry n = value n); empty for a
 // check box or the message.
-QStringList optionListTexts(const AppState& s, const OptionSpec& opt);
+QStringList optionListTexts(const OptionsContext& s, const OptionSpec& opt);
 
 // The out-of-range report text of a list control.
 QString optionRangeReport(const OptionSpec& opt);
@@ -53,19 +53,22 @@ QString optionRangeReport(const OptionSpec& opt);
 // Fills every list and shows OptSel (the window's InitOpt): each list value
 // above its highest entry (or below 0) is reported and replaced by its OptDef
 // entry; every list value shown is written back into OptSel; a check box
-// changes OptSel only when its state changes. Calls hooks.optionsChanged.
-void InitOpt(AppState& s);
+// changes OptSel only when its state changes. Tells the options window.
+void InitOpt(OptionsContext s);
 
 // A list of the window selected `position` (the click handler): OptSel entry
 // optIndex := position. Returns false for an index that no list shows.
-bool OptListClicked(AppState& s, int optIndex, int position);
+bool OptListClicked(OptionsContext s, int optIndex, int position);
 
 // A check box changed to `checked`: OptSel entry optIndex := 0 or 1.
 // Returns false for an index that no check box shows.
-bool OptCheckClicked(AppState& s, int optIndex, bool checked);
+bool OptCheckClicked(OptionsContext s, int optIndex, bool checked);
+
+// The power-on message text from OptSel 25..30 (six characters, no empty rule).
+QString PowerOnMsgText(const OptionsContext& s);
 
 // The power-on message box lost the focus with `text`: six character codes
 // into OptSel 25..30, then the box shows the normalised message.
-void PwrMsgLostFocus(AppState& s, const QString& text);
+void PwrMsgLostFocus(OptionsContext s, const QString& text);
 
 } // namespace qm

@@ -6,7 +6,7 @@
 // "Option" of the settings file, one set per user-interface language.
 #include "options/modSysSet.h"
 
-#include "shell/VbConv.h"
+#include "settings/VbConv.h"
 
 namespace qm {
 
@@ -75,93 +75,93 @@ uint8_t toByte(int v)
 
 // Both codec directions need the whole block; checking first keeps a too
 // small image from being half-encoded or OptSel from being half-decoded.
-void requireBlock(const AppState& s)
+void requireBlock(const OptionsContext& s)
 {
-    if (s.IicDat.size() <= static_cast<size_t>(kLastAddr))
+    if (s.doc.IicDat.size() <= static_cast<size_t>(kLastAddr))
         throw QmError(9);
 }
 
-void encode(AppState& s)
+void encode(OptionsContext s)
 {
     requireBlock(s);
     for (const ByteOption& o : kByteOptions)
-        s.img(o.address) = toByte(s.OptSel[o.index]);
+        s.doc.img(o.address) = toByte(s.doc.OptSel[o.index]);
 
     // Show mode: the value itself at 0x0E1F and its three-byte form at
     // 0x0E73..0x0E75, which is what the radio actually looks at.
-    const int16_t mode = s.OptSel[kShowModeIndex];
-    s.img(kShowModeAddr) = toByte(mode);
-    s.img(kShowModeExtra) = (mode == 0) ? 0x64 : 0xFF;
-    s.img(kShowModeExtra + 1) = 0xFF;
-    s.img(kShowModeExtra + 2) = (mode == 0 || mode == 1) ? 0x00 : 0x01;
+    const int16_t mode = s.doc.OptSel[kShowModeIndex];
+    s.doc.img(kShowModeAddr) = toByte(mode);
+    s.doc.img(kShowModeExtra) = (mode == 0) ? 0x64 : 0xFF;
+    s.doc.img(kShowModeExtra + 1) = 0xFF;
+    s.doc.img(kShowModeExtra + 2) = (mode == 0 || mode == 1) ? 0x00 : 0x01;
 
-    s.img(kKeyLocked.address) = toByte(s.OptSel[kKeyLocked.index]);
+    s.doc.img(kKeyLocked.address) = toByte(s.doc.OptSel[kKeyLocked.index]);
 
     for (int i = 0; i < kMsgLength; ++i)
-        s.img(kMsgAddr + i) = toByte(s.OptSel[static_cast<size_t>(kMsgIndex + i)]);
+        s.doc.img(kMsgAddr + i) = toByte(s.doc.OptSel[static_cast<size_t>(kMsgIndex + i)]);
 
     // Alarm tone 0..7 in bits 7..5; the low five bits belong to the radio.
-    const int tone = (s.img(kAlarmToneAddr) & 0x1F) | (s.OptSel[kAlarmToneIndex] * 32);
-    s.img(kAlarmToneAddr) = toByte(tone);
+    const int tone = (s.doc.img(kAlarmToneAddr) & 0x1F) | (s.doc.OptSel[kAlarmToneIndex] * 32);
+    s.doc.img(kAlarmToneAddr) = toByte(tone);
 
     for (int a = 0; a < kAlarmCount; ++a) {
         for (int k = 0; k < 3; ++k)
-            s.img(kAlarmAddr + 3 * a + k) = toByte(s.OptSel[static_cast<size_t>(kAlarmIndex + 3 * a + k)]);
+            s.doc.img(kAlarmAddr + 3 * a + k) = toByte(s.doc.OptSel[static_cast<size_t>(kAlarmIndex + 3 * a + k)]);
     }
 
-    s.img(kMarkerAddr) = 0x5A;
-    s.img(kMarkerAddr + 1) = 0xAA;
+    s.doc.img(kMarkerAddr) = 0x5A;
+    s.doc.img(kMarkerAddr + 1) = 0xAA;
     for (int addr = kFillStart; addr <= kFillEnd; ++addr)
-        s.img(addr) = 0xFF;
+        s.doc.img(addr) = 0xFF;
 }
 
-void decodeByte(AppState& s, const ByteOption& o)
+void decodeByte(OptionsContext s, const ByteOption& o)
 {
-    const uint8_t b = s.img(o.address);
-    s.OptSel[static_cast<size_t>(o.index)] = (b > o.max) ? s.OptDef[static_cast<size_t>(o.index)] : b;
+    const uint8_t b = s.doc.img(o.address);
+    s.doc.OptSel[static_cast<size_t>(o.index)] = (b > o.max) ? s.settings.OptDef[static_cast<size_t>(o.index)] : b;
 }
 
-void decode(AppState& s)
+void decode(OptionsContext s)
 {
     requireBlock(s);
     for (const ByteOption& o : kByteOptions)
         decodeByte(s, o);
 
     // Show mode from its three-byte form (0x0E1F is not read).
-    if (s.img(kShowModeExtra + 2) == 0x01)
-        s.OptSel[kShowModeIndex] = 2;
-    else if (s.img(kShowModeExtra) == 0x64)
-        s.OptSel[kShowModeIndex] = 0;
+    if (s.doc.img(kShowModeExtra + 2) == 0x01)
+        s.doc.OptSel[kShowModeIndex] = 2;
+    else if (s.doc.img(kShowModeExtra) == 0x64)
+        s.doc.OptSel[kShowModeIndex] = 0;
     else
-        s.OptSel[kShowModeIndex] = 1;
+        s.doc.OptSel[kShowModeIndex] = 1;
 
     decodeByte(s, kKeyLocked);
 
     // Message codes unchecked: codes that are no character show as blanks.
     for (int i = 0; i < kMsgLength; ++i)
-        s.OptSel[static_cast<size_t>(kMsgIndex + i)] = s.img(kMsgAddr + i);
+        s.doc.OptSel[static_cast<size_t>(kMsgIndex + i)] = s.doc.img(kMsgAddr + i);
 
-    s.OptSel[kAlarmToneIndex] = static_cast<int16_t>((s.img(kAlarmToneAddr) & 0xE0) / 32);
+    s.doc.OptSel[kAlarmToneIndex] = static_cast<int16_t>((s.doc.img(kAlarmToneAddr) & 0xE0) / 32);
 
     for (int a = 0; a < kAlarmCount; ++a) {
         const size_t i = static_cast<size_t>(kAlarmIndex + 3 * a);
-        const uint8_t hour = s.img(kAlarmAddr + 3 * a + 1);
-        const uint8_t minute = s.img(kAlarmAddr + 3 * a + 2);
-        s.OptSel[i] = s.img(kAlarmAddr + 3 * a) & 1;
-        s.OptSel[i + 1] = (hour > 23) ? 0 : hour;
-        s.OptSel[i + 2] = (minute > 59) ? 0 : minute;
+        const uint8_t hour = s.doc.img(kAlarmAddr + 3 * a + 1);
+        const uint8_t minute = s.doc.img(kAlarmAddr + 3 * a + 2);
+        s.doc.OptSel[i] = s.doc.img(kAlarmAddr + 3 * a) & 1;
+        s.doc.OptSel[i + 1] = (hour > 23) ? 0 : hour;
+        s.doc.OptSel[i + 2] = (minute > 59) ? 0 : minute;
     }
 }
 
-int16_t readValue(const AppState& s, int key)
+int16_t readValue(const OptionsContext& s, int key)
 {
-    return toInt16(s.profile.read(kSection, QString::number(key), QStringLiteral("0"), kOptValueBuf));
+    return toInt16(s.settings.profile.read(kSection, QString::number(key), QStringLiteral("0"), kOptValueBuf));
 }
 
 // Key "0": how many entries the file keeps. A count above 100 is not refused
 // here; the loops below stop with "index out of range" at entry 101, so the
 // entries 1..100 before it are still used.
-int16_t readCount(const AppState& s)
+int16_t readCount(const OptionsContext& s)
 {
     return readValue(s, 0);
 }
@@ -171,52 +171,52 @@ void checkOptIndex(int i)
     checkIndex(i, 1, kOptCount);
 }
 
-void copyDefaults(AppState& s, int n)
+void copyDefaults(OptionsContext s, int n)
 {
     for (int i = 1; i <= n; ++i) {
         checkOptIndex(i);
-        s.OptSel[static_cast<size_t>(i)] = s.OptDef[static_cast<size_t>(i)];
+        s.doc.OptSel[static_cast<size_t>(i)] = s.settings.OptDef[static_cast<size_t>(i)];
     }
 }
 
-void defaults(AppState& s, int16_t mode)
+void defaults(OptionsContext s, int16_t mode)
 {
-    const int lang = normaliseLanguage(s);
+    const int lang = normaliseLanguage(s.settings);
     const int n = readCount(s);
     if (mode == 0) {
         for (int i = 1; i <= n; ++i) {
             const int16_t v = readValue(s, optDefKey(lang, i));
             checkOptIndex(i);
-            s.OptDef[static_cast<size_t>(i)] = v;
+            s.settings.OptDef[static_cast<size_t>(i)] = v;
         }
         for (int i = 1; i <= n; ++i) {
             const int16_t v = readValue(s, optSelKey(lang, i));
             checkOptIndex(i);
-            s.OptSel[static_cast<size_t>(i)] = v;
+            s.doc.OptSel[static_cast<size_t>(i)] = v;
         }
     } else if (mode == 2) {
         copyDefaults(s, n);
         for (int i = 1; i <= n; ++i) {
-            if (!s.profile.write(kSection, QString::number(optSelKey(lang, i)),
-                                 QString::number(s.OptSel[static_cast<size_t>(i)])))
-                throw QmError(75); // settings file not writable: say so
+            // A settings file that cannot be written is reported with its reason.
+            s.settings.profile.writeOrThrow(kSection, QString::number(optSelKey(lang, i)),
+                                            QString::number(s.doc.OptSel[static_cast<size_t>(i)]));
         }
     }
 }
 
 } // namespace
 
-bool OptSelToSave(AppState& s)
+bool OptSelToSave(OptionsContext s)
 {
     return guarded(s.errors, QStringLiteral("modSysSet->OptSelToSave"), [&] { encode(s); });
 }
 
-bool SaveToOptSel(AppState& s)
+bool SaveToOptSel(OptionsContext s)
 {
     return guarded(s.errors, QStringLiteral("modSysSet->SaveToOptSel"), [&] { decode(s); });
 }
 
-void OptSelSaveSol(AppState& s, int16_t mode)
+void OptSelSaveSol(OptionsContext s, int16_t mode)
 {
     guarded(s.errors, QStringLiteral("modSysSet->OptSelSaveSol"), [&] {
         if (mode == 0)
@@ -226,17 +226,9 @@ void OptSelSaveSol(AppState& s, int16_t mode)
     });
 }
 
-void OptNowDefSol(AppState& s, int16_t mode)
+void OptNowDefSol(OptionsContext s, int16_t mode)
 {
     guarded(s.errors, QStringLiteral("modSysSet->OptNowDefSol"), [&] { defaults(s, mode); });
-}
-
-bool OptSelFromDefaults(AppState& s)
-{
-    return guarded(s.errors, QStringLiteral("modSysSet->OptNowDefSol"), [&] {
-        normaliseLanguage(s);
-        copyDefaults(s, readCount(s));
-    });
 }
 
 } // namespace qm

@@ -1,34 +1,28 @@
 // Optional-features codec: OptSel <-> image, defaults in the settings file.
 #pragma once
 
-#include "shell/AppState.h"
+#include "options/OptionsContext.h"
 
 namespace qm {
 
 // 0 = encode OptSel into the image, 1 = decode the image into OptSel; any
 // other mode does nothing.
-void OptSelSaveSol(AppState& s, int16_t mode);
+void OptSelSaveSol(OptionsContext s, int16_t mode);
 
 // 0 = load OptDef and OptSel from the settings file; 2 = OptSel := OptDef and
 // store OptSel in the settings file. Any other mode only reads the count.
-void OptNowDefSol(AppState& s, int16_t mode);
+void OptNowDefSol(OptionsContext s, int16_t mode);
 
 // OptSel into the image (0x0E00..0x0E75, markers at 0x0E2E/0x0E2F, 0xFF
 // fill of 0x0650..0x065F). A selection that does not fit its byte stops the
 // encoder at that option; it is reported under "modSysSet->OptSelToSave" and
 // the function returns false (bytes written before the failure stay).
-bool OptSelToSave(AppState& s);
+bool OptSelToSave(OptionsContext s);
 
 // The image into OptSel, values above an option's maximum replaced by its
 // OptDef entry (alarm hour and minute by 0). Returns false when the image
 // does not cover the option block (reported under "modSysSet->SaveToOptSel").
-bool SaveToOptSel(AppState& s);
-
-// OptSel entries 1..n := OptDef entries 1..n, n being the count kept in the
-// settings file, without writing the file (what OptNowDefSol(2) does before
-// it stores). For front ends that must not change the settings file. Returns
-// false (reported under "modSysSet->OptNowDefSol") when the count is bad.
-bool OptSelFromDefaults(AppState& s);
+bool SaveToOptSel(OptionsContext s);
 
 // Settings-file keys of section "Option" for language L (1..3): defaults and
 // saved selections of OptSel index i.

@@ -29,28 +29,4 @@ public:
     virtual SaveDialogResult saveFileName(const QString& startPath, const QString& filter, const QString& defaultExt) = 0;
 };
 
-// Answers every question with a fixed reply and records nothing: used where no
-// one can be asked (the command-line tool). Dialogs return the preset names.
-class FixedInteraction : public UserInteraction {
-public:
-    MsgAnswer answer = MsgAnswer::Yes;
-    QString openName;
-    QString saveName;
-    QString lastMessage; // prompt of the last message shown
-
-    MsgAnswer message(const QString& prompt, const QString&, MsgButtons buttons, MsgIcon) override
-    {
-        lastMessage = prompt;
-        return buttons == MsgButtons::Ok ? MsgAnswer::Ok : answer;
-    }
-    QString openFileName(const QString&, const QString&) override { return openName; }
-    SaveDialogResult saveFileName(const QString&, const QString&, const QString& defaultExt) override
-    {
-        QString n = saveName;
-        if (!n.isEmpty() && !defaultExt.isEmpty() && !n.contains(QLatin1Char('.')))
-            n += QLatin1Char('.') + defaultExt;
-        return {n, false};
-    }
-};
-
 } // namespace qm

@@ -1,6 +1,6 @@
 #include "shell/mdimoduMain.h"
 
-#include "shell/SoftFaceTexts.h"
+#include "settings/SoftFaceTexts.h"
 
 namespace qm {
 
@@ -39,25 +39,6 @@ QString lookup(const QList<QPair<QString, QString>>& list, const QString& name)
 
 } // namespace
 
-void InitSoftFaceStr(AppState& s)
-{
-    const int16_t lang = normaliseLanguage(s);
-    if (lang == 2)
-        return; // Traditional Chinese has no text set
-    const TextSet set = lang == 1 ? TextSet::SimplifiedChinese : TextSet::English;
-    for (int n = 0; n < textSetSize(set); ++n)
-        if (textSetFills(set, n))
-            s.SoftFaceStr[static_cast<size_t>(n)] = textSetEntry(set, n);
-}
-
-QString SoftFaceText(const AppState& s, int n)
-{
-    QString t = s.text(n);
-    if (t.isEmpty())
-        t = textSetEntry(TextSet::English, n);
-    return t;
-}
-
 QString MainCaptions::menu(const QString& name) const { return lookup(menus, name); }
 QString MainCaptions::button(const QString& key) const { return lookup(buttons, key); }
 
@@ -66,13 +47,13 @@ MainCaptions SetSoftFace(AppState& s)
     MainCaptions c;
     guarded(s.errors, QStringLiteral("mdimoduMain->SetSoftFace"), [&] {
         for (const CaptionRef& m : kMenuCaptions)
-            c.menus.append({QString::fromLatin1(m.name), SoftFaceText(s, m.text)});
+            c.menus.append({QString::fromLatin1(m.name), SoftFaceText(s.settings, m.text)});
         for (const CaptionRef& b : kButtonCaptions)
-            c.buttons.append({QString::fromLatin1(b.name), SoftFaceText(s, b.text)});
-        c.title = SoftFaceText(s, 16);
-        s.setStatus(1, SoftFaceText(s, 94));
-        s.setStatus(2, QStringLiteral("COM") + QString::number(s.settings.COM));
-        s.setStatus(3, SoftFaceText(s, 85) + s.currentPath);
+            c.buttons.append({QString::fromLatin1(b.name), SoftFaceText(s.settings, b.text)});
+        c.title = SoftFaceText(s.settings, 16);
+        s.view.setStatus(1, SoftFaceText(s.settings, 94));
+        s.view.setStatus(2, QStringLiteral("COM") + QString::number(s.settings.COM));
+        s.view.setStatus(3, SoftFaceText(s.settings, 85) + s.view.currentPath);
     });
     return c;
 }
@@ -102,9 +83,8 @@ bool LanguageItemClicked(AppState& s, UserInteraction& ui, int16_t L)
 bool SwiLangFace(AppState& s, UserInteraction& ui, int16_t L)
 {
     return guarded(s.errors, QStringLiteral("mdifrmMain->SwiLangFace"), [&] {
-        if (!s.profile.write(QStringLiteral("Setting"), QStringLiteral("Language"), QString::number(L)))
-            throw QmError(75, QStringLiteral("cannot write the settings file ") + s.profile.path());
-        ui.message(SoftFaceText(s, 68), QStringLiteral("Message"), MsgButtons::Ok, MsgIcon::Question);
+        s.settings.profile.writeOrThrow(QStringLiteral("Setting"), QStringLiteral("Language"), QString::number(L));
+        ui.message(SoftFaceText(s.settings, 68), QStringLiteral("Message"), MsgButtons::Ok, MsgIcon::Question);
     });
 }
 

@@ -1,5 +1,5 @@
-// The UI text table (SoftFaceStr): filling it for the chosen language, the
-// captions the main window takes from it, and the language switch.
+// The captions the main window takes from the UI text table, and the
+// language switch. The table itself is filled by settings/SoftFaceTexts.h.
 #pragma once
 
 #include "shell/AppState.h"
@@ -11,18 +11,6 @@
 #include <cstdint>
 
 namespace qm {
-
-// Normalises Language (1, 2 or 3; anything else becomes 3, in memory only)
-// and fills SoftFaceStr: the Simplified Chinese set (entries 0..445) for 1,
-// the English set (entries 0..409) for 3, nothing for 2. Entries 136..139 and
-// the entries a set does not cover keep what they held.
-void InitSoftFaceStr(AppState& s);
-
-// Text n as a window shows it: entry n of the table, or its English wording
-// when the entry is empty. Both sets leave the same entries empty, so this
-// only matters under language 2, which has no text set and leaves the whole
-// table empty: its windows show English instead of blank captions.
-QString SoftFaceText(const AppState& s, int n);
 
 // The captions the main window applies, by control name.
 struct MainCaptions {

@@ -4,12 +4,11 @@
 #include "comm/modAddrBoxes.h"
 #include "comm/modCommun.h"
 #include "comm/modPorts.h"
-#include "image/modDataFile.h"
 #include "image/modIicDat.h"
-#include "options/modOptView.h"
 #include "options/modSysSet.h"
-#include "shell/mdimoduMain.h"
-#include "shell/VbConv.h"
+#include "settings/CharTable.h"
+#include "settings/VbConv.h"
+#include "shell/modDataFile.h"
 
 #include <QFileInfo>
 
@@ -25,29 +24,32 @@ constexpr TextTableFiller kTextTableFiller = &InitSoftFaceStr;
 
 QString readKey(const AppState& s, const QString& key, const QString& def, int buf)
 {
-    return s.profile.read(kSetting, key, def, buf);
+    return s.settings.profile.read(kSetting, key, def, buf);
 }
 
-// A numeric key as a 16-bit integer. A text that is not a number (or does not
-// fit) raises the conversion error, with the key named for the tool's message.
-int16_t readInt16(const AppState& s, const QString& key, const QString& def, int buf)
+// A numeric key's text converted by `convert`; a text that is not a number
+// (or does not fit) raises the conversion error, naming the key and the file.
+template <class Convert>
+auto readNumber(const AppState& s, const QString& key, const QString& def, int buf, const char* what, Convert convert)
 {
     const QString text = readKey(s, key, def, buf);
     try {
-        return toInt16(text);
+        return convert(text);
     } catch (const QmError& e) {
-        throw QmError(e.number(), QStringLiteral("settings key %1=\"%2\" is not a 16-bit number").arg(key, text));
+        throw QmError(e.number(), QStringLiteral("read settings key"),
+                      QStringLiteral("%1 of %2").arg(key, s.settings.profile.path()),
+                      QStringLiteral("\"%1\" is not %2").arg(text, QLatin1String(what)));
     }
+}
+
+int16_t readInt16(const AppState& s, const QString& key, const QString& def, int buf)
+{
+    return readNumber(s, key, def, buf, "a 16-bit number", [](const QString& t) { return toInt16(t); });
 }
 
 uint32_t readColour(const AppState& s, const QString& key, const QString& def)
 {
-    const QString text = readKey(s, key, def, 30);
-    try {
-        return static_cast<uint32_t>(toInt32(text));
-    } catch (const QmError& e) {
-        throw QmError(e.number(), QStringLiteral("settings key %1=\"%2\" is not a colour number").arg(key, text));
-    }
+    return readNumber(s, key, def, 30, "a colour number", [](const QString& t) { return static_cast<uint32_t>(toInt32(t)); });
 }
 
 // Step 4 without the menu: Language as read, anything but 1..3 becomes 3.
@@ -55,11 +57,11 @@ void readLanguage(AppState& s, int16_t detected)
 {
     // When the detection could not store its choice (a folder that cannot be
     // written), its choice still holds for this run.
-    if (detected != 0 && !s.profile.contains(kSetting, QStringLiteral("Language")))
+    if (detected != 0 && !s.settings.profile.contains(kSetting, QStringLiteral("Language")))
         s.settings.Language = detected;
     else
         s.settings.Language = readInt16(s, QStringLiteral("Language"), QStringLiteral("2"), 10);
-    normaliseLanguage(s);
+    normaliseLanguage(s.settings);
 }
 
 // Step 7: the image, zero-filled, addresses 0..DatNum.
@@ -67,22 +69,25 @@ void sizeImage(AppState& s)
 {
     s.settings.DatNum = readInt16(s, QStringLiteral("DatNum"), QStringLiteral("0"), 10);
     if (s.settings.DatNum < 0)
-        throw QmError(9, QStringLiteral("settings key DatNum=%1 is negative").arg(s.settings.DatNum));
-    s.IicDat.assign(static_cast<size_t>(s.settings.DatNum) + 1, 0);
+        throw QmError(9, QStringLiteral("read settings key"),
+                      QStringLiteral("DatNum of %1").arg(s.settings.profile.path()),
+                      QStringLiteral("the highest address %1 is negative").arg(s.settings.DatNum));
+    s.doc.IicDat.assign(static_cast<size_t>(s.settings.DatNum) + 1, 0);
 }
 
 // Step 8: fonts, grid colours, highest signalling index.
 void readLook(AppState& s)
 {
-    s.settings.EngFont = readKey(s, QStringLiteral("EngFont"), QStringLiteral("Times New Roman"), 30);
-    s.settings.ChsFont = readKey(s, QStringLiteral("ChsFont"), QStringLiteral("宋体"), 30);
-    s.settings.UiFont = s.settings.Language == 1 ? s.settings.ChsFont : s.settings.EngFont;
+    Settings& st = s.settings;
+    st.EngFont = readKey(s, QStringLiteral("EngFont"), QStringLiteral("Times New Roman"), 30);
+    st.ChsFont = readKey(s, QStringLiteral("ChsFont"), QStringLiteral("宋体"), 30);
+    st.UiFont = st.Language == 1 ? st.ChsFont : st.EngFont;
     // Red for an out-of-band frequency, black for a normal cell (0x00BBGGRR).
-    s.settings.OverColorText = readKey(s, QStringLiteral("OverColor"), QStringLiteral("255"), 30);
-    s.settings.OverColor = readColour(s, QStringLiteral("OverColor"), QStringLiteral("255"));
-    s.settings.DefColorText = readKey(s, QStringLiteral("DefColor"), QStringLiteral("0"), 30);
-    s.settings.DefColor = readColour(s, QStringLiteral("DefColor"), QStringLiteral("0"));
-    s.settings.CtcDcsMax = readInt16(s, QStringLiteral("CtcDcsMax"), QStringLiteral("260"), 30);
+    st.OverColorText = readKey(s, QStringLiteral("OverColor"), QStringLiteral("255"), 30);
+    st.OverColor = readColour(s, QStringLiteral("OverColor"), QStringLiteral("255"));
+    st.DefColorText = readKey(s, QStringLiteral("DefColor"), QStringLiteral("0"), 30);
+    st.DefColor = readColour(s, QStringLiteral("DefColor"), QStringLiteral("0"));
+    st.CtcDcsMax = readInt16(s, QStringLiteral("CtcDcsMax"), QStringLiteral("260"), 30);
 }
 
 // Step 9: the five address keys into their boxes, then the part-fill range.
@@ -103,20 +108,20 @@ void clearNameCodes(AppState& s)
 {
     for (int n = 1; n <= kMaxChannels; ++n)
         for (int p = 1; p <= 6; ++p)
-            s.ChNameCode[static_cast<size_t>(n)][static_cast<size_t>(p)] = kNoChar;
+            s.doc.ChNameCode[static_cast<size_t>(n)][static_cast<size_t>(p)] = kNoChar;
 }
 
 void showStatusPanels(AppState& s)
 {
-    s.setStatus(1, s.text(94));
-    s.setStatus(2, QStringLiteral("COM") + QString::number(s.settings.COM));
-    s.setStatus(3, s.text(85) + s.currentPath);
+    s.view.setStatus(1, s.settings.text(94));
+    s.view.setStatus(2, QStringLiteral("COM") + QString::number(s.settings.COM));
+    s.view.setStatus(3, s.settings.text(85) + s.view.currentPath);
 }
 
-void fillTextTable(AppState& s, const std::function<void(AppState&)>& filler)
+void runIf(const std::function<void()>& step)
 {
-    if (filler)
-        filler(s);
+    if (step)
+        step();
 }
 
 } // namespace
@@ -149,9 +154,9 @@ int16_t GetSysLang(AppState& s, StartupEnv& env)
 {
     if (readInt16(s, QStringLiteral("FirRun"), QStringLiteral("1"), 3) == 0)
         return 0;
-    s.profile.write(kSetting, QStringLiteral("FirRun"), QStringLiteral("0"));
+    s.settings.profile.write(kSetting, QStringLiteral("FirRun"), QStringLiteral("0"));
     const int16_t lang = env.systemLocale == kLocaleChinesePrc ? 1 : 3;
-    s.profile.write(kSetting, QStringLiteral("Language"), QString::number(lang));
+    s.settings.profile.write(kSetting, QStringLiteral("Language"), QString::number(lang));
     if (env.prober)
         AutoSetPort(s, *env.prober);
     return lang;
@@ -159,26 +164,38 @@ int16_t GetSysLang(AppState& s, StartupEnv& env)
 
 StartupOutcome RunStartup(AppState& s, StartupEnv& env)
 {
+    const bool desktop = env.mode == StartupMode::Desktop;
     StartupOutcome outcome = StartupOutcome::Running;
     const bool ok = guarded(s.errors, kFormLoad, [&] {
         // 1. The settings file beside the program.
-        s.home = env.home;
-        s.profile.setPath(s.home + QStringLiteral("/Uninstall.exe"));
+        const QFileInfo home(env.home);
+        s.settings.home = desktop ? env.home : home.absoluteFilePath();
+        s.settings.profile.setPath(s.settings.home + QStringLiteral("/Uninstall.exe"));
+        if (!desktop) {
+            // The tool never creates a settings file: without one it has
+            // nothing to start from.
+            if (!home.isDir())
+                throw QmError(53, QStringLiteral("start up in"), env.home, QStringLiteral("the program folder does not exist"));
+            if (!QFileInfo(s.settings.profile.path()).isFile())
+                throw QmError(53, QStringLiteral("start up in"), s.settings.home,
+                              QStringLiteral("no settings file %1").arg(s.settings.profile.path()));
+        }
 
         // 2. First run: create the settings file and end without a window.
-        if (readInt16(s, QStringLiteral("FirRun"), QStringLiteral("2"), 3) == 2) {
-            if (s.profile.write(kSetting, QStringLiteral("FirRun"), QStringLiteral("1"))) {
-                s.QuietExit = true;
+        if (desktop && readInt16(s, QStringLiteral("FirRun"), QStringLiteral("2"), 3) == 2) {
+            QString why;
+            if (s.settings.profile.write(kSetting, QStringLiteral("FirRun"), QStringLiteral("1"), &why)) {
+                s.view.QuietExit = true;
                 outcome = StartupOutcome::QuietExit;
                 return;
             }
             // A folder that cannot be written would end every start here:
             // list the problem and come up with the defaults instead.
-            s.errors.AddErrInfo(kFormLoad, 75);
+            s.errors.AddErrInfo(kFormLoad, Error{75, QStringLiteral("write settings file"), s.settings.profile.path(), why});
         }
 
         // 3. Language detection on the first start after installation.
-        const int16_t detected = GetSysLang(s, env);
+        const int16_t detected = desktop ? GetSysLang(s, env) : int16_t(0);
 
         // 4. Language in force for this run.
         readLanguage(s, detected);
@@ -186,111 +203,59 @@ StartupOutcome RunStartup(AppState& s, StartupEnv& env)
             env.checkLanguageMenu(s.settings.Language);
 
         // 5. Radio alphabet, UI text table.
-        GetValidCharTbl(s);
-        fillTextTable(s, env.initSoftFaceStr);
+        GetValidCharTbl(s.settings);
+        if (env.initSoftFaceStr)
+            env.initSoftFaceStr(s.settings);
 
         // 6. Serial port: probe the configured one, choose another when unusable.
         s.settings.COM = readInt16(s, QStringLiteral("COM"), QStringLiteral("1"), 10);
-        if (env.prober) {
-            const int com = s.settings.COM;
-            const bool inRange = com >= 1 && com <= 16;
-            if (inRange)
-                VerdictCom(s, *env.prober, com);
-            if (!inRange || s.comm.PortAvail[static_cast<size_t>(com)] == -1)
-                AutoSetPort(s, *env.prober);
-        }
+        if (desktop && env.prober)
+            CheckStartupPort(s, *env.prober);
 
         // 7.-9. Image, fonts, colours, address ranges.
         sizeImage(s);
         readLook(s);
-        readAddresses(s, true);
+        readAddresses(s, desktop);
 
         // 10. Navigator: its load reads the option defaults and selections.
         OptNowDefSol(s, 0);
-        if (env.dockNavigator)
-            env.dockNavigator();
+        runIf(env.dockNavigator);
 
         // 11.-13. File name panel, protocol scripts, data folder and paths.
-        s.setStatus(3, s.text(85) + s.currentPath);
+        s.view.setStatus(3, s.settings.text(85) + s.view.currentPath);
         InitProtocol(s);
-        GenerateDatFolder(s);
+        if (desktop) {
+            GenerateDatFolder(s);
+        } else {
+            s.view.defaultPath = defaultDataPath(s.settings);
+            s.view.currentPath = s.view.defaultPath;
+        }
 
         // 14. Captions of the main window.
         showStatusPanels(s);
-        if (env.applyCaptions)
-            env.applyCaptions();
+        runIf(env.applyCaptions);
 
         // 15. Channel window (and memory table).
         InitChMem(s);
-        if (env.buildChildWindows)
-            env.buildChildWindows();
+        runIf(env.buildChildWindows);
 
-        // 16.-17. No names, then the template image.
+        // 16.-17. No names, then the template image (the tool keeps the
+        // option defaults in memory only).
         clearNameCodes(s);
-        NewFileSol(s);
+        NewFileSol(s, desktop);
 
         // 18. Radio information window.
-        if (env.showRadioInfo)
-            env.showRadioInfo();
+        runIf(env.showRadioInfo);
     });
     return ok ? outcome : StartupOutcome::Failed;
 }
 
-bool startupForTool(AppState& s, const QString& home, QString* error)
-{
-    auto fail = [&](const QString& why) {
-        if (error)
-            *error = why;
-        return false;
-    };
-    const QFileInfo dir(home);
-    if (!dir.exists() || !dir.isDir())
-        return fail(QStringLiteral("program folder %1 does not exist").arg(home));
-    const QString settingsPath = dir.absoluteFilePath() + QStringLiteral("/Uninstall.exe");
-    if (!QFileInfo(settingsPath).isFile())
-        return fail(QStringLiteral("no settings file %1").arg(settingsPath));
-
-    s.home = dir.absoluteFilePath();
-    s.profile.setPath(settingsPath);
-    try {
-        readLanguage(s, 0);
-        GetValidCharTbl(s);
-        fillTextTable(s, defaultTextTableFiller());
-        s.settings.COM = readInt16(s, QStringLiteral("COM"), QStringLiteral("1"), 10);
-        sizeImage(s);
-        readLook(s);
-        readAddresses(s, false);
-        OptNowDefSol(s, 0);
-        InitProtocol(s);
-        // The paths only: the tool does not create the data folder.
-        s.defaultPath = defaultDataPath(s);
-        s.currentPath = s.defaultPath;
-        showStatusPanels(s);
-        InitChMem(s);
-        clearNameCodes(s);
-        // The new-file work, with the option defaults copied in memory only.
-        InitTempArray(s);
-        ChInfoSaveSol(s, 1);
-        ShowChTblGrid(s);
-        s.OptSel = s.OptDef;
-        InitOpt(s);
-    } catch (const QmError& e) {
-        s.errors.AddErrInfo(kFormLoad, e.number());
-        return fail(QStringLiteral("start-up failed: %1")
-                        .arg(e.detail().isEmpty() ? QStringLiteral("error %1").arg(e.number()) : e.detail()));
-    } catch (const std::exception& e) {
-        s.errors.AddErrInfo(kFormLoad, 5);
-        return fail(QStringLiteral("start-up failed: %1").arg(QString::fromLocal8Bit(e.what())));
-    }
-    return true;
-}
-
 bool ExitQuery(AppState& s, UserInteraction& ui)
 {
-    if (!s.QuietExit &&
-        ui.message(s.text(73), s.text(70), MsgButtons::YesNo, MsgIcon::Question) != MsgAnswer::Yes)
+    if (!s.view.QuietExit &&
+        ui.message(s.settings.text(73), s.settings.text(70), MsgButtons::YesNo, MsgIcon::Question) != MsgAnswer::Yes)
         return false;
-    s.AppExiting = 1;
+    s.view.AppExiting = 1;
     return true;
 }
 

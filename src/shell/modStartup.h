@@ -1,9 +1,11 @@
 // Start-up and exit of the program, as procedures that run without a screen.
 // The main window runs RunStartup when it loads and ExitQuery when it is
 // closed; the window-only steps reach the window through StartupEnv callbacks.
+// The command-line tool runs the same start-up in StartupMode::Tool.
 #pragma once
 
 #include "comm/PortProber.h"
+#include "settings/SoftFaceTexts.h"
 #include "shell/AppState.h"
 #include "shell/UserInteraction.h"
 
@@ -24,17 +26,32 @@ int localeNumberFor(QLocale::Language language, QLocale::Territory territory, QL
 // The same for this computer's system locale.
 int systemLocaleNumber();
 
-// Fills the UI text table for s.settings.Language (InitSoftFaceStr).
-using TextTableFiller = void (*)(AppState&);
+// Fills the UI text table for Language (InitSoftFaceStr).
+using TextTableFiller = void (*)(Settings&);
 // The filler every start-up uses unless told otherwise.
 TextTableFiller defaultTextTableFiller();
+
+// What a start-up may do to its surroundings.
+enum class StartupMode {
+    // The desktop program: first-run handling and language detection (which
+    // write the settings file), the port probe and automatic port choice,
+    // the address keys written back, the data folder created, the option
+    // selections of File > New stored in the settings file.
+    Desktop,
+    // The command-line tool: the settings file must exist and is only read;
+    // no port is probed, no folder created, nothing shown. The state ends up
+    // as after the desktop start-up (template loaded and decoded, option
+    // selections = their defaults).
+    Tool,
+};
 
 // What the start-up needs from its surroundings.
 struct StartupEnv {
     QString home;                        // program folder
+    StartupMode mode = StartupMode::Desktop;
     int systemLocale = kLocaleEnglishUs; // used once, by the language detection
     PortProber* prober = nullptr;        // no prober: the port steps are skipped
-    std::function<void(AppState&)> initSoftFaceStr = defaultTextTableFiller();
+    std::function<void(Settings&)> initSoftFaceStr = defaultTextTableFiller();
 
     // Window-only steps; each is optional.
     std::function<void(int language)> checkLanguageMenu; // step 4: tick the item of the language
@@ -47,26 +64,21 @@ struct StartupEnv {
 enum class StartupOutcome {
     Running,   // the window comes up
     QuietExit, // first run: the settings file was created, the program ends unseen
-    Failed,    // stopped at an error listed as "mdifrmMain->Form_Load"; the window stays
+    Failed,    // stopped at an error listed as "mdifrmMain->Form_Load" (the last
+               // entry of the error list); the window stays
 };
 
-// The start-up sequence of the main window (steps 1 to 18): first-run check,
-// language detection, settings, image, scripts, data folder, channel table,
-// template. Any error of its own stops it and is listed as
-// "mdifrmMain->Form_Load"; it never throws.
+// The start-up sequence (steps 1 to 18): first-run check, language
+// detection, settings, image, scripts, data folder, channel table, template,
+// each as env.mode allows. Any error of its own stops it and is listed as
+// "mdifrmMain->Form_Load"; it never throws. In Tool mode a program folder
+// without a settings file fails (error 53) before anything is read.
 StartupOutcome RunStartup(AppState& s, StartupEnv& env);
 
 // The language detection of the second start (GetSysLang): when FirRun is not
 // 0, writes FirRun = 0 and Language (1 for 2052, else 3) and runs the automatic
 // port choice. Returns the language it chose, 0 when it did nothing.
 int16_t GetSysLang(AppState& s, StartupEnv& env);
-
-// The state the command-line tool and the simulator start from: the program's
-// state after its normal start-up (settings read, template loaded and decoded,
-// option selections = their defaults), but the settings file is only read,
-// never written: no first-run handling, no language detection, no port probe.
-// Returns false (with a one-line reason in *error) when the start-up failed.
-bool startupForTool(AppState& s, const QString& home, QString* error);
 
 // The exit query: Yes when QuietExit is set, else text 73 is asked (title text
 // 70, Yes/No, question icon). Yes sets AppExiting to 1 and returns true; No

@@ -4,7 +4,7 @@
 // point the programmer (or qm570-cli --device) at that path. The radio logic
 // is in SimRadio; this file owns the terminal, the timing of the bytes on the
 // line, the memory file and the command line.
-#include "image/SafeFile.h"
+#include "settings/SafeFile.h"
 #include "sim/SimRadio.h"
 
 #include <QByteArray>

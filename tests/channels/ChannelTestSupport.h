@@ -3,6 +3,8 @@
 #pragma once
 
 #include "channels/modChFre.h"
+#include "shell/AppState.h"
+#include "settings/CharTable.h"
 #include "channels/modChMem.h"
 #include "support/ChInfoFixture.h"
 
@@ -18,18 +20,18 @@ public:
     explicit ChannelState(bool withSection = true, int channels = 100)
         : ChInfoFixture(withSection, channels)
     {
-        qm::GetValidCharTbl(s());
+        qm::GetValidCharTbl((s()).settings);
         qm::InitChMem(s());
     }
 
     // Writes bytes into channel n's record from offset `at`; reads them back.
     void putRecord(int n, int at, const Bytes& bytes)
     {
-        std::copy(bytes.begin(), bytes.end(), s().IicDat.begin() + qm::chRecordAddr(n) + at);
+        std::copy(bytes.begin(), bytes.end(), s().doc.IicDat.begin() + qm::chRecordAddr(n) + at);
     }
     Bytes record(int n, int at, int len)
     {
-        const auto first = s().IicDat.begin() + qm::chRecordAddr(n) + at;
+        const auto first = s().doc.IicDat.begin() + qm::chRecordAddr(n) + at;
         return Bytes(first, first + len);
     }
 };

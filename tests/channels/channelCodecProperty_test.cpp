@@ -3,6 +3,7 @@
 // writes them come back byte for byte, and the encoder leaves every byte it
 // does not own as it found it.
 #include "ChannelTestSupport.h"
+#include "shell/AppState.h"
 
 #include "channels/modChGrid.h"
 
@@ -44,7 +45,7 @@ TEST(ChannelCodecProperty, RandomImages)
                 if (byte(rng) & 1)
                     std::fill_n(rec + 4, 4, uint8_t(0xFF));
                 for (int at : {8, 10}) {
-                    const uint v = s.CtdcsIicCode[static_cast<size_t>(byte(rng) % 261)].toUInt(nullptr, 16);
+                    const uint v = s.settings.CtdcsIicCode[static_cast<size_t>(byte(rng) % 261)].toUInt(nullptr, 16);
                     rec[at] = static_cast<uint8_t>(v & 0xFF);
                     rec[at + 1] = static_cast<uint8_t>(v >> 8);
                 }
@@ -55,7 +56,7 @@ TEST(ChannelCodecProperty, RandomImages)
             }
         }
 
-        s.IicDat = img;
+        s.doc.IicDat = img;
         s.errors.clear();
         ChInfoSaveSol(s, 1);
         ShowChTblGrid(s);
@@ -63,16 +64,16 @@ TEST(ChannelCodecProperty, RandomImages)
         ASSERT_EQ(reportsAt(s, QStringLiteral("modChMem->IcTxFreSol"), 13), badTx);
         ASSERT_EQ(reportCount(s), badRx + badTx);
         for (int n = 1; n <= 100; ++n) {
-            const auto& ch = s.ChData[n];
+            const auto& ch = s.doc.ChData[n];
             ASSERT_TRUE(ch[1] == -1 || (ch[1] >= 1000000 && ch[1] <= 99999999)) << "ch " << n;
             ASSERT_TRUE(ch[3] >= 0 && ch[3] <= 260 && ch[4] >= 0 && ch[4] <= 260 && ch[8] >= 0 && ch[8] <= 2);
         }
-        const auto decoded = s.ChData;
-        const auto names = s.ChNameCode;
+        const auto decoded = s.doc.ChData;
+        const auto names = s.doc.ChNameCode;
 
         ChInfoSaveSol(s, 0);
         ASSERT_EQ(reportCount(s), badRx + badTx) << "the encode reported";
-        const Bytes encoded = s.IicDat;
+        const Bytes encoded = s.doc.IicDat;
         for (size_t a = 0; a < encoded.size(); ++a)
             ASSERT_TRUE(owned[a] || encoded[a] == img[a]) << "byte " << std::hex << a;
         for (int n = 1; n <= 100; ++n) {
@@ -84,10 +85,10 @@ TEST(ChannelCodecProperty, RandomImages)
         ChInfoSaveSol(s, 1);
         ASSERT_EQ(reportCount(s), 0);
         for (int n = 1; n <= 100; ++n) {
-            ASSERT_TRUE(std::equal(s.ChData[n].begin() + 1, s.ChData[n].begin() + 12, decoded[n].begin() + 1)) << "ch " << n;
-            ASSERT_EQ(s.ChNameCode[n], names[n]) << "ch " << n;
+            ASSERT_TRUE(std::equal(s.doc.ChData[n].begin() + 1, s.doc.ChData[n].begin() + 12, decoded[n].begin() + 1)) << "ch " << n;
+            ASSERT_EQ(s.doc.ChNameCode[n], names[n]) << "ch " << n;
         }
         ChInfoSaveSol(s, 0);
-        ASSERT_EQ(s.IicDat, encoded);
+        ASSERT_EQ(s.doc.IicDat, encoded);
     }
 }

@@ -1,4 +1,6 @@
 #include "channels/modChCsv.h"
+#include "shell/AppState.h"
+#include "support/TestHome.h"
 
 #include "channels/modChEdit.h"
 #include "shell/modStartup.h"
@@ -68,13 +70,13 @@ TEST(CsvParse, MalformedInputNamesTheLineAndWrittenFieldsReadBack)
 TEST(ChannelCsv, ExportHeaderAndStructuralRefusals)
 {
     auto s = std::make_unique<AppState>(); // 100 empty channels, 11 columns with short captions
-    s->ChNum = 100;
-    s->ChColNum = 11;
+    s->settings.ChNum = 100;
+    s->settings.ChColNum = 11;
     const QStringList caps = {"CH", "Rx", "Tx", "Dec", "Enc", "W/N", "Pwr", "Scan", "BCL", "Sp", "Cmp", "Name"};
     std::copy(caps.begin(), caps.end(), s->grid.text[0].begin());
     for (int ch = 1; ch <= 100; ++ch)
-        s->ChData[ch][1] = s->ChData[ch][2] = -1;
-    s->ChData[100][1] = s->ChData[100][2] = 44000000;
+        s->doc.ChData[ch][1] = s->doc.ChData[ch][2] = -1;
+    s->doc.ChData[100][1] = s->doc.ChData[100][2] = 44000000;
     s->grid.text[100][1] = s->grid.text[100][2] = QStringLiteral("440");
     s->grid.text[2][1] = QStringLiteral("462.5625");
     s->grid.text[2][11] = QStringLiteral("CH,1  ");
@@ -134,8 +136,8 @@ protected:
         QString error;
         ASSERT_TRUE(home.create(&error)) << error.toStdString();
         s = started();
-        ASSERT_GE(s->ChNum, 100);
-        ASSERT_EQ(s->ChColNum, 11);
+        ASSERT_GE(s->settings.ChNum, 100);
+        ASSERT_EQ(s->settings.ChColNum, 11);
         header = ChannelCsvHeader(*s);
         QByteArray rows;
         for (int n = 1; n <= 8; ++n)
@@ -147,7 +149,7 @@ protected:
     {
         auto st = std::make_unique<AppState>();
         QString error;
-        EXPECT_TRUE(startupForTool(*st, home.path(), &error)) << error.toStdString();
+        EXPECT_TRUE(qmtest::startTool(*st, home.path(), &error)) << error.toStdString();
         return st;
     }
 
@@ -185,22 +187,22 @@ protected:
 
 TEST_F(ChannelCsvOnTemplate, ExportImportExportIsIdentityHereAndInAnotherState)
 {
-    ASSERT_EQ(import(row(1, {{1, "462.5625"}, {2, "467.5625"}, {3, "67.0"}, {4, "D754I"}, {5, s->ColInfo[5][4]}, {11, "ch-1"}}) +
+    ASSERT_EQ(import(row(1, {{1, "462.5625"}, {2, "467.5625"}, {3, "67.0"}, {4, "D754I"}, {5, s->settings.ColInfo[5][4]}, {11, "ch-1"}}) +
                      row(3, {{1, "480"}, {2, "480"}, {11, " CH-03"}}) + row(8, {{1, "440"}, {3, "D023N"}})),
               "ok");
     const QString exported = ChannelsToCsv(*s);
-    const auto data = s->ChData;
+    const auto data = s->doc.ChData;
     QString error;
     ASSERT_TRUE(ImportChannelCsv(*s, exported.toUtf8(), &error)) << error.toStdString();
     EXPECT_EQ(ChannelsToCsv(*s), exported);
-    EXPECT_EQ(s->ChData, data); // not even an edit mark
+    EXPECT_EQ(s->doc.ChData, data); // not even an edit mark
 
     auto other = started(); // a freshly started table becomes the same table
     ASSERT_TRUE(ImportChannelCsv(*other, exported.toUtf8(), &error)) << error.toStdString();
     EXPECT_EQ(ChannelsToCsv(*other), exported);
     for (int n : {1, 3}) {
-        EXPECT_TRUE(std::equal(s->ChData[n].begin() + 1, s->ChData[n].begin() + 11, other->ChData[n].begin() + 1)) << n;
-        EXPECT_EQ(other->ChNameCode[n], s->ChNameCode[n]) << n;
+        EXPECT_TRUE(std::equal(s->doc.ChData[n].begin() + 1, s->doc.ChData[n].begin() + 11, other->doc.ChData[n].begin() + 1)) << n;
+        EXPECT_EQ(other->doc.ChNameCode[n], s->doc.ChNameCode[n]) << n;
     }
 }
 
@@ -209,21 +211,21 @@ TEST_F(ChannelCsvOnTemplate, ValuesGoThroughTheGridRules)
     ASSERT_EQ(import(row(2, {{1, "462.5626"}, {3, "67"}, {11, "ch-1"}}) + row(3, {{1, "480"}, {2, "100"}}) +
                      row(4, {{1, "440"}, {11, "ab"}}) + row(5, {{1, "440"}, {2, "440"}, {4, "D023N"}}) + row(6, {{1, "440"}})),
               "ok");
-    EXPECT_EQ(s->ChData[2][1], 46256250); // snapped to the 6.25 kHz step
+    EXPECT_EQ(s->doc.ChData[2][1], 46256250); // snapped to the 6.25 kHz step
     EXPECT_EQ(s->grid.text[2][1], QStringLiteral("462.5625"));
-    EXPECT_EQ(s->ChData[2][3], 1); // "67" is the tone 67.0
+    EXPECT_EQ(s->doc.ChData[2][3], 1); // "67" is the tone 67.0
     EXPECT_EQ(s->grid.text[2][11], QStringLiteral("CH-1  "));
-    EXPECT_EQ(s->ChNameCode[2][1], 12);
-    EXPECT_EQ(s->ChData[3][1], 48000000); // outside the band, inside the entry limits: kept
-    EXPECT_EQ(s->ChData[3][2], 10000000);
+    EXPECT_EQ(s->doc.ChNameCode[2][1], 12);
+    EXPECT_EQ(s->doc.ChData[3][1], 48000000); // outside the band, inside the entry limits: kept
+    EXPECT_EQ(s->doc.ChData[3][2], 10000000);
     EXPECT_EQ(s->grid.color[3][1], s->settings.OverColor);
-    EXPECT_EQ(s->ChData[4][5], s->ColInfo[5][2].toInt()); // a new channel takes the column defaults
+    EXPECT_EQ(s->doc.ChData[4][5], s->settings.ColInfo[5][2].toInt()); // a new channel takes the column defaults
     EXPECT_EQ(s->grid.text[4][11], QStringLiteral("AB    "));
 
     // Erasing the transmit frequency erases the encode signalling; erasing
     // the receive frequency empties the row.
     ASSERT_EQ(import(row(5, {{1, "440"}}) + row(6, {})), "ok");
-    EXPECT_EQ(s->ChData[5][4], -1);
+    EXPECT_EQ(s->doc.ChData[5][4], -1);
     EXPECT_EQ(s->grid.text[5][4], QString());
     EXPECT_EQ(QStringList(s->grid.text[6].begin() + 1, s->grid.text[6].begin() + 12), QStringList(11, QString()));
 }
@@ -232,26 +234,26 @@ TEST_F(ChannelCsvOnTemplate, ValuesTheGridWouldReplaceAreRefusedAndNothingChange
 {
     ASSERT_EQ(import(row(1, {{1, "462.5625"}, {11, "OLD"}})), "ok");
     const QString rx = QStringLiteral("462.5625");
-    EXPECT_TRUE(import(row(1, {{1, rx}, {5, "Maybe"}})).startsWith(at(5, "\"Maybe\" is not one of " + s->ColInfo[5][3])));
+    EXPECT_TRUE(import(row(1, {{1, rx}, {5, "Maybe"}})).startsWith(at(5, "\"Maybe\" is not one of " + s->settings.ColInfo[5][3])));
     EXPECT_TRUE(import(row(1, {{1, rx}, {3, "67.1"}})).startsWith(at(3, "\"67.1\" is not a CTCSS/DCS setting (")));
     EXPECT_EQ(import(row(1, {{1, rx}, {11, "AB*D"}})),
               at(11, "\"AB*D\" holds \"*\", which the radio cannot show (it shows A to Z, 0 to 9, space and - / + _)"));
     EXPECT_EQ(import(row(1, {{1, rx}, {11, "ABCDEFG"}})),
               at(11, "\"ABCDEFG\" is longer than the six characters of a channel name"));
     EXPECT_EQ(import(row(2, {{2, rx}})), at(2, "channel 2 has no receive frequency, so this cell must be empty"));
-    EXPECT_EQ(import(row(2, {{5, s->ColInfo[5][3]}})), at(5, "channel 2 has no receive frequency, so this cell must be empty"));
+    EXPECT_EQ(import(row(2, {{5, s->settings.ColInfo[5][3]}})), at(5, "channel 2 has no receive frequency, so this cell must be empty"));
     EXPECT_EQ(import(row(1, {{1, rx}, {4, "67.0"}})),
               at(4, "channel 1 has no transmit frequency, so the encode signalling must be empty"));
     EXPECT_EQ(import(row(100, {{1, s->grid.text[100][1]}, {2, s->grid.text[100][2]}, {11, "VFO"}})),
               at(11, "the VFO row has no name; leave this cell empty"));
 
-    const auto data = s->ChData; // refused on its last line: every earlier line undone
-    const auto names = s->ChNameCode;
+    const auto data = s->doc.ChData; // refused on its last line: every earlier line undone
+    const auto names = s->doc.ChNameCode;
     const auto texts = s->grid.text;
     EXPECT_TRUE(import(row(1, {{1, "446.1"}, {11, "NEW"}}) + row(7, {{1, "446.2"}}) + row(2, {{1, "12"}}))
                     .startsWith(QStringLiteral("line 4, column \"%1\": ").arg(header[1])));
-    EXPECT_EQ(s->ChData, data);
-    EXPECT_EQ(s->ChNameCode, names);
+    EXPECT_EQ(s->doc.ChData, data);
+    EXPECT_EQ(s->doc.ChNameCode, names);
     EXPECT_EQ(s->grid.text, texts);
 }
 
@@ -270,7 +272,7 @@ TEST_F(ChannelCsvOnTemplate, SpreadsheetFileImports)
                            quoted(QStringList{"2", "", "446.00625", "", "", ""} + tail) + "\r\n";
     QString error;
     ASSERT_TRUE(ImportChannelCsv(*s, csv, &error)) << error.toStdString();
-    EXPECT_EQ((std::array{s->ChData[1][1], s->ChData[1][2], s->ChData[1][3], s->ChData[1][4], s->ChData[2][1]}),
+    EXPECT_EQ((std::array{s->doc.ChData[1][1], s->doc.ChData[1][2], s->doc.ChData[1][3], s->doc.ChData[1][4], s->doc.ChData[2][1]}),
               (std::array{46256250, 46756250, 1, 51, 44600625}));
     EXPECT_EQ(s->grid.text[1][11], QStringLiteral("ROAD-1"));
 }

@@ -14,12 +14,12 @@ protected:
     {
         ChInfoSaveSol(s, 1);
         ShowChTblGrid(s);
-        s.SoftFaceStr[110] = QStringLiteral("Delete channel");
-        s.SoftFaceStr[114] = QStringLiteral("Open channel");
+        s.settings.SoftFaceStr[110] = QStringLiteral("Delete channel");
+        s.settings.SoftFaceStr[114] = QStringLiteral("Open channel");
     }
 
     void edit(int r, int c, const char* text) { GridAfterEdit(s, r, c, QString::fromLatin1(text)); }
-    QString key(const char* k) { return s.profile.read(QStringLiteral("ChInfo"), QLatin1String(k), QString(), 100); }
+    QString key(const char* k) { return s.settings.profile.read(QStringLiteral("ChInfo"), QLatin1String(k), QString(), 100); }
     QStringList row(int r) { return QStringList(s.grid.text[r].begin() + 1, s.grid.text[r].begin() + 12); }
 
     const std::array<uint8_t, 7> noName{0, 255, 255, 255, 255, 255, 255};
@@ -29,11 +29,11 @@ protected:
 
 TEST_F(GridEdit, FrequencyEntryRules)
 {
-    s.ChNameCode[7] = {0, 10, 11, 12, 13, 14, 15};
+    s.doc.ChNameCode[7] = {0, 10, 11, 12, 13, 14, 15};
     edit(7, 1, "462.5625"); // an empty row becomes a default channel without transmit frequency
-    EXPECT_EQ(s.ChData[7], (std::array<int32_t, kChFields>{1, 46256250, -1, 0, 0, 1, 1, 1, 0, 0, 0, 0}));
+    EXPECT_EQ(s.doc.ChData[7], (std::array<int32_t, kChFields>{1, 46256250, -1, 0, 0, 1, 1, 1, 0, 0, 0, 0}));
     EXPECT_EQ(row(7), (QStringList{"462.5625", "", "None", "", "High", "Wide", "On", "Off", "Off", "Off", ""}));
-    EXPECT_EQ(s.ChNameCode[7], noName);
+    EXPECT_EQ(s.doc.ChNameCode[7], noName);
     EXPECT_EQ(s.grid.curCol, 2);
 
     const struct { int col; const char* typed; int32_t stored; const char* shown; bool over; } cases[] = {
@@ -48,7 +48,7 @@ TEST_F(GridEdit, FrequencyEntryRules)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
         edit(7, c.col, c.typed);
-        EXPECT_EQ(s.ChData[7][c.col], c.stored);
+        EXPECT_EQ(s.doc.ChData[7][c.col], c.stored);
         EXPECT_EQ(s.grid.text[7][c.col], QLatin1String(c.shown));
         EXPECT_EQ(s.grid.color[7][c.col], c.over ? s.settings.OverColor : s.settings.DefColor);
     }
@@ -56,9 +56,9 @@ TEST_F(GridEdit, FrequencyEntryRules)
     EXPECT_EQ(reportsAt(s, QStringLiteral("frmChMem->vsfgGridCh_AfterEdit:"), 13), 1);
 
     for (const char* def : {"5", "not a number"}) { // a default outside the limits: the band's lower edge
-        s.ColInfo[1][2] = QLatin1String(def);
+        s.settings.ColInfo[1][2] = QLatin1String(def);
         edit(3, 1, "20");
-        EXPECT_EQ(s.ChData[3][1], 40000000) << def;
+        EXPECT_EQ(s.doc.ChData[3][1], 40000000) << def;
         EXPECT_EQ(s.grid.text[3][1], QStringLiteral("400"));
     }
 }
@@ -69,18 +69,18 @@ TEST_F(GridEdit, TransmitEntryAndErasing)
     edit(8, 3, "D023N");
     edit(8, 2, "");         // erasing the transmit frequency unsets the encode signalling
     edit(8, 2, "467.5625"); // encode unset: takes the decode signalling
-    EXPECT_EQ(s.ChData[8][4], 51);
+    EXPECT_EQ(s.doc.ChData[8][4], 51);
     EXPECT_EQ(s.grid.text[8][4], QStringLiteral("D023N"));
     EXPECT_EQ(s.grid.curCol, 3);
     edit(8, 4, "67.0");
     edit(8, 2, "462.5625"); // encode set: kept
-    EXPECT_EQ(s.ChData[8][4], 1);
+    EXPECT_EQ(s.doc.ChData[8][4], 1);
     edit(8, 11, "abc");
-    const auto names = s.ChNameCode[8];
+    const auto names = s.doc.ChNameCode[8];
     edit(8, 1, ""); // an empty row; the name codes stay, only the cell is emptied
-    EXPECT_TRUE(std::all_of(s.ChData[8].begin() + 1, s.ChData[8].begin() + 12, [](int32_t v) { return v == -1; }));
+    EXPECT_TRUE(std::all_of(s.doc.ChData[8].begin() + 1, s.doc.ChData[8].begin() + 12, [](int32_t v) { return v == -1; }));
     EXPECT_EQ(row(8), QStringList(11, QString()));
-    EXPECT_EQ(s.ChNameCode[8], names);
+    EXPECT_EQ(s.doc.ChNameCode[8], names);
     edit(8, 1, "440"); // the defaults come back
     EXPECT_EQ(row(8), (QStringList{"440", "", "None", "", "High", "Wide", "On", "Off", "Off", "Off", ""}));
 
@@ -89,7 +89,7 @@ TEST_F(GridEdit, TransmitEntryAndErasing)
     edit(100, 2, "");
     edit(100, 1, "");
     EXPECT_EQ(row(100).mid(0, 2), (QStringList{"462.5625", "440"}));
-    s.ChData[100][1] = -1;
+    s.doc.ChData[100][1] = -1;
     edit(100, 1, "");
     EXPECT_TRUE(s.grid.text[100][1].isEmpty());
     EXPECT_EQ(reportCount(s), 0);
@@ -102,23 +102,23 @@ TEST_F(GridEdit, ListAndNameColumns)
         {3, "D023N", 51}, {3, "D754I", 260}, {5, "Low", 0}, {8, "QT/DQT", 2}, {8, "Carrier", 1}};
     for (const auto& c : cases) {
         edit(6, c.col, c.picked);
-        EXPECT_EQ(s.ChData[6][c.col], c.index) << c.picked;
+        EXPECT_EQ(s.doc.ChData[6][c.col], c.index) << c.picked;
         EXPECT_EQ(s.grid.text[6][c.col], QLatin1String(c.picked));
     }
     edit(6, 8, "Sometimes");
-    EXPECT_EQ(s.ChData[6][8], 1);
+    EXPECT_EQ(s.doc.ChData[6][8], 1);
     EXPECT_EQ(s.grid.text[6][8], QStringLiteral("Carrier"));
     EXPECT_EQ(reportsAt(s, QStringLiteral("frmChMem->vsfgGridCh_AfterEdit:"), 380), 1);
 
     edit(6, 11, "ch-1");
-    EXPECT_EQ(s.ChNameCode[6], (std::array<uint8_t, 7>{0, 12, 17, 36, 1, 38, 38}));
+    EXPECT_EQ(s.doc.ChNameCode[6], (std::array<uint8_t, 7>{0, 12, 17, 36, 1, 38, 38}));
     EXPECT_EQ(s.grid.text[6][11], QStringLiteral("CH-1  "));
     edit(6, 11, "");
-    EXPECT_EQ(s.ChNameCode[6], noName);
+    EXPECT_EQ(s.doc.ChNameCode[6], noName);
     edit(100, 1, "440");
     edit(100, 11, "VFO"); // the VFO row never has a name
     EXPECT_TRUE(s.grid.text[100][11].isEmpty());
-    EXPECT_EQ(s.ChNameCode[100], noName);
+    EXPECT_EQ(s.doc.ChNameCode[100], noName);
 }
 
 TEST_F(GridEdit, WhichCellsMayBeEdited)
@@ -138,7 +138,7 @@ TEST_F(GridEdit, WhichCellsMayBeEdited)
     edit(7, 1, "440");
     edit(7, 4, "67.0");
     EXPECT_TRUE(s.grid.text[6][3].isEmpty());
-    EXPECT_EQ(s.ChData[7][4], 0);
+    EXPECT_EQ(s.doc.ChData[7][4], 0);
     EXPECT_FALSE(GridClickOpensEntry(s, 5, 6)); // a click on an empty row opens its receive entry
     EXPECT_TRUE(GridClickOpensEntry(s, 8, 6));
     EXPECT_EQ(s.grid.curCol, 1);
@@ -150,17 +150,17 @@ TEST_F(GridEdit, DoubleClick)
     edit(3, 1, "480");
     for (int32_t want : {1, 2, 0, 1}) { // BCL has three values
         GridDoubleClick(s, 3, 8);
-        EXPECT_EQ(s.ChData[3][8], want);
+        EXPECT_EQ(s.doc.ChData[3][8], want);
     }
     EXPECT_EQ(s.grid.text[3][8], QStringLiteral("Carrier"));
-    s.ChData[3][8] = 5;
+    s.doc.ChData[3][8] = 5;
     GridDoubleClick(s, 3, 8);
     GridDoubleClick(s, 3, 5);
-    EXPECT_EQ((std::array{s.ChData[3][8], s.ChData[3][5]}), (std::array{0, 0}));
+    EXPECT_EQ((std::array{s.doc.ChData[3][8], s.doc.ChData[3][5]}), (std::array{0, 0}));
     edit(100, 1, "440");
-    s.ChData[100][10] = 1;
+    s.doc.ChData[100][10] = 1;
     GridDoubleClick(s, 100, 10);
-    EXPECT_EQ(s.ChData[100][10], 0);
+    EXPECT_EQ(s.doc.ChData[100][10], 0);
 
     edit(3, 3, "D023N"); // transmit: a simplex copy of frequency and signalling, only when unset
     GridDoubleClick(s, 3, 2);
@@ -173,14 +173,14 @@ TEST_F(GridEdit, DoubleClick)
     EXPECT_EQ(row(3).mid(1, 3), (QStringList{"440", "67.0", "67.0"}));
     edit(3, 3, "None");
     GridDoubleClick(s, 3, 4);
-    EXPECT_EQ(s.ChData[3][4], 0);
+    EXPECT_EQ(s.doc.ChData[3][4], 0);
 
     GridDoubleClick(s, 3, 11);
     GridDoubleClick(s, 8, 11); // an empty row: nothing
     EXPECT_EQ(s.grid.text[3][11], QStringLiteral(" CH-03"));
     EXPECT_TRUE(s.grid.text[8][11].isEmpty());
     GridAfterEdit(s, 3, 11, s.grid.text[3][11]);
-    EXPECT_EQ(s.ChNameCode[3], (std::array<uint8_t, 7>{0, 38, 12, 17, 36, 0, 3}));
+    EXPECT_EQ(s.doc.ChNameCode[3], (std::array<uint8_t, 7>{0, 38, 12, 17, 36, 0, 3}));
     EXPECT_EQ(reportCount(s), 0);
 }
 
@@ -197,9 +197,9 @@ TEST_F(GridEdit, LockAndPopupMenu)
     EXPECT_TRUE(m.saveDefEnabled && m.delOneEnabled && m.lockVisible && !m.openEnabled && !m.lockChecked);
     EXPECT_FALSE(ChannelPopupFor(s, 100, 3, true).delOneEnabled); // the VFO row stays
 
-    const auto table = s.ChData;
+    const auto table = s.doc.ChData;
     const auto texts = s.grid.text;
-    s.ChLockState = QStringLiteral("ShowLock");
+    s.view.ChLockState = QStringLiteral("ShowLock");
     m = ChannelPopupFor(s, 5, 3, true);
     EXPECT_TRUE(m.lockChecked && !m.openEnabled && !m.saveDefEnabled && !m.delOneEnabled && !m.delAllEnabled);
     EXPECT_FALSE(GridCanEdit(s, 100, 10) || GridClickOpensEntry(s, 6, 3));
@@ -211,26 +211,26 @@ TEST_F(GridEdit, LockAndPopupMenu)
     DeleteChannel(s, 5);
     DeleteAllChannels(s);
     SaveAsDefault(s, 5);
-    EXPECT_EQ(s.ChData, table);
+    EXPECT_EQ(s.doc.ChData, table);
     EXPECT_EQ(s.grid.text, texts);
-    EXPECT_EQ(s.ColInfo[1][2], QStringLiteral("44000000"));
+    EXPECT_EQ(s.settings.ColInfo[1][2], QStringLiteral("44000000"));
 }
 
 TEST_F(GridEdit, OpenChannelGivesTheDefaults)
 {
     OpenChannel(s, 5);
-    EXPECT_EQ(s.ChData[5], (std::array<int32_t, kChFields>{1, 44000000, 44000000, 0, 0, 1, 1, 1, 0, 0, 0, 0}));
+    EXPECT_EQ(s.doc.ChData[5], (std::array<int32_t, kChFields>{1, 44000000, 44000000, 0, 0, 1, 1, 1, 0, 0, 0, 0}));
     EXPECT_EQ(row(5), (QStringList{"440", "440", "None", "None", "High", "Wide", "On", "Off", "Off", "Off", " CH-05"}));
-    EXPECT_EQ(s.ChNameCode[5], (std::array<uint8_t, 7>{0, 38, 12, 17, 36, 0, 5}));
-    s.ColInfo[2][2] = QStringLiteral("0"); // transmit default 0: no transmit frequency, no encode
-    s.ColInfo[4][2] = QStringLiteral("-1");
+    EXPECT_EQ(s.doc.ChNameCode[5], (std::array<uint8_t, 7>{0, 38, 12, 17, 36, 0, 5}));
+    s.settings.ColInfo[2][2] = QStringLiteral("0"); // transmit default 0: no transmit frequency, no encode
+    s.settings.ColInfo[4][2] = QStringLiteral("-1");
     OpenChannel(s, 6);
-    EXPECT_EQ((std::array{s.ChData[6][2], s.ChData[6][4]}), (std::array{-1, -1}));
+    EXPECT_EQ((std::array{s.doc.ChData[6][2], s.doc.ChData[6][4]}), (std::array{-1, -1}));
     EXPECT_TRUE(s.grid.text[6][2].isEmpty() && s.grid.text[6][4].isEmpty());
     OpenChannel(s, 100);
     EXPECT_TRUE(s.grid.text[100][11].isEmpty());
     EXPECT_EQ(reportCount(s), 0);
-    s.ColInfo[7][2] = QStringLiteral("47"); // an option default without text stops the row
+    s.settings.ColInfo[7][2] = QStringLiteral("47"); // an option default without text stops the row
     OpenChannel(s, 7);
     EXPECT_EQ(s.grid.text[7][6], QStringLiteral("Wide"));
     EXPECT_TRUE(s.grid.text[7][8].isEmpty());
@@ -248,7 +248,7 @@ TEST_F(GridEdit, SaveAsDefaultPersistsUnderTheLanguagesKeys)
     EXPECT_EQ(s.grid.text[9][8], QStringLiteral("QT/DQT"));
     ReadChInfo(s); // a later run decodes an empty channel to the stored defaults
     ChInfoSaveSol(s, 1);
-    EXPECT_EQ(s.ChData[20][8], 2);
+    EXPECT_EQ(s.doc.ChData[20][8], 2);
 
     s.settings.Language = 1;
     edit(3, 1, "440.00625");
@@ -256,10 +256,10 @@ TEST_F(GridEdit, SaveAsDefaultPersistsUnderTheLanguagesKeys)
     EXPECT_EQ((QStringList{key("3202"), key("1202")}), (QStringList{"46256250", "44000625"}));
     EXPECT_EQ(reportCount(s), 0);
 
-    s.profile.setPath(s.home + QStringLiteral("/missing/folder/Uninstall.exe"));
+    s.settings.profile.setPath(s.settings.home + QStringLiteral("/missing/folder/Uninstall.exe"));
     edit(3, 1, "446");
     SaveAsDefault(s, 3);
-    EXPECT_EQ(s.ColInfo[1][2], QStringLiteral("44600000")); // kept for this run
+    EXPECT_EQ(s.settings.ColInfo[1][2], QStringLiteral("44600000")); // kept for this run
     EXPECT_EQ(reportsAt(s, QStringLiteral("mdifrmMain->mnuSaveDef_Click"), 75), 1);
 }
 
@@ -268,18 +268,18 @@ TEST_F(GridEdit, DeleteCommands)
     for (int n : {3, 16, 99, 100})
         edit(n, 1, "462.5625");
     DeleteChannel(s, 100);
-    EXPECT_EQ(s.ChData[100][1], 46256250);
+    EXPECT_EQ(s.doc.ChData[100][1], 46256250);
     DeleteChannel(s, 3);
-    EXPECT_EQ(s.ChData[3][1], -1);
+    EXPECT_EQ(s.doc.ChData[3][1], -1);
     EXPECT_TRUE(s.grid.text[3][1].isEmpty());
     DeleteAllChannels(s);
-    EXPECT_EQ(s.ChData[99][1], -1);
+    EXPECT_EQ(s.doc.ChData[99][1], -1);
     EXPECT_EQ(s.grid.text[100][1], QStringLiteral("462.5625"));
     for (int n = 1; n <= 99; ++n)
-        EXPECT_EQ(s.IicDat[chRecordAddr(n) + 3], 0xFF);
+        EXPECT_EQ(s.doc.IicDat[chRecordAddr(n) + 3], 0xFF);
     edit(16, 1, "440"); // a short table is deleted up to its last channel
-    s.ChNum = 16;
+    s.settings.ChNum = 16;
     DeleteAllChannels(s);
-    EXPECT_EQ(s.ChData[16][1], -1);
+    EXPECT_EQ(s.doc.ChData[16][1], -1);
     EXPECT_EQ(reportCount(s), 0);
 }

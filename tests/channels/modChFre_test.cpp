@@ -21,7 +21,7 @@ TEST_F(FrequencyCodec, BcdBothWaysOnBothSides)
         IcTxFreSol(s, 3);
         RxFreShow(s, 3);
         TxFreShow(s, 3);
-        EXPECT_EQ((std::array{s.ChData[3][1], s.ChData[3][2]}), (std::array{c.value, c.value}));
+        EXPECT_EQ((std::array{s.doc.ChData[3][1], s.doc.ChData[3][2]}), (std::array{c.value, c.value}));
         EXPECT_EQ((QStringList{s.grid.text[3][1], s.grid.text[3][2]}), (QStringList{c.text, c.text}));
         cs.putRecord(3, 0, Bytes(8, 0));
         CiRxFreSol(s, 3);
@@ -31,11 +31,11 @@ TEST_F(FrequencyCodec, BcdBothWaysOnBothSides)
     }
     // No transmit frequency: FF FF FF FF, or a top byte that is no BCD frequency.
     for (const Bytes& tx : {Bytes{0xFF, 0xFF, 0xFF, 0xFF}, Bytes{0x00, 0x00, 0x50, 0x00}, Bytes{0x00, 0x00, 0x50, 0x9A}}) {
-        s.ChData[4][2] = 12345;
+        s.doc.ChData[4][2] = 12345;
         cs.putRecord(4, 4, tx);
         IcTxFreSol(s, 4);
         TxFreShow(s, 4);
-        EXPECT_EQ(s.ChData[4][2], -1) << int(tx[3]);
+        EXPECT_EQ(s.doc.ChData[4][2], -1) << int(tx[3]);
         EXPECT_EQ(s.grid.text[4][2], QString());
         CiTxFreSol(s, 4);
         EXPECT_EQ(cs.record(4, 4, 4), Bytes(4, 0xFF));
@@ -47,12 +47,12 @@ TEST_F(FrequencyCodec, UndecodableDigitsAreReported)
 {
     cs.putRecord(2, 0, {0x5A, 0x62, 0x25, 0x46, 0x00, 0x00, 0x0B, 0x44});
     IcRxFreSol(s, 2);
-    EXPECT_EQ(s.ChData[2][1], 10000000); // a 100 MHz placeholder the user can correct
+    EXPECT_EQ(s.doc.ChData[2][1], 10000000); // a 100 MHz placeholder the user can correct
     EXPECT_EQ(reportCount(s), 1);
     EXPECT_EQ(reportsAt(s, QStringLiteral("modChMem->IcRxFreSol"), 13), 1);
-    s.ChData[2][2] = 46256250; // from an earlier image: must not survive
+    s.doc.ChData[2][2] = 46256250; // from an earlier image: must not survive
     IcTxFreSol(s, 2);
-    EXPECT_EQ(s.ChData[2][2], -1);
+    EXPECT_EQ(s.doc.ChData[2][2], -1);
     EXPECT_EQ(reportsAt(s, QStringLiteral("modChMem->IcTxFreSol"), 13), 1);
 }
 
@@ -60,26 +60,26 @@ TEST_F(FrequencyCodec, EncodeRefusesWhatDoesNotFitAndWritesNothingOutsideTheImag
 {
     cs.putRecord(6, 0, {0x50, 0x62, 0x25, 0x46});
     for (int32_t bad : {-2, 100000000}) {
-        s.ChData[6][1] = bad;
+        s.doc.ChData[6][1] = bad;
         CiRxFreSol(s, 6);
         EXPECT_EQ(cs.record(6, 0, 4), (Bytes{0x50, 0x62, 0x25, 0x46})) << bad;
     }
     EXPECT_EQ(reportsAt(s, QStringLiteral("modChMem->CiRxFreSol"), 380), 2);
-    const auto before = s.IicDat;
+    const auto before = s.doc.IicDat;
     CiTxFreSol(s, 0);
     IcTxFreSol(s, 261);
-    EXPECT_EQ(s.IicDat, before);
-    s.IicDat.resize(0x16); // ends inside the transmit frequency of channel 1
+    EXPECT_EQ(s.doc.IicDat, before);
+    s.doc.IicDat.resize(0x16); // ends inside the transmit frequency of channel 1
     CiTxFreSol(s, 1);
-    EXPECT_EQ(s.IicDat.size(), 0x16u);
+    EXPECT_EQ(s.doc.IicDat.size(), 0x16u);
     EXPECT_EQ(reportsAt(s, QStringLiteral("modChMem->CiTxFreSol"), 9), 2);
     EXPECT_EQ(reportsAt(s, QStringLiteral("modChMem->IcTxFreSol"), 9), 1);
 
-    s.FreCharBuf = {1, 2, 3, 4}; // digit pairs: the tail keeps its bytes, a fifth pair is reported
-    SeparateFreChar(s, QStringLiteral("ABC"));
-    EXPECT_EQ(s.FreCharBuf, (std::array<uint8_t, 4>{0xAB, 0x0C, 3, 4}));
-    SeparateFreChar(s, QStringLiteral("123456789"));
-    EXPECT_EQ(s.FreCharBuf, (std::array<uint8_t, 4>{0x12, 0x34, 0x56, 0x78}));
+    std::array<uint8_t, 4> buf = {1, 2, 3, 4}; // digit pairs: the tail keeps its bytes, a fifth pair is reported
+    SeparateFreChar(s.errors, QStringLiteral("ABC"), buf);
+    EXPECT_EQ(buf, (std::array<uint8_t, 4>{0xAB, 0x0C, 3, 4}));
+    SeparateFreChar(s.errors, QStringLiteral("123456789"), buf);
+    EXPECT_EQ(buf, (std::array<uint8_t, 4>{0x12, 0x34, 0x56, 0x78}));
     EXPECT_EQ(reportsAt(s, QStringLiteral("modChMem->SeparateFreChar"), 9), 1);
 }
 

@@ -1,6 +1,8 @@
 #include "ChannelTestSupport.h"
 
 #include "channels/modChName.h"
+#include "options/modOptView.h"
+#include "settings/CharTable.h"
 
 using namespace qm;
 using namespace qmtest;
@@ -20,31 +22,31 @@ TEST_F(ChannelNames, TypedTextToCodesAndBack)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
-        ChNameCharSol(s, QString::fromUtf8(c.typed), 6);
-        EXPECT_EQ(std::vector<int>(s.CharCodeBuf.begin(), s.CharCodeBuf.begin() + 6), c.codes);
-        std::copy_n(s.CharCodeBuf.begin(), 6, s.ChNameCode[12].begin() + 1);
+        const auto codes = ChNameCharSol(s.settings, s.errors, QString::fromUtf8(c.typed), 6);
+        EXPECT_EQ(std::vector<int>(codes.begin(), codes.end()), c.codes);
+        std::copy_n(codes.begin(), 6, s.doc.ChNameCode[12].begin() + 1);
         ChNameCharShow(s, 12);
         EXPECT_EQ(s.grid.text[12][11], QString::fromUtf8(c.shown));
     }
     EXPECT_EQ(reportCount(s), 0);
-    ChNameCharSol(s, QStringLiteral("A"), 40); // more than the buffer: filled, then reported
-    EXPECT_EQ((std::array{s.CharCodeBuf[13], s.CharCodeBuf[14]}), (std::array<int16_t, 2>{38, 255}));
+    const auto codes = ChNameCharSol(s.settings, s.errors, QStringLiteral("A"), 40); // more than the buffer: filled, then reported
+    EXPECT_EQ((std::array{codes[13], codes[14], codes[31]}), (std::array<int16_t, 3>{38, 255, 255}));
     EXPECT_EQ(reportsAt(s, QStringLiteral("modChMem->ChNameCharSol"), 9), 1);
 }
 
 TEST_F(ChannelNames, ForeignCodesShowAsSpacesAndSurviveEncode)
 {
-    s.ChNameCode[5] = {0, 41, 100, 10, 254, 38, 255};
+    s.doc.ChNameCode[5] = {0, 41, 100, 10, 254, 38, 255};
     ChNameCharShow(s, 5);
     EXPECT_EQ(s.grid.text[5][11], QStringLiteral("  A   "));
-    s.ChNameCode[5] = {0, 41, 254, 200, 99, 255, 255};
+    s.doc.ChNameCode[5] = {0, 41, 254, 200, 99, 255, 255};
     ChNameCharShow(s, 5);
     EXPECT_EQ(s.grid.text[5][11], QString()); // no code is a character
     CiChParaSol(s, 5);
     EXPECT_EQ(cs.record(5, 14, 2), (Bytes{41, 254}));
-    EXPECT_EQ(s.IicDat[chNameAddr(5)], 200);
+    EXPECT_EQ(s.doc.IicDat[chNameAddr(5)], 200);
 
     const int16_t hello[] = {17, 14, 21, 21, 24, 255}; // the power-on message: six characters, always
-    std::copy(std::begin(hello), std::end(hello), s.OptSel.begin() + 25);
+    std::copy(std::begin(hello), std::end(hello), s.doc.OptSel.begin() + 25);
     EXPECT_EQ(PowerOnMsgText(s), QStringLiteral("HELLO "));
 }

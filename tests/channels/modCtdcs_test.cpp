@@ -9,20 +9,20 @@ using Ctdcs = ChannelTest;
 
 TEST_F(Ctdcs, ListNamesAndCodesInIndexOrder)
 {
-    const QStringList items = s.CtdcsList.split(QLatin1Char('|'));
+    const QStringList items = s.settings.CtdcsList.split(QLatin1Char('|'));
     ASSERT_EQ(items.size(), 261);
     EXPECT_EQ(items.mid(0, 3), (QStringList{"None", "67.0", "69.3"}));
     EXPECT_EQ(items.mid(50, 2), (QStringList{"254.1", "D023N"}));
     EXPECT_EQ(items.mid(155, 2), (QStringList{"D754N", "D023I"}));
     EXPECT_EQ(items.mid(259), (QStringList{"D743I", "D754I"}));
-    EXPECT_EQ(items, QStringList(s.CtdcsName.begin(), s.CtdcsName.begin() + 261));
-    EXPECT_EQ(QStringList(s.CtdcsIicCode.begin() + 259, s.CtdcsIicCode.begin() + 262), (QStringList{"A743", "A754", ""}));
+    EXPECT_EQ(items, QStringList(s.settings.CtdcsName.begin(), s.settings.CtdcsName.begin() + 261));
+    EXPECT_EQ(QStringList(s.settings.CtdcsIicCode.begin() + 259, s.settings.CtdcsIicCode.begin() + 262), (QStringList{"A743", "A754", ""}));
     const std::pair<int16_t, const char*> langs[] = {{1, "无"}, {2, "無"}, {7, "None"}};
     for (auto [lang, none] : langs) {
         s.settings.Language = lang;
         GenCtdcsList(s);
-        EXPECT_TRUE(s.CtdcsList.startsWith(QString::fromUtf8(none) + QLatin1Char('|'))) << lang;
-        EXPECT_EQ(s.CtdcsName[0], QString::fromUtf8(none));
+        EXPECT_TRUE(s.settings.CtdcsList.startsWith(QString::fromUtf8(none) + QLatin1Char('|'))) << lang;
+        EXPECT_EQ(s.settings.CtdcsName[0], QString::fromUtf8(none));
     }
     EXPECT_EQ(s.settings.Language, 3); // an unknown language becomes English
 }
@@ -36,16 +36,16 @@ TEST_F(Ctdcs, DecodesLowByteFirstAndEncodesBack)
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << int(c.lo) << " " << int(c.hi));
         cs.putRecord(7, 8, {c.lo, c.hi, c.lo, c.hi});
-        s.ChData[7][3] = s.ChData[7][4] = 99;
+        s.doc.ChData[7][3] = s.doc.ChData[7][4] = 99;
         IcCtdcsDecSol(s, 7);
         IcCtdcsEncSol(s, 7);
-        EXPECT_EQ(s.ChData[7][3], c.index);
-        EXPECT_EQ(s.ChData[7][4], c.index);
+        EXPECT_EQ(s.doc.ChData[7][3], c.index);
+        EXPECT_EQ(s.doc.ChData[7][4], c.index);
         CiCtdcsDecSol(s, 7);
         CiCtdcsEncSol(s, 7);
         EXPECT_EQ(cs.record(7, 8, 4), (c.index == 0 ? Bytes(4, 0xFF) : Bytes{c.lo, c.hi, c.lo, c.hi}));
     }
-    s.ChData[7][3] = -1;
+    s.doc.ChData[7][3] = -1;
     CiCtdcsDecSol(s, 7);
     EXPECT_EQ(cs.record(7, 8, 2), Bytes(2, 0xFF));
 
@@ -53,31 +53,30 @@ TEST_F(Ctdcs, DecodesLowByteFirstAndEncodesBack)
     cs.putRecord(7, 8, {0xED, 0x09, 0x23, 0x20});
     IcCtdcsDecSol(s, 7);
     IcCtdcsEncSol(s, 7);
-    EXPECT_EQ(s.ChData[7][3], 50);
-    EXPECT_EQ(s.ChData[7][4], 0);
+    EXPECT_EQ(s.doc.ChData[7][3], 50);
+    EXPECT_EQ(s.doc.ChData[7][4], 0);
     s.settings.CtcDcsMax = 999; // beyond the table: the whole table, nothing more
     IcCtdcsEncSol(s, 7);
-    EXPECT_EQ(s.ChData[7][4], 51);
+    EXPECT_EQ(s.doc.ChData[7][4], 51);
     EXPECT_EQ(reportCount(s), 0);
 }
 
 TEST_F(Ctdcs, IndexWithoutCodeIsReportedAndLeavesTheRecord)
 {
     cs.putRecord(8, 8, {0x9E, 0x02, 0x23, 0x20});
-    s.FreCharBuf = {0x11, 0x22, 0x33, 0x44};
-    s.ChData[8][3] = 270; // inside the table, but no code
-    s.ChData[8][4] = 301; // outside the table
+    s.doc.ChData[8][3] = 270; // inside the table, but no code
+    s.doc.ChData[8][4] = 301; // outside the table
     CiCtdcsDecSol(s, 8);
     CiCtdcsEncSol(s, 8);
     EXPECT_EQ(cs.record(8, 8, 4), (Bytes{0x9E, 0x02, 0x23, 0x20}));
     EXPECT_EQ(reportsAt(s, QStringLiteral("modChMem->CiCtdcsDecSol"), 380), 1);
     EXPECT_EQ(reportsAt(s, QStringLiteral("modChMem->CiCtdcsEncSol"), 9), 1);
 
-    s.ChData[3] = {0, 44000000, -1, 1, 156}; // the encode cell stays empty without a transmit frequency
+    s.doc.ChData[3] = {0, 44000000, -1, 1, 156}; // the encode cell stays empty without a transmit frequency
     CtdcsDecShow(s, 3);
     CtdcsEncShow(s, 3);
     EXPECT_EQ((QStringList{s.grid.text[3][3], s.grid.text[3][4]}), (QStringList{"67.0", ""}));
-    s.ChData[3][2] = 44000000;
+    s.doc.ChData[3][2] = 44000000;
     CtdcsEncShow(s, 3);
     EXPECT_EQ(s.grid.text[3][4], QStringLiteral("D023I"));
 }

@@ -76,9 +76,11 @@ TEST_F(Qm570Cli, BadArgumentsAndUnreadableFilesGiveOneLineAndFailure)
         {{"export-csv", templ, "--output="}, 2}, {{"read"}, 2}, {{"write"}, 2},
         {{"read", "-o", out, "--port", "17"}, 2}, {{"read", "-o", out, "--start", "G0"}, 2},
         {{"read", "-o", out, "--device", nodev, "--start", "0000", "--end", "7FFF"}, 2, "past the memory image"},
-        {{"write", missing, "--device", nodev}, 1}, {{"decode", missing}, 1}, {{"decode", home.path()}, 1},
+        {{"write", missing, "--device", nodev}, 1, "open data file " + missing.toUtf8() + ": no such file"},
+        {{"read", "-o", out, "--device", nodev}, 1, "open port " + nodev.toUtf8() + ": "}, // the device and the system's reason
+        {{"decode", missing}, 1}, {{"decode", home.path()}, 1, "it is a folder"},
         {{"resave", missing, "-o", out}, 1}, {{"import-csv", templ, file("missing.csv"), "-o", out}, 1},
-        {{"resave", templ, "-o", file("no/such/folder/out.dat")}, 1},
+        {{"resave", templ, "-o", file("no/such/folder/out.dat")}, 1, "save data file " + file("no/such/folder/out.dat").toUtf8() + ": "},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());

@@ -1,4 +1,6 @@
 #include "comm/SerialLink.h"
+#include "shell/AppState.h"
+#include "shell/RadioTransfer.h"
 #include "comm/modCommun.h"
 #include "comm/modTransfer.h"
 #include "support/CoreApp.h"
@@ -23,7 +25,7 @@ TEST(SerialLink, TransfersAndTimesOutOverAPseudoTerminal)
     for (size_t i = 0; i < pty.radio.mem.size(); ++i)
         pty.radio.mem[i] = static_cast<uint8_t>(i * 13);
     AppState s;
-    s.IicDat.assign(0x2000, 0xFF);
+    s.doc.IicDat.assign(0x2000, 0xFF);
     s.settings.ReadEndAddr = s.settings.WriteEndAddr = 0xFF;
     SerialLink link(pty.path());
     for (auto d : {TransferDirection::Read, TransferDirection::Write}) {
@@ -31,29 +33,30 @@ TEST(SerialLink, TransfersAndTimesOutOverAPseudoTerminal)
         ASSERT_EQ(o.result, TransferResult::Success) << o.message.toStdString();
         EXPECT_FALSE(link.isOpen());
         std::lock_guard<std::mutex> g(pty.lock());
-        EXPECT_TRUE(std::equal(s.IicDat.begin(), s.IicDat.begin() + 0x100, pty.radio.mem.begin()));
+        EXPECT_TRUE(std::equal(s.doc.IicDat.begin(), s.doc.IicDat.begin() + 0x100, pty.radio.mem.begin()));
         for (int i = 0; i < 0x100; ++i) // to be written back
-            s.IicDat[static_cast<size_t>(i)] = static_cast<uint8_t>(0xFF - i);
+            s.doc.IicDat[static_cast<size_t>(i)] = static_cast<uint8_t>(0xFF - i);
     }
 
     pty.silent = true;
-    QString reason;
-    int number = 0;
-    ASSERT_TRUE(link.open(&reason, &number)) << reason.toStdString();
-    ASSERT_TRUE(ConvComCode(s, QStringLiteral("TX06RX06EN")));
+    Error error;
+    ASSERT_TRUE(link.open(&error)) << error.text().toStdString();
+    ProtocolInterpreter interp(s.xfer, link, s.errors);
+    ASSERT_TRUE(interp.ConvComCode(QStringLiteral("TX06RX06EN")));
     QElapsedTimer t;
     t.start();
-    ProtocolCom(s, link);
-    EXPECT_EQ(s.comm.ComErr, -1);
+    interp.ProtocolCom();
+    EXPECT_EQ(s.xfer.ComErr, -1);
     EXPECT_GE(t.elapsed(), 151);
     link.close();
 
     QTemporaryDir dir;
     SerialLink missing(dir.filePath(QStringLiteral("no-such-tty")));
-    EXPECT_FALSE(missing.open(&reason, &number));
-    EXPECT_FALSE(reason.isEmpty());
+    EXPECT_FALSE(missing.open(&error));
+    EXPECT_EQ(error.object, dir.filePath(QStringLiteral("no-such-tty"))); // the device and the system's reason
+    EXPECT_FALSE(error.reason.isEmpty());
     EXPECT_FALSE(missing.isOpen());
-    EXPECT_FALSE(SerialLink(QString()).open(&reason, &number));
-    EXPECT_EQ(number, 53);
+    EXPECT_FALSE(SerialLink(QString()).open(&error));
+    EXPECT_EQ(error.number, 53);
 }
 #endif

@@ -1,4 +1,5 @@
 #include "comm/modAddrBoxes.h"
+#include "shell/AppState.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -15,8 +16,8 @@ class AddrBoxTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
     std::unique_ptr<AppState> s = std::make_unique<AppState>();
-    void SetUp() override { s->profile.setPath(dir.filePath(QStringLiteral("Uninstall.exe"))); }
-    QString key(AddrBox b) const { return s->profile.read("Setting", addrBoxKey(b), "<none>", 15); }
+    void SetUp() override { s->settings.profile.setPath(dir.filePath(QStringLiteral("Uninstall.exe"))); }
+    QString key(AddrBox b) const { return s->settings.profile.read("Setting", addrBoxKey(b), "<none>", 15); }
 };
 
 } // namespace
@@ -42,11 +43,11 @@ TEST_F(AddrBoxTest, ChangeWritesTheTextAndTakesItsHexValue)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        addrBoxValue(*s, c.box) = 0x0123;
+        addrBoxValue(s->settings, c.box) = 0x0123;
         const int before = s->errors.ErrListIdx();
         AddrBoxChanged(*s, c.box, QString::fromLatin1(c.text));
-        EXPECT_EQ(addrBoxValue(*s, c.box), c.value);
-        EXPECT_EQ(addrBoxText(*s, c.box), QString::fromLatin1(c.text));
+        EXPECT_EQ(addrBoxValue(s->settings, c.box), c.value);
+        EXPECT_EQ(addrBoxText(s->settings, c.box), QString::fromLatin1(c.text));
         EXPECT_EQ(key(c.box), QString::fromLatin1(c.text));
         ASSERT_EQ(s->errors.ErrListIdx(), before + (c.label ? 2 : 0));
         EXPECT_TRUE(!c.label || s->errors.lines().last().contains(QString::fromLatin1(c.label)));
@@ -56,12 +57,12 @@ TEST_F(AddrBoxTest, ChangeWritesTheTextAndTakesItsHexValue)
 TEST_F(AddrBoxTest, ProgramAssignmentRunsHandlerOnlyWhenTextChanges)
 {
     SetAddrBoxText(*s, AddrBox::ReadEnd, QString());
-    EXPECT_FALSE(QFile::exists(s->profile.path())); // "" into an empty box: no change
+    EXPECT_FALSE(QFile::exists(s->settings.profile.path())); // "" into an empty box: no change
     for (const char* t : {"1", "1F", "1FF", "1FFF"})
         SetAddrBoxText(*s, AddrBox::ReadEnd, QString::fromLatin1(t));
     EXPECT_EQ(s->settings.ReadEndAddr, 0x1FFF);
     EXPECT_EQ(key(AddrBox::ReadEnd), QStringLiteral("1FFF"));
-    ASSERT_TRUE(s->profile.write("Setting", "ReadEndAddr", "other"));
+    ASSERT_TRUE(s->settings.profile.write("Setting", "ReadEndAddr", "other"));
     SetAddrBoxText(*s, AddrBox::ReadEnd, QStringLiteral("1FFF")); // same text: nothing runs
     EXPECT_EQ(key(AddrBox::ReadEnd), QStringLiteral("other"));
 }

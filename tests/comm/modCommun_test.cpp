@@ -1,4 +1,5 @@
 #include "comm/modCommun.h"
+#include "shell/AppState.h"
 #include "support/FakeLink.h"
 
 #include <gtest/gtest.h>
@@ -19,23 +20,22 @@ QString va(int n) { return QStringLiteral("VA").repeated(n); }
 struct Comm {
     AppState s;
     FakeLink link;
+    ProtocolInterpreter interp{s.xfer, link, s.errors, kText175};
     explicit Comm(int start = 0, int end = 0x1FFF)
     {
-        s.SoftFaceStr[175] = kText175;
+        s.settings.SoftFaceStr[175] = kText175;
         s.settings.ReadStartAddr = s.settings.WriteStartAddr = static_cast<int16_t>(start);
         s.settings.ReadEndAddr = s.settings.WriteEndAddr = static_cast<int16_t>(end);
-        s.comm.RxWaitMs = 1;
-        s.comm.RxWaitTimes = 150;
-        QString r;
-        int n = 0;
-        link.open(&r, &n);
+        s.xfer.RxWaitMs = 1;
+        s.xfer.RxWaitTimes = 150;
+        link.open(nullptr);
     }
     void run(const QString& script)
     {
-        ASSERT_TRUE(ConvComCode(s, script));
-        ProtocolCom(s, link);
+        ASSERT_TRUE(interp.ConvComCode(script));
+        interp.ProtocolCom();
     }
-    const auto& para(int d, int script) const { return s.comm.ComScriptPara[d][static_cast<size_t>(script)]; }
+    const auto& para(int d, int script) const { return s.xfer.ComScriptPara[d][static_cast<size_t>(script)]; }
 };
 
 } // namespace
@@ -57,13 +57,13 @@ TEST(InitProtocol, ScriptListsForRanges)
         SCOPED_TRACE(k.start * 0x10000 + k.end);
         Comm c(k.start, k.end);
         InitProtocol(c.s, QTime(1, 2, 3));
-        ASSERT_EQ(c.s.comm.ComScriptNum[1], k.scripts);
-        EXPECT_EQ(c.s.comm.ComScript[1][1], kHandshakeScript);
-        EXPECT_EQ(c.s.comm.ComScript[1][k.scripts], kEndScript);
+        ASSERT_EQ(c.s.xfer.ComScriptNum[1], k.scripts);
+        EXPECT_EQ(c.s.xfer.ComScript[1][1], kHandshakeScript);
+        EXPECT_EQ(c.s.xfer.ComScript[1][k.scripts], kEndScript);
         EXPECT_EQ(c.para(1, 1)[3], 3);
         EXPECT_EQ(c.para(1, k.scripts)[3], 100);
         if (k.scripts > 2) {
-            EXPECT_EQ(c.s.comm.ComScript[1][2], k.firstBlock);
+            EXPECT_EQ(c.s.xfer.ComScript[1][2], k.firstBlock);
             EXPECT_EQ(c.para(1, 2)[1], k.start);
             EXPECT_EQ(c.para(1, k.scripts - 1)[1], k.start + (k.scripts - 3) * 16);
             EXPECT_EQ(c.para(1, k.scripts - 1)[2], k.lastLen);
@@ -84,20 +84,20 @@ TEST(InitProtocol, BlockScriptsFor0x1230)
 {
     Comm c(0x1230, 0x123F);
     InitProtocol(c.s, QTime(1, 2, 3));
-    EXPECT_EQ(c.s.comm.ComScript[1][2], QStringLiteral("TX52123010RX57123010") + va(16) + QStringLiteral("EN"));
-    EXPECT_EQ(c.s.comm.ComScript[2][2], QStringLiteral("TX57123010") + va(16) + QStringLiteral("RX06EN"));
+    EXPECT_EQ(c.s.xfer.ComScript[1][2], QStringLiteral("TX52123010RX57123010") + va(16) + QStringLiteral("EN"));
+    EXPECT_EQ(c.s.xfer.ComScript[2][2], QStringLiteral("TX57123010") + va(16) + QStringLiteral("RX06EN"));
     for (int i = 0; i < 16; ++i)
         c.link.radio.mem[0x1230 + i] = static_cast<uint8_t>(0xA0 + i);
-    c.run(c.s.comm.ComScript[1][2]);
-    EXPECT_EQ(c.s.comm.ComErr, 0);
+    c.run(c.s.xfer.ComScript[1][2]);
+    EXPECT_EQ(c.s.xfer.ComErr, 0);
     EXPECT_EQ(c.link.writes, QList<QByteArray>{hex("52123010")});
-    EXPECT_EQ(c.s.comm.ComVaDat[16], 0xAF);
-    EXPECT_EQ(c.s.comm.listRtData,
+    EXPECT_EQ(c.s.xfer.ComVaDat[16], 0xAF);
+    EXPECT_EQ(c.s.xfer.listRtData,
               QStringList({QStringLiteral("Tx: 52 12 30 10 "), QStringLiteral("Rx: 57 12 30 10 "),
                            QStringLiteral("       A0 A1 A2 A3 A4 A5 A6 A7 A8 A9 AA AB AC AD AE AF ")}));
-    c.s.comm.ComVaDat[16] = 0x5A; // the write script sends ComVaDat 1..16
-    c.run(c.s.comm.ComScript[2][2]);
-    EXPECT_EQ(c.s.comm.ComErr, 0);
+    c.s.xfer.ComVaDat[16] = 0x5A; // the write script sends ComVaDat 1..16
+    c.run(c.s.xfer.ComScript[2][2]);
+    EXPECT_EQ(c.s.xfer.ComErr, 0);
     EXPECT_EQ(c.link.writes.last(), hex("57123010A0A1A2A3A4A5A6A7A8A9AAABACADAE5A"));
 }
 
@@ -107,14 +107,14 @@ TEST(InitProtocol, SetTimePrefixCarriesBcdClock)
         Comm c(0, 0xF);
         c.s.optView.chkSetTime = true;
         InitProtocol(c.s, t);
-        EXPECT_EQ(c.s.comm.ComScript[2][1], QStringLiteral("TX%1RX06").arg(QLatin1String(frame)) + kHandshakeScript);
-        EXPECT_EQ(c.s.comm.ComScript[1][1], kHandshakeScript); // reading never sets the clock
-        c.run(c.s.comm.ComScript[2][1]);
-        EXPECT_EQ(c.s.comm.ComErr, 0);
+        EXPECT_EQ(c.s.xfer.ComScript[2][1], QStringLiteral("TX%1RX06").arg(QLatin1String(frame)) + kHandshakeScript);
+        EXPECT_EQ(c.s.xfer.ComScript[1][1], kHandshakeScript); // reading never sets the clock
+        c.run(c.s.xfer.ComScript[2][1]);
+        EXPECT_EQ(c.s.xfer.ComErr, 0);
         EXPECT_EQ(c.link.writes, QList<QByteArray>({hex(frame), QByteArray("PROGRAM"), hex("02"), hex("06")}));
         c.s.optView.chkSetTime = false;
         InitProtocol(c.s, t);
-        EXPECT_EQ(c.s.comm.ComScript[2][1], kHandshakeScript);
+        EXPECT_EQ(c.s.xfer.ComScript[2][1], kHandshakeScript);
     }
 }
 
@@ -122,11 +122,11 @@ TEST(InitProtocol, ListOf520ScriptsIsTheLimit)
 {
     Comm c(0, 518 * 16 - 1);
     InitProtocol(c.s, QTime(1, 2, 3));
-    EXPECT_EQ(c.s.comm.ComScriptNum[1], 520);
+    EXPECT_EQ(c.s.xfer.ComScriptNum[1], 520);
     c.s.settings.ReadEndAddr = 519 * 16 - 1;
     InitProtocol(c.s, QTime(1, 2, 3));
-    EXPECT_EQ(c.s.comm.ComScriptNum[1], 0);
-    EXPECT_EQ(c.s.comm.ComScriptNum[2], 520); // the write list is built on its own
+    EXPECT_EQ(c.s.xfer.ComScriptNum[1], 0);
+    EXPECT_EQ(c.s.xfer.ComScriptNum[2], 520); // the write list is built on its own
     ASSERT_EQ(c.s.errors.lines().size(), 2);
     EXPECT_TRUE(c.s.errors.lines()[1].contains(QStringLiteral("modCommun->InitProtocol")));
 }
@@ -134,13 +134,13 @@ TEST(InitProtocol, ListOf520ScriptsIsTheLimit)
 TEST(ConvComCode, SplitsPairsAndRefusesMoreThan200Tokens)
 {
     Comm c;
-    c.s.comm.ComCode[5] = QStringLiteral("ZZ");
-    ASSERT_TRUE(ConvComCode(c.s, QStringLiteral("TX06EN")));
-    EXPECT_EQ(c.s.comm.ComCode[1], QStringLiteral("TX"));
-    EXPECT_EQ(c.s.comm.ComCode[3], QStringLiteral("EN"));
-    EXPECT_EQ(c.s.comm.ComCode[5], QStringLiteral("ZZ")); // entries past the script stay
-    EXPECT_TRUE(ConvComCode(c.s, QStringLiteral("06").repeated(200)));
-    EXPECT_FALSE(ConvComCode(c.s, QStringLiteral("06").repeated(200) + QStringLiteral("EN")));
+    ASSERT_TRUE(c.interp.ConvComCode(QStringLiteral("0102030405ZZ")));
+    ASSERT_TRUE(c.interp.ConvComCode(QStringLiteral("TX06EN")));
+    EXPECT_EQ(c.interp.token(1), QStringLiteral("TX"));
+    EXPECT_EQ(c.interp.token(3), QStringLiteral("EN"));
+    EXPECT_EQ(c.interp.token(6), QStringLiteral("ZZ")); // entries past the script stay
+    EXPECT_TRUE(c.interp.ConvComCode(QStringLiteral("06").repeated(200)));
+    EXPECT_FALSE(c.interp.ConvComCode(QStringLiteral("06").repeated(200) + QStringLiteral("EN")));
     ASSERT_EQ(c.s.errors.lines().size(), 2);
     EXPECT_TRUE(c.s.errors.lines()[1].contains(QStringLiteral("modCommun->ConvComCode")));
     EXPECT_TRUE(c.s.errors.lines()[1].contains(QStringLiteral("出错号:   9")));
@@ -169,20 +169,20 @@ TEST(ProtocolCom, ReplyChecksAndVariableBytes)
         SCOPED_TRACE(k.name);
         Comm c;
         QStringList hook;
-        c.s.comm.readWriteFreHook = [&](const QString& kind, int a, int b, int d) {
+        c.interp.readWriteFreHook = [&](const QString& kind, int a, int b, int d) {
             hook << QStringLiteral("%1 %2 %3 %4").arg(kind).arg(a).arg(b).arg(d);
         };
         c.link.tamper = [&](int, const QByteArray&, const QByteArray&) { return k.reply; };
-        c.s.comm.ComErr = -1; // left over from an earlier failure
+        c.s.xfer.ComErr = -1; // left over from an earlier failure
         c.run(k.script);
-        EXPECT_EQ(c.s.comm.ComErr, k.comErr);
+        EXPECT_EQ(c.s.xfer.ComErr, k.comErr);
         EXPECT_EQ(c.link.writes.size(), k.writes);
         EXPECT_EQ(c.link.sleeps, std::vector<int>(static_cast<size_t>(k.writes), 5)); // a gap before each exchange
         EXPECT_EQ(hook, k.writes ? QStringList() : QStringList{QStringLiteral("RF 1 2 3")});
         for (int i = 0; i < k.va.size(); ++i)
-            EXPECT_EQ(c.s.comm.ComVaDat[i + 1], static_cast<uint8_t>(k.va[i])) << i;
-        EXPECT_EQ(c.s.comm.listRtData.value(c.s.comm.listRtData.size() - 1), k.lastLine);
-        EXPECT_EQ(c.s.comm.listRtSelected, c.s.comm.listRtData.size() - 1);
+            EXPECT_EQ(c.s.xfer.ComVaDat[i + 1], static_cast<uint8_t>(k.va[i])) << i;
+        EXPECT_EQ(c.s.xfer.listRtData.value(c.s.xfer.listRtData.size() - 1), k.lastLine);
+        EXPECT_EQ(c.s.xfer.listRtSelected, c.s.xfer.listRtData.size() - 1);
     }
 }
 
@@ -194,10 +194,10 @@ TEST(RxComDat, ReplyTimeOutIs151Polls)
         c.link.echo = echo;
         c.link.replyDelayMs = delay;
         c.run(QStringLiteral("TX06RX06EN"));
-        EXPECT_EQ(c.s.comm.ComErr, comErr);
+        EXPECT_EQ(c.s.xfer.ComErr, comErr);
         if (comErr == -1) {
             EXPECT_EQ(c.link.waitedForBytesMs, 151);
-            EXPECT_EQ(c.s.comm.listRtData, QStringList({QStringLiteral("Tx: 06 "), kText175}));
+            EXPECT_EQ(c.s.xfer.listRtData, QStringList({QStringLiteral("Tx: 06 "), kText175}));
         }
     }
 }
@@ -209,9 +209,9 @@ TEST(ProtocolCom, PortErrorsAndMalformedScriptsFailTheScript)
         SCOPED_TRACE(script.toStdString());
         Comm c;
         if (script == kHandshakeScript)
-            c.link.onWrite = [] { throw QmError(75, QStringLiteral("unplugged")); };
+            c.link.onWrite = [] { throw QmError(75, QStringLiteral("send to port"), QStringLiteral("fake"), QStringLiteral("unplugged")); };
         c.run(script);
-        EXPECT_EQ(c.s.comm.ComErr, -1);
+        EXPECT_EQ(c.s.xfer.ComErr, -1);
         EXPECT_TRUE(c.link.writes.isEmpty());
         ASSERT_EQ(c.s.errors.lines().size(), 2);
         EXPECT_TRUE(c.s.errors.lines()[1].contains(QStringLiteral("modCommun->ProtocolCom")));
@@ -230,16 +230,16 @@ TEST(ComDataShow, LineLayoutsAndAFreshStartAbove3000Lines)
 
     Comm c;
     std::vector<std::pair<int, bool>> added;
-    c.s.comm.traceLineAdded = [&](int idx, const QString&, bool reset) { added.push_back({idx, reset}); };
-    c.s.comm.listRtData = QStringList(3001, QStringLiteral("x"));
-    c.s.comm.ComListIdx = 3000;
-    ComDataShow(c.s, -1, hex("06")); // 3000 is not above the limit: inserted at 3000
-    EXPECT_EQ(c.s.comm.listRtData.size(), 3002);
-    EXPECT_EQ(c.s.comm.listRtSelected, 3000);
-    ComDataShow(c.s, 0, hex("557997A557090507"));
-    EXPECT_EQ(c.s.comm.listRtData, QStringList({QStringLiteral("Tx: 55 79 97 A5 "), QStringLiteral("    57 09 05 07 ")}));
-    EXPECT_EQ(c.s.comm.ComListIdx, 2);
-    EXPECT_EQ(c.s.comm.listRtSelected, 1);
+    c.interp.traceLineAdded = [&](int idx, const QString&, bool reset) { added.push_back({idx, reset}); };
+    c.s.xfer.listRtData = QStringList(3001, QStringLiteral("x"));
+    c.s.xfer.ComListIdx = 3000;
+    c.interp.ComDataShow(-1, hex("06")); // 3000 is not above the limit: inserted at 3000
+    EXPECT_EQ(c.s.xfer.listRtData.size(), 3002);
+    EXPECT_EQ(c.s.xfer.listRtSelected, 3000);
+    c.interp.ComDataShow(0, hex("557997A557090507"));
+    EXPECT_EQ(c.s.xfer.listRtData, QStringList({QStringLiteral("Tx: 55 79 97 A5 "), QStringLiteral("    57 09 05 07 ")}));
+    EXPECT_EQ(c.s.xfer.ComListIdx, 2);
+    EXPECT_EQ(c.s.xfer.listRtSelected, 1);
     EXPECT_EQ(added, (std::vector<std::pair<int, bool>>{{3000, false}, {0, true}, {1, false}}));
 }
 

@@ -1,4 +1,5 @@
 #include "comm/modPorts.h"
+#include "shell/AppState.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -43,16 +44,16 @@ TEST(CheckStartupPort, KeepsAUsablePortElseTakesTheFirstUsable)
         SCOPED_TRACE(k.name);
         QTemporaryDir dir;
         AppState s;
-        s.profile.setPath(dir.filePath(QStringLiteral("Uninstall.exe")));
+        s.settings.profile.setPath(dir.filePath(QStringLiteral("Uninstall.exe")));
         s.settings.COM = static_cast<int16_t>(k.com);
         SetProber p;
         p.present = k.present;
         CheckStartupPort(s, p);
         EXPECT_EQ(s.settings.COM, k.chosen);
-        EXPECT_EQ(s.profile.read(QStringLiteral("Setting"), QStringLiteral("COM"), QStringLiteral("absent"), 10), k.key);
+        EXPECT_EQ(s.settings.profile.read(QStringLiteral("Setting"), QStringLiteral("COM"), QStringLiteral("absent"), 10), k.key);
         EXPECT_EQ(p.probed.size(), k.probes);
         for (int n = 1; n <= 16 && k.probes > 1; ++n) // all probed: present ones usable, a probe that throws not
-            EXPECT_EQ(s.comm.PortAvail[static_cast<size_t>(n)], k.present.count(n) && n != 7 ? 1 : -1) << n;
+            EXPECT_EQ(s.xfer.PortAvail[static_cast<size_t>(n)], k.present.count(n) && n != 7 ? 1 : -1) << n;
     }
 }
 
@@ -69,10 +70,10 @@ TEST(PortDevicePath, TableAndOverrides)
 
     QTemporaryDir dir;
     AppState s;
-    s.profile.setPath(dir.filePath(QStringLiteral("Uninstall.exe")));
-    s.profile.write(QStringLiteral("Setting"), QStringLiteral("Port3"), dir.filePath(QStringLiteral("missing")));
-    EXPECT_EQ(PortDevicePath(s, 3), dir.filePath(QStringLiteral("missing")));
-    EXPECT_EQ(PortDevicePath(s, 4), DefaultPortDevice(4));
-    EXPECT_TRUE(PortDevicePath(s, 17).isEmpty());
-    EXPECT_FALSE(makeSystemPortProber(s)->probe(3)); // the system prober opens the overridden device
+    s.settings.profile.setPath(dir.filePath(QStringLiteral("Uninstall.exe")));
+    s.settings.profile.write(QStringLiteral("Setting"), QStringLiteral("Port3"), dir.filePath(QStringLiteral("missing")));
+    EXPECT_EQ(PortDevicePath((s).settings, 3), dir.filePath(QStringLiteral("missing")));
+    EXPECT_EQ(PortDevicePath((s).settings, 4), DefaultPortDevice(4));
+    EXPECT_TRUE(PortDevicePath((s).settings, 17).isEmpty());
+    EXPECT_FALSE(makeSystemPortProber((s).settings)->probe(3)); // the system prober opens the overridden device
 }

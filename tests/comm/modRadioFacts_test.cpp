@@ -1,4 +1,5 @@
 #include "comm/modRadioFacts.h"
+#include "shell/AppState.h"
 
 #include <gtest/gtest.h>
 
@@ -10,14 +11,14 @@ struct RadioFactsTest : ::testing::Test {
     AppState s;
     void SetUp() override
     {
-        s.IicDat.assign(0x2000, 0);
-        s.SoftFaceStr[179] = QStringLiteral("Unknown Time");
-        s.SoftFaceStr[180] = s.SoftFaceStr[181] = QStringLiteral(".");
+        s.doc.IicDat.assign(0x2000, 0);
+        s.settings.SoftFaceStr[179] = QStringLiteral("Unknown Time");
+        s.settings.SoftFaceStr[180] = s.settings.SoftFaceStr[181] = QStringLiteral(".");
     }
     void bytes(int addr, std::initializer_list<int> v)
     {
         for (int b : v)
-            s.IicDat[static_cast<size_t>(addr++)] = static_cast<uint8_t>(b);
+            s.doc.IicDat[static_cast<size_t>(addr++)] = static_cast<uint8_t>(b);
     }
 };
 
@@ -26,25 +27,25 @@ struct RadioFactsTest : ::testing::Test {
 TEST_F(RadioFactsTest, VersionBandAndWriteDate)
 {
     bytes(0x0F30, {0x12, 0xA9, 0x0D});
-    EXPECT_EQ(SoftVerText(s), QStringLiteral("V1.2 -- 2010.09.13"));
+    EXPECT_EQ(SoftVerText(s.doc), QStringLiteral("V1.2 -- 2010.09.13"));
     bytes(0x0F50, {0x13, 0x60, 0x00, 0x00, 0x47, 0x00, 0x12, 0x50});
-    EXPECT_EQ(FreBandText(s), QStringLiteral("136.00000 -- 470.01250MHz"));
+    EXPECT_EQ(FreBandText(s.doc), QStringLiteral("136.00000 -- 470.01250MHz"));
     // Only the upper limits of the date are tested.
     for (auto [y, m, d, text] : {std::tuple{50, 12, 31, "2050.12.31"}, {51, 12, 31, "Unknown Time"}, {10, 13, 1, "Unknown Time"},
                                  {10, 1, 32, "Unknown Time"}, {10, 0, 0, "2010.0.0"}, {5, 1, 2, "2005.1.2"}}) {
         bytes(0x0E70, {y, m, d});
-        EXPECT_EQ(ComDatText(s), QString::fromLatin1(text)) << y << " " << m << " " << d;
+        EXPECT_EQ(ComDatText(s.doc, s.settings), QString::fromLatin1(text)) << y << " " << m << " " << d;
     }
-    s.IicDat.assign(0x2000, 0xFF); // erased memory
-    EXPECT_EQ(SoftVerText(s), QStringLiteral("V15.15 -- 2015.15.255"));
-    EXPECT_EQ(FreBandText(s), QStringLiteral("FFF.FFFFF -- FFF.FFFFFMHz"));
-    EXPECT_EQ(ComDatText(s), QStringLiteral("Unknown Time"));
+    s.doc.IicDat.assign(0x2000, 0xFF); // erased memory
+    EXPECT_EQ(SoftVerText(s.doc), QStringLiteral("V15.15 -- 2015.15.255"));
+    EXPECT_EQ(FreBandText(s.doc), QStringLiteral("FFF.FFFFF -- FFF.FFFFFMHz"));
+    EXPECT_EQ(ComDatText(s.doc, s.settings), QStringLiteral("Unknown Time"));
 }
 
 TEST_F(RadioFactsTest, ShowFillsTheBoxesAndKeepsThemOnFailure)
 {
     int changed = 0;
-    s.hooks.radioInfoChanged = [&] { ++changed; };
+    QObject::connect(&s.radioInfo, &RadioInfo::changed, [&] { ++changed; });
     bytes(0x0F30, {0x12, 0xA9, 0x0D});
     bytes(0x0E70, {0x0A, 0x09, 0x0D});
     ShowFreBand(s);
@@ -54,7 +55,7 @@ TEST_F(RadioFactsTest, ShowFillsTheBoxesAndKeepsThemOnFailure)
     EXPECT_EQ(s.radioInfo.txtSoftVer, QStringLiteral("V1.2 -- 2010.09.13"));
     EXPECT_EQ(s.radioInfo.txtLastPc, QStringLiteral("2010.9.13"));
 
-    s.IicDat.resize(0x0E71); // one byte of the date left
+    s.doc.IicDat.resize(0x0E71); // one byte of the date left
     ShowFreBand(s);
     ShowComDat(s);
     EXPECT_EQ(s.radioInfo.txtRange, QStringLiteral("000.00000 -- 000.00000MHz"));

@@ -1,4 +1,9 @@
 #include "channels/modChMem.h"
+#include "shell/DocumentViews.h"
+#include "shell/AppState.h"
+#include "shell/RadioTransfer.h"
+#include "settings/CharTable.h"
+#include "comm/SerialLink.h"
 #include "comm/TransferWorker.h"
 #include "comm/modTransfer.h"
 #include "support/ChInfoFixture.h"
@@ -9,6 +14,7 @@
 
 #include <QEventLoop>
 #include <QThread>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <map>
@@ -21,15 +27,14 @@ using qmtest::ScriptedUi;
 
 namespace {
 
-const QString kText79 = QStringLiteral("Communication failed,please check commuication port!");
 
 // Both ranges start..end over an erased image.
 std::unique_ptr<AppState> transferState(int start = 0, int end = 0x1FFF)
 {
     auto s = std::make_unique<AppState>();
-    s->IicDat.assign(0x2000, 0xFF);
-    s->SoftFaceStr[70] = QStringLiteral("Notice");
-    s->SoftFaceStr[79] = kText79;
+    s->doc.IicDat.assign(0x2000, 0xFF);
+    s->settings.SoftFaceStr[70] = QStringLiteral("Notice");
+    s->settings.SoftFaceStr[79] = kText79;
     s->settings.ReadStartAddr = s->settings.WriteStartAddr = static_cast<int16_t>(start);
     s->settings.ReadEndAddr = s->settings.WriteEndAddr = static_cast<int16_t>(end);
     return s;
@@ -41,13 +46,13 @@ std::unique_ptr<AppState> transferState(int start = 0, int end = 0x1FFF)
 struct ProgramState : qmtest::ChInfoFixture {
     ProgramState() : ChInfoFixture(false)
     {
-        EXPECT_TRUE(QFile::copy(qmtest::deliveredSettingsSource(), s().profile.path()));
-        GetValidCharTbl(s());
+        EXPECT_TRUE(QFile::copy(qmtest::deliveredSettingsSource(), s().settings.profile.path()));
+        GetValidCharTbl((s()).settings);
         InitChMem(s());
         const QByteArray tmpl = qmtest::deliveredTemplate();
-        s().IicDat.assign(tmpl.begin(), tmpl.end());
+        s().doc.IicDat.assign(tmpl.begin(), tmpl.end());
         SoftDisplay(s());
-        s().ChData[2][1] = 44012500;
+        s().doc.ChData[2][1] = 44012500;
     }
 };
 
@@ -77,14 +82,14 @@ TEST(ReadTransfer, CompleteReadReplacesTheImage)
     cb.progress = [&](int p) { progress.push_back(p); };
     const auto o = runTransfer(*s, TransferDirection::Read, *link, nullptr, cb);
     EXPECT_EQ(o.result, TransferResult::Success);
-    EXPECT_EQ(s->IicDat, link->radio.mem);
-    EXPECT_EQ(s->comm.ComStatusText, QStringLiteral("100 %"));
+    EXPECT_EQ(s->doc.IicDat, link->radio.mem);
+    EXPECT_EQ(s->xfer.ComStatusText, QStringLiteral("100 %"));
     ASSERT_EQ(progress.size(), 514u);
     EXPECT_EQ(progress[512], 97);
     EXPECT_EQ(link->radio.endFrames, 1);
     EXPECT_EQ(link->closes, 1);
-    EXPECT_EQ(s->comm.listRtData.first(), QStringLiteral("Tx: 50 52 4F 47 "));
-    EXPECT_EQ(s->comm.listRtData.last(), QStringLiteral("    23 45 F2 "));
+    EXPECT_EQ(s->xfer.listRtData.first(), QStringLiteral("Tx: 50 52 4F 47 "));
+    EXPECT_EQ(s->xfer.listRtData.last(), QStringLiteral("    23 45 F2 "));
 }
 
 // Failed scripts are retried after 30 ms and counted over the whole
@@ -108,18 +113,18 @@ TEST(ReadTransfer, FailuresAreCountedOverTheWholeTransfer)
     for (const auto& k : cases) {
         SCOPED_TRACE(k.name);
         auto s = transferState(0x0100, 0x013F);
-        const auto before = s->IicDat;
+        const auto before = s->doc.IicDat;
         auto link = patternRadio();
         link->echo = k.echo;
         if (k.portError)
-            link->onWrite = [] { throw QmError(75, QStringLiteral("unplugged")); };
+            link->onWrite = [] { throw QmError(75, QStringLiteral("send to port"), QStringLiteral("fake"), QStringLiteral("unplugged")); };
         link->tamper = [silent = k.silent](int, const QByteArray& frame, const QByteArray& answer) mutable {
             auto it = silent.find(frame);
             return it != silent.end() && it->second-- > 0 ? QByteArray() : answer;
         };
         ScriptedUi ui;
         const auto o = runTransfer(*s, TransferDirection::Read, *link, &ui);
-        EXPECT_EQ(s->comm.ComFailTimes, k.failTimes);
+        EXPECT_EQ(s->xfer.ComFailTimes, k.failTimes);
         EXPECT_EQ(std::count(link->sleeps.begin(), link->sleeps.end(), 30), std::min(k.failTimes, 6));
         EXPECT_FALSE(link->isOpen());
         auto expected = before;
@@ -136,7 +141,7 @@ TEST(ReadTransfer, FailuresAreCountedOverTheWholeTransfer)
             EXPECT_EQ(ui.shown[0].title, QStringLiteral("Notice"));
             EXPECT_EQ(ui.shown[0].icon, MsgIcon::Exclamation);
         }
-        EXPECT_EQ(s->IicDat, expected);
+        EXPECT_EQ(s->doc.IicDat, expected);
     }
 }
 
@@ -144,24 +149,25 @@ TEST(WriteTransfer, StampsTheDateAndSendsTheEncodedImage)
 {
     ProgramState p;
     AppState& s = p.s();
-    const auto before = s.IicDat;
+    const auto before = s.doc.IicDat;
     s.optView.chkSetTime = true;
     FakeLink link;
     ASSERT_EQ(runTransfer(s, TransferDirection::Write, link, nullptr, {}, clock20100913).result, TransferResult::Success);
     // 2010-09-13 as plain numbers, 14:07 as BCD; the edit of channel 2 at 0x20..0x23.
-    const std::map<int, uint8_t> stamp = {{0x0E70, 0x0A}, {0x0E71, 0x09}, {0x0E72, 0x0D}, {0x0E78, 0x14}, {0x0E79, 0x07}};
-    EXPECT_TRUE(holdsEditOfChannel2(s.IicDat));
+    // Every other byte is the template's: the delivered template is already
+    // what the encoders write.
+    const std::map<int, uint8_t> changed = {{0x0E70, 0x0A}, {0x0E71, 0x09}, {0x0E72, 0x0D}, {0x0E78, 0x14}, {0x0E79, 0x07},
+                                            {0x20, 0x00}, {0x21, 0x25}, {0x22, 0x01}, {0x23, 0x44}};
     for (int a = 0; a < 0x2000; ++a) {
-        const auto st = stamp.find(a);
-        const bool edited = a >= 0x20 && a <= 0x23;
-        ASSERT_EQ(s.IicDat[a], st != stamp.end() ? st->second : edited ? s.IicDat[a] : before[a]) << "address " << a;
+        const auto c = changed.find(a);
+        ASSERT_EQ(s.doc.IicDat[a], c != changed.end() ? c->second : before[a]) << "address " << a;
     }
-    EXPECT_EQ(link.radio.mem, s.IicDat);
+    EXPECT_EQ(link.radio.mem, s.doc.IicDat);
     EXPECT_EQ(link.radio.blockWrites, 512);
     EXPECT_EQ(link.radio.endFrames, 1);
     EXPECT_EQ(link.writes.first(), QByteArray::fromHex("557997A557140731"));
     // Frames 1-3 are the handshake, frame 5 the second block.
-    EXPECT_EQ(link.writes[5], QByteArray::fromHex("57001010") + QByteArray(reinterpret_cast<const char*>(&s.IicDat[0x10]), 16));
+    EXPECT_EQ(link.writes[5], QByteArray::fromHex("57001010") + QByteArray(reinterpret_cast<const char*>(&s.doc.IicDat[0x10]), 16));
     EXPECT_EQ(link.closes, 1);
     EXPECT_TRUE(s.errors.lines().isEmpty()) << s.errors.lines().join(QLatin1Char('\n')).toStdString();
 }
@@ -171,19 +177,34 @@ TEST(WriteTransfer, StampsTheDateAndSendsTheEncodedImage)
 TEST(WriteTransfer, AFailedWriteKeepsTheImageOnlyIfThePortOpened)
 {
     ProgramState p;
-    const auto before = p.s().IicDat;
+    const auto before = p.s().doc.IicDat;
     FakeLink closed;
     closed.failOpen = true;
     ScriptedUi ui;
     EXPECT_EQ(runTransfer(p.s(), TransferDirection::Write, closed, &ui, {}, clock20100913).result,
               TransferResult::PortOpenFailed);
     EXPECT_TRUE(closed.writes.isEmpty());
-    EXPECT_EQ(p.s().IicDat, before);
-    EXPECT_EQ(p.s().ChData[2][1], 44012500);
+    EXPECT_EQ(p.s().doc.IicDat, before);
+    EXPECT_EQ(p.s().doc.ChData[2][1], 44012500);
     ASSERT_EQ(p.s().errors.lines().size(), 2);
     EXPECT_TRUE(p.s().errors.lines()[1].contains(QStringLiteral("modCommun->OpenCom")));
     EXPECT_TRUE(p.s().errors.lines()[1].contains(QStringLiteral("出错号:   53")));
     EXPECT_TRUE(ui.shown.empty());
+
+    // A real port that refuses to open: the list names the device and the
+    // system's reason, and so does the outcome's message.
+    QTemporaryDir dir;
+    const QString device = dir.filePath(QStringLiteral("ttyGone"));
+    SerialLink refusing(device);
+    const auto refused = runTransfer(p.s(), TransferDirection::Read, refusing, &ui);
+    EXPECT_EQ(refused.result, TransferResult::PortOpenFailed);
+    const ErrorEntry& e = p.s().errors.entries().back();
+    EXPECT_EQ(e.label, QStringLiteral("modCommun->OpenCom"));
+    EXPECT_EQ(e.error.action, QStringLiteral("open port"));
+    EXPECT_EQ(e.error.object, device);
+    EXPECT_FALSE(e.error.reason.isEmpty());
+    EXPECT_EQ(refused.message, e.error.text());
+    EXPECT_EQ(p.s().doc.IicDat, before);
 
     // The radio stops answering at the fourth block, after channels 1 and 2 reached it.
     FakeLink link;
@@ -192,8 +213,8 @@ TEST(WriteTransfer, AFailedWriteKeepsTheImageOnlyIfThePortOpened)
     };
     EXPECT_EQ(runTransfer(p.s(), TransferDirection::Write, link, &ui, {}, clock20100913).result, TransferResult::Aborted);
     EXPECT_TRUE(holdsEditOfChannel2(link.radio.mem));
-    EXPECT_TRUE(std::equal(p.s().IicDat.begin(), p.s().IicDat.begin() + 0x30, link.radio.mem.begin()));
-    EXPECT_EQ(p.s().IicDat[0x0E79], 0x07); // stamped, as the image sent was
+    EXPECT_TRUE(std::equal(p.s().doc.IicDat.begin(), p.s().doc.IicDat.begin() + 0x30, link.radio.mem.begin()));
+    EXPECT_EQ(p.s().doc.IicDat[0x0E79], 0x07); // stamped, as the image sent was
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(ui.shown[0].prompt, kText79);
 }
@@ -213,22 +234,22 @@ TEST(Transfer, RangesThatCannotBeTransferredAreRefusedBeforeOpening)
         for (auto d : {TransferDirection::Read, TransferDirection::Write}) {
             SCOPED_TRACE(k.words);
             auto s = transferState(k.start, k.end);
-            s->IicDat.assign(static_cast<size_t>(k.size), 0xFF);
-            s->comm.listRtData << QStringLiteral("earlier trace");
+            s->doc.IicDat.assign(static_cast<size_t>(k.size), 0xFF);
+            s->xfer.listRtData << QStringLiteral("earlier trace");
             FakeLink link;
             ScriptedUi ui;
             const auto o = runTransfer(*s, d, link, &ui);
             EXPECT_EQ(o.result, TransferResult::Refused);
             EXPECT_TRUE(o.message.contains(QLatin1String(k.words))) << o.message.toStdString();
             EXPECT_EQ(link.opens, 0);
-            EXPECT_EQ(s->IicDat, std::vector<uint8_t>(static_cast<size_t>(k.size), 0xFF));
+            EXPECT_EQ(s->doc.IicDat, std::vector<uint8_t>(static_cast<size_t>(k.size), 0xFF));
             ASSERT_EQ(ui.shown.size(), 1u);
             EXPECT_EQ(ui.shown[0].prompt, o.message);
-            EXPECT_EQ(s->comm.listRtData, QStringList{QStringLiteral("earlier trace")});
+            EXPECT_EQ(s->xfer.listRtData, QStringList{QStringLiteral("earlier trace")});
         }
     }
     auto s = transferState(0, 518 * 16 - 1);
-    s->IicDat.assign(0x4000, 0);
+    s->doc.IicDat.assign(0x4000, 0);
     EXPECT_TRUE(TransferRangeProblem(*s, TransferDirection::Read).isEmpty());
 }
 
@@ -239,44 +260,49 @@ TEST(Transfer, UnexpectedErrorOrStopClosesThePortAndLeavesTheImage)
     TransferCallbacks cb;
     cb.progress = [](int p) {
         if (p > 50)
-            throw QmError(6, QStringLiteral("display overflow"));
+            throw QmError(6, QStringLiteral("show progress"), QStringLiteral("bar"), QStringLiteral("display overflow"));
     };
     const auto o = runTransfer(*s, TransferDirection::Read, *link, nullptr, cb);
     EXPECT_EQ(o.result, TransferResult::Error);
     EXPECT_TRUE(o.message.contains(QStringLiteral("display overflow")));
     EXPECT_EQ(link->closes, 1);
-    EXPECT_EQ(s->IicDat, std::vector<uint8_t>(0x2000, 0xFF));
+    EXPECT_EQ(s->doc.IicDat, std::vector<uint8_t>(0x2000, 0xFF));
     ASSERT_EQ(s->errors.lines().size(), 2);
     EXPECT_TRUE(s->errors.lines()[1].contains(QStringLiteral("frmCommun->cmdRead_Click")));
     EXPECT_TRUE(s->errors.lines()[1].contains(QStringLiteral("出错号:   6")));
 
-    TransferDriver driver(*s, TransferDirection::Read);
+    auto driver = prepareTransfer(*s, TransferDirection::Read);
     cb.progress = [&](int p) {
         if (p >= 50)
-            driver.requestStop();
+            driver->requestStop();
     };
-    driver.setCallbacks(cb);
-    const auto stopped = driver.run(*link);
+    driver->setCallbacks(cb);
+    const auto stopped = driver->run(*link);
     finishTransfer(*s, stopped, nullptr);
     EXPECT_EQ(stopped.result, TransferResult::Stopped);
-    EXPECT_EQ(s->comm.ComPercent, 50); // the script that reached 50 % was the last
+    EXPECT_EQ(s->xfer.ComPercent, 50); // the script that reached 50 % was the last
     EXPECT_EQ(link->opens, 2);
     EXPECT_EQ(link->closes, 2);
-    EXPECT_EQ(s->IicDat, std::vector<uint8_t>(0x2000, 0xFF));
+    EXPECT_EQ(s->doc.IicDat, std::vector<uint8_t>(0x2000, 0xFF));
 }
 
-TEST(TransferWorker, RunsOnAThreadAndReportsThroughSignals)
+namespace {
+
+// Runs a worker with the given link factory to its end and returns what it
+// reported; progress notes the thread each progress signal arrived on.
+TransferOutcome runWorker(AppState& s, TransferWorker::LinkFactory makeLink, std::vector<QThread*>* progressOn = nullptr)
 {
     qmtest::ensureCoreApp();
-    auto s = transferState(0, 0xFF);
-    auto* worker = new TransferWorker(std::make_unique<TransferDriver>(*s, TransferDirection::Read), [] { return patternRadio(); });
-    std::vector<QThread*> progressOn;
+    auto* worker = new TransferWorker(prepareTransfer(s, TransferDirection::Read), std::move(makeLink));
     TransferOutcome outcome;
     QEventLoop loop;
     QObject context;
-    QObject::connect(worker, &TransferWorker::progress, &context, [&](int) { progressOn.push_back(QThread::currentThread()); });
+    QObject::connect(worker, &TransferWorker::progress, &context, [&](int) {
+        if (progressOn)
+            progressOn->push_back(QThread::currentThread());
+    });
     QObject::connect(worker, &TransferWorker::traceLine, &context,
-                     [&](int index, const QString& line, bool reset) { applyTraceLine(*s, index, line, reset); });
+                     [&](int index, const QString& line, bool reset) { applyTraceLine(s, index, line, reset); });
     QObject::connect(worker, &TransferWorker::finished, &context, [&](const TransferOutcome& o) {
         outcome = o;
         loop.quit();
@@ -286,12 +312,36 @@ TEST(TransferWorker, RunsOnAThreadAndReportsThroughSignals)
     loop.exec();
     thread->wait(5000);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return outcome;
+}
 
+} // namespace
+
+TEST(TransferWorker, RunsOnAThreadAndReportsThroughSignals)
+{
+    auto s = transferState(0, 0xFF);
+    std::vector<QThread*> progressOn;
+    const TransferOutcome outcome = runWorker(*s, [] { return patternRadio(); }, &progressOn);
     EXPECT_EQ(outcome.result, TransferResult::Success);
     EXPECT_EQ(progressOn, std::vector<QThread*>(16 + 2, QThread::currentThread()));
-    EXPECT_EQ(s->comm.listRtData, outcome.trace); // the live mirror matches the final list
+    EXPECT_EQ(s->xfer.listRtData, outcome.trace); // the live mirror matches the final list
     finishTransfer(*s, outcome, nullptr);
     const auto radio = patternRadio()->radio.mem;
-    EXPECT_TRUE(std::equal(radio.begin(), radio.begin() + 0x100, s->IicDat.begin()));
-    EXPECT_EQ(s->IicDat[0x100], 0xFF);
+    EXPECT_TRUE(std::equal(radio.begin(), radio.begin() + 0x100, s->doc.IicDat.begin()));
+    EXPECT_EQ(s->doc.IicDat[0x100], 0xFF);
+}
+
+// A link that cannot even be made ends the transfer with its reason, in the
+// message and in the error list.
+TEST(TransferWorker, ALinkThatCannotBeMadeIsReportedWithItsReason)
+{
+    auto s = transferState(0, 0xFF);
+    const TransferOutcome o = runWorker(*s, []() -> std::unique_ptr<CommLink> { throw std::runtime_error("no driver"); });
+    EXPECT_EQ(o.result, TransferResult::PortOpenFailed);
+    EXPECT_EQ(o.message, QStringLiteral("no driver"));
+    finishTransfer(*s, o, nullptr);
+    ASSERT_EQ(s->errors.entries().size(), 1u);
+    EXPECT_EQ(s->errors.entries()[0].label, QStringLiteral("modCommun->OpenCom"));
+    EXPECT_EQ(s->errors.entries()[0].detail(), QStringLiteral("no driver"));
+    EXPECT_EQ(s->doc.IicDat, std::vector<uint8_t>(0x2000, 0xFF));
 }

@@ -5,6 +5,7 @@
 // back the same after being written again, and that an accepted file imports
 // and its export imports again to the same export.
 #include "channels/modChCsv.h"
+#include "shell/AppState.h"
 #include "shell/modStartup.h"
 
 #include <QDir>
@@ -41,23 +42,39 @@ QByteArray written(const std::vector<qm::CsvRecord>& records)
 
 } // namespace
 
+// A separate state holding the same data as `from` (its settings, document,
+// grid and lock); the copy has no listeners.
+std::unique_ptr<qm::AppState> copyOf(const qm::AppState& from)
+{
+    auto s = std::make_unique<qm::AppState>();
+    s->settings = from.settings;
+    s->doc.data() = from.doc.data();
+    s->grid.data() = from.grid.data();
+    s->view.ChLockState = from.view.ChLockState;
+    return s;
+}
+
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** argv)
 {
     QString home = qEnvironmentVariable("QM570_HOME");
     if (home.isEmpty())
         home = QFileInfo(QString::fromLocal8Bit((*argv)[0])).absoluteDir().filePath(QStringLiteral("../bin"));
     static qm::AppState s;
-    QString error;
-    if (!qm::startupForTool(s, home, &error)) {
-        std::fprintf(stderr, "fuzz_csv_import: cannot start in %s: %s (set QM570_HOME)\n", qPrintable(home), qPrintable(error));
+    qm::StartupEnv env;
+    env.home = home;
+    env.mode = qm::StartupMode::Tool;
+    if (qm::RunStartup(s, env) != qm::StartupOutcome::Running) {
+        const QString why = s.errors.entries().empty() ? QString() : s.errors.entries().back().detail();
+        std::fprintf(stderr, "fuzz_csv_import: cannot start in %s: %s (set QM570_HOME)\n", qPrintable(home), qPrintable(why));
         std::abort();
     }
     // Some channels exist, so rows meet channels as well as empty rows.
     const QStringList header = qm::ChannelCsvHeader(s);
     headerLine = header.join(QLatin1Char(',')).toUtf8() + "\r\n";
     QByteArray sample = headerLine;
-    const QByteArray commas(std::max<int>(0, s.ChColNum - 2), ',');
+    const QByteArray commas(std::max<int>(0, s.settings.ChColNum - 2), ',');
     sample += "1,462.5625,467.5625" + commas + "\r\n2,446.00625" + QByteArray(commas.size() + 1, ',') + "\r\n";
+    QString error;
     qm::ImportChannelCsv(s, sample, &error);
     fixedState = &s;
     return 0;
@@ -94,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         check(!error.isEmpty(), "refusal without a reason");
         return 0;
     }
-    auto s = std::make_unique<qm::AppState>(*fixedState);
+    auto s = copyOf(*fixedState);
     check(qm::ImportChannelCsv(*s, bytes, &error), "checked file not imported");
     const QString once = qm::ChannelsToCsv(*s);
     check(qm::ImportChannelCsv(*s, once.toUtf8(), &error), "export not imported");

@@ -1,9 +1,10 @@
 // The data delivered beside the program: the settings file (from
 // data/Uninstall.ini) and the template image generated into bin/Kelvex.exe.
 #include "options/modOptView.h"
+#include "shell/AppState.h"
 #include "options/modSysSet.h"
-#include "shell/ProfileFile.h"
-#include "shell/VbConv.h"
+#include "settings/ProfileFile.h"
+#include "settings/VbConv.h"
 #include "shell/modStartup.h"
 
 #include "support/TestHome.h"
@@ -108,28 +109,28 @@ TEST(DeliveredData, ProgramStartsCleanlyAndTemplateDecodesToProgrammedChannels)
     ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("Kelvex.exe")), deliveredTemplate()));
     auto s = std::make_unique<AppState>();
     QString err;
-    ASSERT_TRUE(startupForTool(*s, dir.path(), &err)) << err.toStdString();
+    ASSERT_TRUE(qmtest::startTool(*s, dir.path(), &err)) << err.toStdString();
     EXPECT_TRUE(s->errors.lines().isEmpty()) << s->errors.lines().join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(s->ChNum, 100);
+    EXPECT_EQ(s->settings.ChNum, 100);
     int programmed = 0;
-    for (int n = 1; n <= s->ChNum; ++n) {
-        const auto& ch = s->ChData[size_t(n)];
+    for (int n = 1; n <= s->settings.ChNum; ++n) {
+        const auto& ch = s->doc.ChData[size_t(n)];
         if (ch[1] == -1)
             continue;
         ++programmed;
-        EXPECT_TRUE(ch[1] >= s->BandLower && ch[1] <= s->BandUpper) << "channel " << n << " rx " << ch[1];
-        EXPECT_TRUE(ch[2] == -1 || (ch[2] >= s->BandLower && ch[2] <= s->BandUpper)) << "channel " << n;
+        EXPECT_TRUE(ch[1] >= s->settings.BandLower && ch[1] <= s->settings.BandUpper) << "channel " << n << " rx " << ch[1];
+        EXPECT_TRUE(ch[2] == -1 || (ch[2] >= s->settings.BandLower && ch[2] <= s->settings.BandUpper)) << "channel " << n;
         EXPECT_TRUE(ch[3] >= 0 && ch[3] <= 260 && ch[4] >= 0 && ch[4] <= 260) << "channel " << n;
     }
     EXPECT_EQ(programmed, 9);
-    EXPECT_EQ(s->ChData[1][1], 43502500);
-    EXPECT_EQ(s->ChData[2][3], 1);      // 67.0 Hz
-    EXPECT_EQ(s->ChData[4][3], 51);     // D023N
-    EXPECT_EQ(s->ChData[7][4], 260);    // D754I
-    EXPECT_EQ(s->ChData[5][2], -1);     // receive only
-    EXPECT_EQ(s->ChNameCode[1][1], 12); // "C"
+    EXPECT_EQ(s->doc.ChData[1][1], 43502500);
+    EXPECT_EQ(s->doc.ChData[2][3], 1);      // 67.0 Hz
+    EXPECT_EQ(s->doc.ChData[4][3], 51);     // D023N
+    EXPECT_EQ(s->doc.ChData[7][4], 260);    // D754I
+    EXPECT_EQ(s->doc.ChData[5][2], -1);     // receive only
+    EXPECT_EQ(s->doc.ChNameCode[1][1], 12); // "C"
     OptSelSaveSol(*s, 1); // the template's own option bytes
     for (int i = 1; i <= 46; ++i)
-        EXPECT_TRUE(s->OptSel[size_t(i)] >= 0 && s->OptSel[size_t(i)] <= optionMax(i)) << "option " << i;
-    EXPECT_EQ(s->OptSel[25], 26); // "Q"
+        EXPECT_TRUE(s->doc.OptSel[size_t(i)] >= 0 && s->doc.OptSel[size_t(i)] <= optionMax(i)) << "option " << i;
+    EXPECT_EQ(s->doc.OptSel[25], 26); // "Q"
 }

@@ -3,6 +3,9 @@
 // bytes, nothing is lost that no codec owns, and a second open/save cycle
 // writes exactly the same image as the first.
 #include "support/DeliveredHome.h"
+#include "shell/DocumentViews.h"
+#include "shell/AppState.h"
+#include "support/TestHome.h"
 
 #include "channels/modChFre.h"
 #include "channels/modChMem.h"
@@ -44,7 +47,7 @@ TEST(WholeImageProperty, OpenSaveKeepsForeignBytesAndIsStable)
     QString why;
     ASSERT_TRUE(home.create(&why)) << why.toStdString();
     auto s = std::make_unique<AppState>();
-    ASSERT_TRUE(startupForTool(*s, home.path(), &why)) << why.toStdString();
+    ASSERT_TRUE(qmtest::startTool(*s, home.path(), &why)) << why.toStdString();
     const std::vector<bool> owned = ownedBytes();
 
     std::mt19937 rng(570);
@@ -53,10 +56,10 @@ TEST(WholeImageProperty, OpenSaveKeepsForeignBytesAndIsStable)
         SCOPED_TRACE(iter);
         std::vector<uint8_t> img(0x2000);
         std::generate(img.begin(), img.end(), [&] { return static_cast<uint8_t>(byte(rng)); });
-        s->IicDat = img;
+        s->doc.IicDat = img;
         SoftDisplay(*s);
         SetConvIicDat(*s);
-        const std::vector<uint8_t> first = s->IicDat;
+        const std::vector<uint8_t> first = s->doc.IicDat;
         for (size_t a = 0; a < img.size(); ++a)
             if (!owned[a] && first[a] != img[a])
                 FAIL() << "byte " << std::hex << a << " changed";
@@ -65,6 +68,6 @@ TEST(WholeImageProperty, OpenSaveKeepsForeignBytesAndIsStable)
 
         SoftDisplay(*s);
         SetConvIicDat(*s);
-        ASSERT_EQ(s->IicDat, first);
+        ASSERT_EQ(s->doc.IicDat, first);
     }
 }

@@ -1,4 +1,5 @@
 #include "options/modOptView.h"
+#include "shell/AppState.h"
 
 #include "channels/modChName.h"
 
@@ -12,12 +13,12 @@ struct OptViewTest : ::testing::Test {
     AppState s;
     void SetUp() override
     {
-        s.SoftFaceStr[208] = QStringLiteral("10K"); // third step
-        s.SoftFaceStr[243] = QStringLiteral("Off");
-        s.SoftFaceStr[271] = QStringLiteral("Enable Alarm");
+        s.settings.SoftFaceStr[208] = QStringLiteral("10K"); // third step
+        s.settings.SoftFaceStr[243] = QStringLiteral("Off");
+        s.settings.SoftFaceStr[271] = QStringLiteral("Enable Alarm");
         const QString alphabet = QStringLiteral("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-/ +_");
         for (int c = 0; c < 41; ++c)
-            s.ValidChar[c] = alphabet.mid(c, 1);
+            s.settings.ValidChar[c] = alphabet.mid(c, 1);
     }
 };
 
@@ -25,19 +26,19 @@ struct OptViewTest : ::testing::Test {
 
 TEST_F(OptViewTest, OutOfRangeValueIsReportedAndReplacedByItsDefault)
 {
-    s.OptSel[1] = 12;
-    s.OptDef[1] = 2;
-    s.OptSel[2] = -1; // with a default outside the list as well: the first entry
-    s.OptDef[2] = 40;
+    s.doc.OptSel[1] = 12;
+    s.settings.OptDef[1] = 2;
+    s.doc.OptSel[2] = -1; // with a default outside the list as well: the first entry
+    s.settings.OptDef[2] = 40;
     int hookCalls = 0;
-    s.hooks.optionsChanged = [&] { ++hookCalls; };
+    QObject::connect(&s.optView, &OptionsView::changed, [&] { ++hookCalls; });
     InitOpt(s);
     ASSERT_EQ(s.errors.lines().size(), 4); // separator and report, twice
     EXPECT_EQ(s.errors.lines()[1],
               QStringLiteral("        可选功能项:   出错位置: frmSysSet->InitOpt->频率步长     错误类型: 不在范围内"));
     EXPECT_EQ(optionListTexts(s, *optionSpecFor(1))[s.optView.listIndex[1]], QStringLiteral("10K"));
-    EXPECT_EQ(s.OptSel[1], 2);
-    EXPECT_TRUE(s.OptSel[2] == 0 && s.optView.listIndex[2] == 0);
+    EXPECT_EQ(s.doc.OptSel[1], 2);
+    EXPECT_TRUE(s.doc.OptSel[2] == 0 && s.optView.listIndex[2] == 0);
     EXPECT_EQ(hookCalls, 1);
 }
 
@@ -56,46 +57,46 @@ TEST_F(OptViewTest, ListMaximaAndItemNames)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.index);
         s.errors.clear();
-        s.OptSel.fill(0);
-        s.OptDef.fill(1);
-        s.OptSel[c.index] = static_cast<int16_t>(c.max);
+        s.doc.OptSel.fill(0);
+        s.settings.OptDef.fill(1);
+        s.doc.OptSel[c.index] = static_cast<int16_t>(c.max);
         InitOpt(s);
-        EXPECT_TRUE(s.errors.lines().isEmpty() && s.OptSel[c.index] == c.max);
+        EXPECT_TRUE(s.errors.lines().isEmpty() && s.doc.OptSel[c.index] == c.max);
 
-        s.OptSel[c.index] = static_cast<int16_t>(c.max + 1);
+        s.doc.OptSel[c.index] = static_cast<int16_t>(c.max + 1);
         InitOpt(s);
         ASSERT_EQ(s.errors.lines().size(), 2);
         EXPECT_TRUE(s.errors.lines()[1].endsWith(QStringLiteral("frmSysSet->InitOpt->") + QString::fromUtf8(c.item) +
                                                  QStringLiteral("     错误类型: 不在范围内")));
-        EXPECT_EQ(s.OptSel[c.index], 1);
+        EXPECT_EQ(s.doc.OptSel[c.index], 1);
     }
 }
 
 TEST_F(OptViewTest, CheckBoxesStoreBackOnlyWhenTheirStateChanges)
 {
-    s.OptSel[32] = 2; // alarm 1: on only when exactly 1
-    s.OptSel[16] = 2;
+    s.doc.OptSel[32] = 2; // alarm 1: on only when exactly 1
+    s.doc.OptSel[16] = 2;
     InitOpt(s);
     EXPECT_TRUE(!s.optView.checked[32] && s.optView.checked[16]);
-    EXPECT_EQ(s.OptSel[32], 2) << "the box stays unticked, its handler does not run";
-    EXPECT_EQ(s.OptSel[16], 1);
+    EXPECT_EQ(s.doc.OptSel[32], 2) << "the box stays unticked, its handler does not run";
+    EXPECT_EQ(s.doc.OptSel[16], 1);
 
     EXPECT_TRUE(OptCheckClicked(s, 32, true));
-    s.OptSel[32] = 2;
-    s.OptSel[16] = 3;
+    s.doc.OptSel[32] = 2;
+    s.doc.OptSel[16] = 3;
     InitOpt(s);
     EXPECT_FALSE(s.optView.checked[32]);
-    EXPECT_EQ(s.OptSel[32], 0);
-    EXPECT_EQ(s.OptSel[16], 3) << "box stays ticked, handler does not run";
+    EXPECT_EQ(s.doc.OptSel[32], 0);
+    EXPECT_EQ(s.doc.OptSel[16], 3) << "box stays ticked, handler does not run";
 }
 
 TEST_F(OptViewTest, HandlersListsAndCaptions)
 {
     EXPECT_TRUE(OptListClicked(s, 40, 59));
-    EXPECT_EQ(s.OptSel[40], 59);
+    EXPECT_EQ(s.doc.OptSel[40], 59);
     EXPECT_FALSE(OptListClicked(s, 40, 60) || OptListClicked(s, 1, -1) || OptListClicked(s, 16, 1));
     EXPECT_FALSE(OptCheckClicked(s, 1, true) || OptCheckClicked(s, 23, true));
-    EXPECT_TRUE(s.OptSel[40] == 59 && s.OptSel[1] == 0 && s.OptSel[16] == 0);
+    EXPECT_TRUE(s.doc.OptSel[40] == 59 && s.doc.OptSel[1] == 0 && s.doc.OptSel[16] == 0);
 
     EXPECT_EQ(optionListTexts(s, *optionSpecFor(9)).join(QLatin1Char(' ')),
               QStringLiteral("Off 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26 27 28 29 30 31 32"));
@@ -106,6 +107,6 @@ TEST_F(OptViewTest, HandlersListsAndCaptions)
 TEST_F(OptViewTest, PowerOnMessageIsNormalised)
 {
     PwrMsgLostFocus(s, QStringLiteral("abc"));
-    EXPECT_EQ(std::vector<int>(s.OptSel.begin() + 25, s.OptSel.begin() + 31), (std::vector<int>{10, 11, 12, 38, 38, 38}));
+    EXPECT_EQ(std::vector<int>(s.doc.OptSel.begin() + 25, s.doc.OptSel.begin() + 31), (std::vector<int>{10, 11, 12, 38, 38, 38}));
     EXPECT_EQ(s.optView.txtPwrMsg, QStringLiteral("ABC   "));
 }

@@ -1,4 +1,5 @@
 #include "shell/modStartup.h"
+#include "shell/AppState.h"
 
 #include "support/ChInfoFixture.h"
 #include "support/ScriptedUi.h"
@@ -19,7 +20,7 @@ class StartupTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
     RecordingProber prober;
-    StartupEnv env{dir.path(), kLocaleEnglishUs, &prober, fillShellTexts, {}, {}, {}, {}, {}};
+    StartupEnv env{dir.path(), StartupMode::Desktop, kLocaleEnglishUs, &prober, fillShellTexts, {}, {}, {}, {}, {}};
     std::unique_ptr<AppState> s = std::make_unique<AppState>();
 
     QString file(const char* name) const { return dir.filePath(QLatin1String(name)); }
@@ -46,7 +47,6 @@ TEST_F(StartupTest, FirstStartEndsQuietlySecondDetectsLanguageAndPortThirdDoesNe
     struct Case { int locale; int16_t language; const char* font; };
     const Case cases[] = {{kLocaleChinesePrc, 1, "宋体"}, {kLocaleChineseTaiwan, 3, "Times New Roman"},
                           {kLocaleEnglishUs, 3, "Times New Roman"}};
-    const bool ports = portProbingLinked();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.locale);
         QFile::remove(file("Uninstall.exe"));
@@ -55,7 +55,7 @@ TEST_F(StartupTest, FirstStartEndsQuietlySecondDetectsLanguageAndPortThirdDoesNe
         prober.usable = {2};
         EXPECT_EQ(start(c.locale), StartupOutcome::QuietExit);
         EXPECT_EQ(readFile(file("Uninstall.exe")), QByteArray("[Setting]\nFirRun=1\n"));
-        EXPECT_TRUE(s->QuietExit);
+        EXPECT_TRUE(s->view.QuietExit);
         EXPECT_TRUE(prober.probed.empty());
         EXPECT_FALSE(QFile::exists(file("Data")));
 
@@ -64,12 +64,12 @@ TEST_F(StartupTest, FirstStartEndsQuietlySecondDetectsLanguageAndPortThirdDoesNe
         EXPECT_EQ(setting("Language"), QString::number(c.language));
         EXPECT_EQ(s->settings.Language, c.language);
         EXPECT_EQ(s->settings.UiFont, QString::fromUtf8(c.font));
-        if (ports) { // every port probed in order, the first usable one taken
-            ASSERT_GE(prober.probed.size(), 16u);
-            for (int p = 1; p <= 16; ++p)
-                EXPECT_EQ(prober.probed[size_t(p - 1)], p);
-            EXPECT_EQ(setting("COM"), QStringLiteral("2"));
-        }
+        // Every port probed in order, the first usable one taken.
+        ASSERT_GE(prober.probed.size(), 16u);
+        for (int p = 1; p <= 16; ++p)
+            EXPECT_EQ(prober.probed[size_t(p - 1)], p);
+        EXPECT_EQ(setting("COM"), QStringLiteral("2"));
+        EXPECT_EQ(s->settings.COM, 2);
 
         // The user chose English and port 1: the third start keeps both.
         ASSERT_TRUE(ProfileFile(file("Uninstall.exe")).write("Setting", "Language", "3"));
@@ -92,13 +92,13 @@ TEST_F(StartupTest, FullStartRunsWindowStepsInOrderWithDefaultsAndLoadsTemplate)
     ASSERT_TRUE(writeChInfoSection(file("Uninstall.exe")));
     const QByteArray tmpl = deliveredTemplate();
     ASSERT_TRUE(writeFile(file("Kelvex.exe"), tmpl));
-    s->ChNameCode[20][3] = 12; // names left from before: cleared
-    s->ChNameCode[150][1] = 7;
+    s->doc.ChNameCode[20][3] = 12; // names left from before: cleared
+    s->doc.ChNameCode[150][1] = 7;
     QStringList steps;
     prober.usable = {4};
     env.checkLanguageMenu = [&](int l) { steps << QString::number(l); };
     env.dockNavigator = [&] { steps << QStringLiteral("navigator"); };
-    env.applyCaptions = [&] { steps << s->statusPanel[3]; };
+    env.applyCaptions = [&] { steps << s->view.statusPanel[3]; };
     env.buildChildWindows = [&] { steps << QStringLiteral("windows"); };
     env.showRadioInfo = [&] { steps << QStringLiteral("radio info"); };
     ASSERT_EQ(RunStartup(*s, env), StartupOutcome::Running);
@@ -106,8 +106,8 @@ TEST_F(StartupTest, FullStartRunsWindowStepsInOrderWithDefaultsAndLoadsTemplate)
     const QString path = file("Data/Untitled.dat");
     EXPECT_EQ(steps, (QStringList{"3", "navigator", "File Name:" + path, "windows", "radio info"}));
     EXPECT_TRUE(QFileInfo(file("Data")).isDir());
-    EXPECT_EQ(s->defaultPath, path);
-    EXPECT_EQ(s->statusPanel[2], QStringLiteral("COM4"));
+    EXPECT_EQ(s->view.defaultPath, path);
+    EXPECT_EQ(s->view.statusPanel[2], QStringLiteral("COM4"));
     const Settings& st = s->settings;
     EXPECT_EQ(st.Language, 3);
     EXPECT_EQ(setting("Language"), QStringLiteral("7"));
@@ -120,10 +120,10 @@ TEST_F(StartupTest, FullStartRunsWindowStepsInOrderWithDefaultsAndLoadsTemplate)
     EXPECT_EQ(st.ReadEndAddr, 0x1FFF);
     EXPECT_EQ(setting("TableMaxAddr"), QStringLiteral("1FFF"));
     EXPECT_EQ(setting("WriteStartAddr"), QStringLiteral("0000"));
-    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(s->IicDat.data()), 8192), tmpl);
-    EXPECT_EQ(s->ChNameCode[1][1], 12); // "C", from the template
-    EXPECT_EQ(s->ChNameCode[20][3], kNoChar);
-    EXPECT_EQ(s->ChNameCode[150][1], kNoChar);
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(s->doc.IicDat.data()), 8192), tmpl);
+    EXPECT_EQ(s->doc.ChNameCode[1][1], 12); // "C", from the template
+    EXPECT_EQ(s->doc.ChNameCode[20][3], kNoChar);
+    EXPECT_EQ(s->doc.ChNameCode[150][1], kNoChar);
     EXPECT_TRUE(s->errors.lines().isEmpty()) << errors();
 }
 
@@ -137,7 +137,7 @@ TEST_F(StartupTest, NumericKeyThatIsNoNumberStopsStartupWithoutCrash)
         EXPECT_EQ(start(), StartupOutcome::Failed);
         EXPECT_TRUE(listed("mdifrmMain->Form_Load"));
         EXPECT_FALSE(shown);
-        EXPECT_TRUE(s->currentPath.isEmpty()); // stopped before the data folder step
+        EXPECT_TRUE(s->view.currentPath.isEmpty()); // stopped before the data folder step
     }
 }
 
@@ -152,9 +152,8 @@ TEST_F(StartupTest, BadAddressTextIsListedByItsBoxAndStartupGoesOn)
     EXPECT_EQ(s->settings.ReadEndAddrText, QStringLiteral("1G00"));
     EXPECT_EQ(s->settings.ReadEndAddr, 0x1FFF); // kept its previous value
     EXPECT_EQ(setting("ReadEndAddr"), QStringLiteral("1G00"));
-    if (portProbingLinked()) { // port 20 does not exist: unusable, never probed
-        EXPECT_EQ(setting("COM"), QStringLiteral("3"));
-    }
+    EXPECT_EQ(setting("COM"), QStringLiteral("3")); // port 20 does not exist: unusable, never probed
+    EXPECT_EQ(prober.probed.size(), 16u);
     for (int p : prober.probed)
         EXPECT_TRUE(p >= 1 && p <= 16) << p;
 }
@@ -165,11 +164,11 @@ TEST_F(StartupTest, UnwritableFolderStillComesUpWithTheDetectedLanguage)
     ASSERT_TRUE(writeFile(file("plain"), "x"));
     env.home = file("plain");
     EXPECT_EQ(start(kLocaleChinesePrc), StartupOutcome::Running);
-    EXPECT_FALSE(s->QuietExit);
+    EXPECT_FALSE(s->view.QuietExit);
     EXPECT_EQ(s->settings.Language, 1);
     EXPECT_TRUE(listed("mdifrmMain->Form_Load"));
     EXPECT_TRUE(listed("mdifrmMain->GenerateDatFolder"));
-    EXPECT_EQ(s->currentPath, file("plain/Data/Untitled.dat"));
+    EXPECT_EQ(s->view.currentPath, file("plain/Data/Untitled.dat"));
 }
 
 TEST_F(StartupTest, ToolStartReadsButNeverWritesTheSettingsFile)
@@ -178,23 +177,23 @@ TEST_F(StartupTest, ToolStartReadsButNeverWritesTheSettingsFile)
     setSettings(settings);
     ASSERT_TRUE(writeFile(file("Kelvex.exe"), patternBytes(100)));
     QString err;
-    ASSERT_TRUE(startupForTool(*s, dir.path(), &err)) << err.toStdString();
+    ASSERT_TRUE(qmtest::startTool(*s, dir.path(), &err)) << err.toStdString();
     EXPECT_EQ(readFile(file("Uninstall.exe")), settings);
     EXPECT_FALSE(QFile::exists(file("Data")));
     EXPECT_EQ(s->settings.Language, 1);
-    EXPECT_EQ(s->currentPath, file("Data/Untitled.dat"));
-    ASSERT_EQ(s->IicDat.size(), 8192u);
-    EXPECT_EQ(s->IicDat[99], uint8_t(patternBytes(100)[99]));
-    EXPECT_EQ(s->IicDat[100], 0xFF); // beyond the short template: erased memory
-    EXPECT_EQ(s->OptSel, s->OptDef);
+    EXPECT_EQ(s->view.currentPath, file("Data/Untitled.dat"));
+    ASSERT_EQ(s->doc.IicDat.size(), 8192u);
+    EXPECT_EQ(s->doc.IicDat[99], uint8_t(patternBytes(100)[99]));
+    EXPECT_EQ(s->doc.IicDat[100], 0xFF); // beyond the short template: erased memory
+    EXPECT_EQ(s->doc.OptSel, s->settings.OptDef);
 
     // Refused with a reason: missing settings file (not created), bad number.
     ASSERT_TRUE(QFile::remove(file("Uninstall.exe")));
-    EXPECT_FALSE(startupForTool(*s, dir.path(), &err));
+    EXPECT_FALSE(qmtest::startTool(*s, dir.path(), &err));
     EXPECT_TRUE(err.contains(QStringLiteral("Uninstall.exe"))) << err.toStdString();
     EXPECT_FALSE(QFile::exists(file("Uninstall.exe")));
     setSettings("[Setting]\nDatNum=abc\n");
-    EXPECT_FALSE(startupForTool(*s, dir.path(), &err));
+    EXPECT_FALSE(qmtest::startTool(*s, dir.path(), &err));
     EXPECT_TRUE(err.contains(QStringLiteral("DatNum"))) << err.toStdString();
     EXPECT_TRUE(listed("mdifrmMain->Form_Load"));
 }

@@ -36,9 +36,8 @@ TEST(Qm570Sim, ServesHandshakeReadWriteAndSavesAfterTheSession)
     qmtest::SimProcess sim({QStringLiteral("--image"), imagePath, QStringLiteral("--save"), savePath,
                             QStringLiteral("--sessions"), QStringLiteral("1"), QStringLiteral("--quiet")});
     qm::SerialLink link(sim.device());
-    QString reason;
-    int number = 0;
-    ASSERT_TRUE(link.open(&reason, &number)) << sim.device().toStdString() << ": " << reason.toStdString();
+    qm::Error error;
+    ASSERT_TRUE(link.open(&error)) << error.text().toStdString();
 
     EXPECT_EQ(exchange(link, "PROGRAM", 8), QByteArray("PROGRAM\x06"));
     EXPECT_EQ(exchange(link, hex("02"), 9).size(), 9);

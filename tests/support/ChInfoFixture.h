@@ -98,20 +98,20 @@ public:
     explicit ChInfoFixture(bool withSection = true, int channels = 100, int16_t language = 3)
         : state_(std::make_unique<qm::AppState>())
     {
-        state_->home = dir_.path();
-        state_->profile.setPath(dir_.filePath(QStringLiteral("Uninstall.exe")));
+        state_->settings.home = dir_.path();
+        state_->settings.profile.setPath(dir_.filePath(QStringLiteral("Uninstall.exe")));
         if (withSection)
-            writeChInfoSection(state_->profile.path(), channels);
+            writeChInfoSection(state_->settings.profile.path(), channels);
         state_->settings.Language = language;
         state_->settings.DatNum = 0x1FFF;
         state_->settings.OverColor = 0x0000FF;
         state_->settings.DefColor = 0x000000;
-        state_->IicDat.assign(0x2000, 0xFF);
-        state_->errors.now = [] { return QStringLiteral("2026/1/1 0:00"); };
+        state_->doc.IicDat.assign(0x2000, 0xFF);
+        state_->errors.timeText = [](const QDateTime&) { return QStringLiteral("2026/1/1 0:00"); };
     }
 
     qm::AppState& s() { return *state_; }
-    QString settingsPath() const { return state_->profile.path(); }
+    QString settingsPath() const { return state_->settings.profile.path(); }
 
 private:
     QTemporaryDir dir_;

@@ -118,14 +118,12 @@ public:
     std::vector<int> sleeps;         // waitMs calls
     qint64 waitedForBytesMs = 0;
 
-    bool open(QString* reason, int* errorNumber) override
+    bool open(qm::Error* error) override
     {
         ++opens;
         if (failOpen) {
-            if (reason)
-                *reason = QStringLiteral("fake: no such port");
-            if (errorNumber)
-                *errorNumber = 53;
+            if (error)
+                *error = qm::Error{53, QStringLiteral("open port"), QStringLiteral("fake"), QStringLiteral("no such port")};
             return false;
         }
         open_ = true;

@@ -6,6 +6,7 @@
 #include "comm/PortProber.h"
 #include "comm/modPorts.h"
 #include "shell/AppState.h"
+#include "shell/modStartup.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,7 +26,7 @@ namespace qmtest {
 
 // The entries of the UI text table that the shell's own commands use, in
 // their English wording.
-inline void fillShellTexts(qm::AppState& s)
+inline void fillShellTexts(qm::Settings& s)
 {
     const std::pair<int, const char*> texts[] = {
         {16, "QM570 Radio Software"}, {70, "Notice"}, {73, "Are you sure want to exit?"},
@@ -34,6 +35,20 @@ inline void fillShellTexts(qm::AppState& s)
         {94, "Ready"}};
     for (const auto& [n, t] : texts)
         s.SoftFaceStr[static_cast<size_t>(n)] = QString::fromUtf8(t);
+}
+
+// The command-line tool's start-up in program folder home: false with the
+// failure's text in *error.
+inline bool startTool(qm::AppState& s, const QString& home, QString* error)
+{
+    qm::StartupEnv env;
+    env.home = home;
+    env.mode = qm::StartupMode::Tool;
+    if (qm::RunStartup(s, env) == qm::StartupOutcome::Running)
+        return true;
+    if (error)
+        *error = s.errors.entries().empty() ? QStringLiteral("start-up failed") : s.errors.entries().back().detail();
+    return false;
 }
 
 // A prober that records the ports it was asked about; the listed ports work.
@@ -50,16 +65,6 @@ public:
         return false;
     }
 };
-
-// True when the port-probing module is linked in (not its placeholder), so
-// that tests of the start-up's port steps can check the probes.
-inline bool portProbingLinked()
-{
-    auto s = std::make_unique<qm::AppState>();
-    RecordingProber p;
-    qm::VerdictCom(*s, p, 1);
-    return !p.probed.empty();
-}
 
 inline bool writeFile(const QString& path, const QByteArray& data)
 {

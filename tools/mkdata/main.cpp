@@ -5,7 +5,8 @@
 //
 //   qm570-mkdata --template data/template.txt --settings data/Uninstall.ini --out bin/Kelvex.exe
 #include "channels/modChMem.h"
-#include "image/SafeFile.h"
+#include "settings/CharTable.h"
+#include "settings/SafeFile.h"
 #include "options/modSysSet.h"
 #include "channels/modCtdcs.h"
 #include "shell/AppState.h"
@@ -29,7 +30,7 @@ const qm::AppState& radioTables()
     static const std::unique_ptr<qm::AppState> tables = [] {
         auto t = std::make_unique<qm::AppState>();
         t->settings.Language = 3;
-        qm::GetValidCharTbl(*t);
+        qm::GetValidCharTbl(t->settings);
         qm::GenCtdcsList(*t);
         return t;
     }();
@@ -71,7 +72,7 @@ int signalling(int line, const QString& t)
 {
     if (t.compare(QLatin1String("none"), Qt::CaseInsensitive) == 0)
         return 0;
-    const auto& names = radioTables().CtdcsName;
+    const auto& names = radioTables().settings.CtdcsName;
     for (int i = 1; i < qm::kCtdcsCount; ++i)
         if (t == names[static_cast<size_t>(i)])
             return i;
@@ -90,7 +91,7 @@ std::array<uint8_t, 6> nameCodes(int line, const QString& text)
         fail(line, QStringLiteral("\"%1\" is longer than six characters").arg(text));
     for (int i = 0; i < 6; ++i) {
         const QChar c = i < t.size() ? t[i] : QLatin1Char(' ');
-        const auto& alphabet = radioTables().ValidChar;
+        const auto& alphabet = radioTables().settings.ValidChar;
         const int code = static_cast<int>(std::find(alphabet.begin(), alphabet.end(), QString(c)) - alphabet.begin());
         if (code >= static_cast<int>(alphabet.size()))
             fail(line, QStringLiteral("\"%1\" is not in the radio's alphabet").arg(c));
@@ -204,26 +205,26 @@ QByteArray build(const QString& templatePath, const QString& settingsPath)
 
     auto state = std::make_unique<qm::AppState>();
     qm::AppState& s = *state;
-    s.profile.setPath(settingsPath); // read only: the channel grid definition
+    s.settings.profile.setPath(settingsPath); // read only: the channel grid definition
     s.settings.Language = 3;
     s.settings.DatNum = static_cast<int16_t>(size - 1);
-    s.IicDat.assign(static_cast<size_t>(size), 0xFF);
-    qm::GetValidCharTbl(s);
+    s.doc.IicDat.assign(static_cast<size_t>(size), 0xFF);
+    qm::GetValidCharTbl(s.settings);
     qm::InitChMem(s); // signalling table and grid definition, as at start-up
-    s.IicDat.assign(static_cast<size_t>(size), 0xFF); // the building may erase records; start clean
-    s.ChNum = static_cast<int16_t>(count);
+    s.doc.IicDat.assign(static_cast<size_t>(size), 0xFF); // the building may erase records; start clean
+    s.settings.ChNum = static_cast<int16_t>(count);
 
     for (int n = 1; n <= qm::kMaxChannels; ++n) {
-        auto& row = s.ChData[static_cast<size_t>(n)];
+        auto& row = s.doc.ChData[static_cast<size_t>(n)];
         row.fill(0);
         row[1] = row[2] = -1;
         for (int k = 0; k < 6; ++k)
             row[static_cast<size_t>(5 + k)] = emptyOpts[static_cast<size_t>(k)];
         for (int p = 1; p <= 6; ++p)
-            s.ChNameCode[static_cast<size_t>(n)][static_cast<size_t>(p)] = qm::kNoChar;
+            s.doc.ChNameCode[static_cast<size_t>(n)][static_cast<size_t>(p)] = qm::kNoChar;
     }
     for (const auto& [n, c] : channels) {
-        auto& row = s.ChData[static_cast<size_t>(n)];
+        auto& row = s.doc.ChData[static_cast<size_t>(n)];
         row[1] = c.rx;
         row[2] = c.tx;
         row[3] = c.dec;
@@ -231,10 +232,10 @@ QByteArray build(const QString& templatePath, const QString& settingsPath)
         for (int k = 0; k < 6; ++k)
             row[static_cast<size_t>(5 + k)] = c.opts[static_cast<size_t>(k)];
         for (int p = 0; p < 6; ++p)
-            s.ChNameCode[static_cast<size_t>(n)][static_cast<size_t>(p + 1)] = c.name[static_cast<size_t>(p)];
+            s.doc.ChNameCode[static_cast<size_t>(n)][static_cast<size_t>(p + 1)] = c.name[static_cast<size_t>(p)];
     }
     for (const auto& [i, v] : options)
-        s.OptSel[static_cast<size_t>(i)] = static_cast<int16_t>(v);
+        s.doc.OptSel[static_cast<size_t>(i)] = static_cast<int16_t>(v);
 
     qm::ChInfoSaveSol(s, 0);
     qm::OptSelSaveSol(s, 0);
@@ -244,9 +245,9 @@ QByteArray build(const QString& templatePath, const QString& settingsPath)
     for (const auto& [addr, b] : raw) {
         if (addr + b.size() > size)
             throw Failure(QStringLiteral("bytes at %1 reach past the image").arg(addr, 4, 16, QLatin1Char('0')).toStdString());
-        std::copy(b.begin(), b.end(), s.IicDat.begin() + addr);
+        std::copy(b.begin(), b.end(), s.doc.IicDat.begin() + addr);
     }
-    return QByteArray(reinterpret_cast<const char*>(s.IicDat.data()), static_cast<qsizetype>(s.IicDat.size()));
+    return QByteArray(reinterpret_cast<const char*>(s.doc.IicDat.data()), static_cast<qsizetype>(s.doc.IicDat.size()));
 }
 
 } // namespace

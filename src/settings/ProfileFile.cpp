@@ -1,6 +1,7 @@
-#include "shell/ProfileFile.h"
+#include "settings/ProfileFile.h"
 
-#include "image/SafeFile.h"
+#include "diag/QmError.h"
+#include "settings/SafeFile.h"
 
 #include <QFile>
 #include <QStringList>
@@ -132,11 +133,14 @@ bool ProfileFile::contains(const QString& section, const QString& key) const
     return findKey(l.lines, findSection(l.lines, section), key) >= 0;
 }
 
-bool ProfileFile::write(const QString& section, const QString& key, const QString& value) const
+bool ProfileFile::write(const QString& section, const QString& key, const QString& value, QString* why) const
 {
     Lines l = load(path_);
-    if (l.unreadable)
+    if (l.unreadable) {
+        if (why)
+            *why = QStringLiteral("the file exists but cannot be read");
         return false;
+    }
     // A value is one line: a line break inside it would start a new key or
     // section and corrupt the file.
     QString oneLine = value;
@@ -165,7 +169,15 @@ bool ProfileFile::write(const QString& section, const QString& key, const QStrin
     if (l.bom)
         out = "\xEF\xBB\xBF";
     out += (l.lines.join(eol) + eol).toUtf8();
-    return writeFileAtomically(path_, out);
+    return writeFileAtomically(path_, out, why);
+}
+
+void ProfileFile::writeOrThrow(const QString& section, const QString& key, const QString& value) const
+{
+    QString why;
+    if (!write(section, key, value, &why))
+        throw QmError(75, QStringLiteral("write settings file"),
+                      QStringLiteral("%1 [%2] %3").arg(path_, section, key), why);
 }
 
 } // namespace qm

@@ -12,7 +12,8 @@ namespace qm {
 // (and leaves any existing file untouched) when anything fails.
 bool writeFileAtomically(const QString& path, const QByteArray& data, QString* error = nullptr);
 
-// Reads the whole file; throws QmError 53 (file not found) or 75 (access).
+// Reads the whole file; throws QmError 53 (file not found) or 75 (access),
+// with the path and the system's reason.
 QByteArray readWholeFile(const QString& path);
 
 } // namespace qm

@@ -1,4 +1,6 @@
-#include "image/modDataFile.h"
+#include "shell/modDataFile.h"
+#include "shell/AppState.h"
+#include "settings/SoftFaceTexts.h"
 
 #include "shell/mdimoduMain.h"
 #include "shell/modStartup.h"
@@ -28,15 +30,15 @@ protected:
     void SetUp() override
     {
         QString err;
-        ASSERT_TRUE(home.create(&err) && startupForTool(*s, home.path(), &err)) << err.toStdString();
+        ASSERT_TRUE(home.create(&err) && qmtest::startTool(*s, home.path(), &err)) << err.toStdString();
         s->settings.Language = 1;
-        InitSoftFaceStr(*s);
+        InitSoftFaceStr((*s).settings);
         GenerateDatFolder(*s);
         ASSERT_EQ(image(), tmpl);
         ASSERT_TRUE(s->errors.lines().isEmpty()) << s->errors.lines().join(QLatin1Char('\n')).toStdString();
     }
 
-    QByteArray image() const { return QByteArray(reinterpret_cast<const char*>(s->IicDat.data()), qsizetype(s->IicDat.size())); }
+    QByteArray image() const { return QByteArray(reinterpret_cast<const char*>(s->doc.IicDat.data()), qsizetype(s->doc.IicDat.size())); }
     QString data(const char* name) const { return home.path() + QStringLiteral("/Data/") + QLatin1String(name); }
     QStringList dataFiles() const { return QDir(home.path() + QStringLiteral("/Data")).entryList(QDir::Files); }
     bool listed(const char* label) const
@@ -45,8 +47,8 @@ protected:
     }
     void expectCurrent(const QString& path) const
     {
-        EXPECT_EQ(s->currentPath, path);
-        EXPECT_EQ(s->statusPanel[3], s->text(85) + path);
+        EXPECT_EQ(s->view.currentPath, path);
+        EXPECT_EQ(s->view.statusPanel[3], s->settings.text(85) + path);
     }
     // The messages shown so far as "text|title|icon", and one such expected message.
     QStringList shown() const
@@ -56,7 +58,7 @@ protected:
             r << QStringLiteral("%1|%2|%3").arg(m.prompt, m.title).arg(int(m.icon));
         return r;
     }
-    QString notice(int n, MsgIcon icon) const { return QStringLiteral("%1|%2|%3").arg(s->text(n), s->text(70)).arg(int(icon)); }
+    QString notice(int n, MsgIcon icon) const { return QStringLiteral("%1|%2|%3").arg(s->settings.text(n), s->settings.text(70)).arg(int(icon)); }
 };
 
 } // namespace
@@ -83,7 +85,12 @@ TEST_F(DataFileTest, SaveAsksEveryTimeWritesTheWholeImageAndAFailedWriteKeepsThe
     ui.answers = {MsgAnswer::No, MsgAnswer::Yes};
     SaveFile(*s, ui);
     EXPECT_TRUE(ui.saveStarts.isEmpty()); // No: no dialog
-    ui.saveNames = {{data("mine.dat"), false}, {home.file(QStringLiteral("gone/radio.dat")), false}};
+    // The second target lies in a "folder" that is a plain file: the write
+    // fails deep inside the atomic save. (A read-only folder would not do:
+    // the tests may run as root.)
+    ASSERT_TRUE(writeFile(home.file(QStringLiteral("plain")), "x"));
+    const QString unwritable = home.file(QStringLiteral("plain/radio.dat"));
+    ui.saveNames = {{data("mine.dat"), false}, {unwritable, false}};
     SaveFile(*s, ui);
     EXPECT_EQ(ui.shown[0].buttons, MsgButtons::YesNo);
     EXPECT_EQ(ui.saveStarts.first(), data("Untitled.dat"));
@@ -93,13 +100,21 @@ TEST_F(DataFileTest, SaveAsksEveryTimeWritesTheWholeImageAndAFailedWriteKeepsThe
     expectCurrent(data("mine.dat"));
     EXPECT_EQ(dataFiles(), QStringList{QStringLiteral("mine.dat")}); // no temporary file left
 
-    // A target that cannot be written: text 84, and the current path stays.
+    // A target that cannot be written: text 84, the current path stays, and
+    // the list names the file and the system's reason.
     SaveAsFile(*s, ui);
     EXPECT_TRUE(listed("mdifrmMain->SaveDatFile"));
+    const ErrorEntry& e = s->errors.entries().back();
+    EXPECT_EQ(e.label, QStringLiteral("mdifrmMain->SaveDatFile"));
+    EXPECT_EQ(e.error.number, 75);
+    EXPECT_EQ(e.error.action, QStringLiteral("save data file"));
+    EXPECT_EQ(e.error.object, unwritable);
+    EXPECT_FALSE(e.error.reason.isEmpty());
+    EXPECT_EQ(s->errors.entryAtLine(s->errors.selected())->detail(), e.error.text());
     EXPECT_EQ(shown(), (QStringList{notice(82, MsgIcon::Question), notice(82, MsgIcon::Question),
                                     notice(84, MsgIcon::Critical)}));
     expectCurrent(data("mine.dat"));
-    EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("gone"))));
+    EXPECT_EQ(readFile(home.file(QStringLiteral("plain"))), QByteArray("x"));
 }
 
 TEST_F(DataFileTest, OpenThenSaveAsKeepsEveryByteTheEncodersDoNotOwn)
@@ -149,7 +164,7 @@ TEST_F(DataFileTest, NewAsksAndOnYesReturnsToTheTemplateAndDefaultPath)
     other[0x11] = 0x50; // channel 1 on 435.05 instead of 435.025 MHz
     ASSERT_TRUE(writeFile(data("radio.dat"), other));
     ASSERT_TRUE(OpenDataFile(*s, data("radio.dat")));
-    EXPECT_EQ(s->ChData[1][1], 43505000);
+    EXPECT_EQ(s->doc.ChData[1][1], 43505000);
     ui.answers = {MsgAnswer::No, MsgAnswer::Yes};
     NewFile(*s, ui);
     expectCurrent(data("radio.dat"));
@@ -158,6 +173,6 @@ TEST_F(DataFileTest, NewAsksAndOnYesReturnsToTheTemplateAndDefaultPath)
     EXPECT_EQ(shown(), QStringList(2, notice(74, MsgIcon::Question)));
     expectCurrent(data("Untitled.dat"));
     EXPECT_EQ(image(), tmpl);
-    EXPECT_EQ(s->ChData[1][1], 43502500); // decoded again
+    EXPECT_EQ(s->doc.ChData[1][1], 43502500); // decoded again
     EXPECT_TRUE(s->errors.lines().isEmpty());
 }

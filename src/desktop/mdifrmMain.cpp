@@ -1,4 +1,4 @@
-#include "shell/mdifrmMain.h"
+#include "desktop/mdifrmMain.h"
 
 #include "shell/mdimoduMain.h"
 
@@ -31,18 +31,15 @@ mdifrmMain::mdifrmMain(AppState& s, UserInteraction& ui, QWidget* parent)
     }
     resize(960, 680);
 
-    s_.hooks.statusPanelChanged = [this](int p) { showStatusPanel(p); };
+    connect(&s_.view, &ViewState::statusPanelChanged, this, &mdifrmMain::showStatusPanel);
 }
 
-mdifrmMain::~mdifrmMain()
-{
-    s_.hooks.statusPanelChanged = nullptr;
-}
+mdifrmMain::~mdifrmMain() = default;
 
 void mdifrmMain::showStatusPanel(int p)
 {
     if (p >= 1 && p <= 3)
-        panels_[static_cast<size_t>(p)]->setText(s_.statusPanel[static_cast<size_t>(p)]);
+        panels_[static_cast<size_t>(p)]->setText(s_.view.statusPanel[static_cast<size_t>(p)]);
 }
 
 void mdifrmMain::SetSoftFace()
@@ -71,7 +68,7 @@ StartupOutcome mdifrmMain::Form_Load(StartupEnv& env)
 
 void mdifrmMain::closeEvent(QCloseEvent* event)
 {
-    if (s_.AppExiting == 1 || ExitQuery(s_, ui_)) {
+    if (s_.view.AppExiting == 1 || ExitQuery(s_, ui_)) {
         // Child windows that were only hidden unload with the main window.
         for (auto* w : mdi_->subWindowList())
             w->close();

@@ -1,4 +1,5 @@
-#include "image/DecodeReport.h"
+#include "shell/DecodeReport.h"
+#include "shell/AppState.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -15,13 +16,13 @@ TEST(DecodeReport, ChannelValuesAndEscapedTexts)
     EXPECT_EQ(jsonString(QString(QChar(0x01)) + QChar(0x1F) + QStringLiteral("无")), QStringLiteral("\"\\u0001\\u001f无\""));
 
     AppState s;
-    s.ChNum = 2;
-    s.ChColNum = 11;
-    s.ChData[2] = {1, 46256250, -1, 1, 0, 1, 0, 1, 2, 0, 1};
-    s.ChNameCode[2] = {0, 12, 17, 36, 1, 38, 255};
+    s.settings.ChNum = 2;
+    s.settings.ChColNum = 11;
+    s.doc.ChData[2] = {1, 46256250, -1, 1, 0, 1, 0, 1, 2, 0, 1};
+    s.doc.ChNameCode[2] = {0, 12, 17, 36, 1, 38, 255};
     s.grid.text[2][1] = QStringLiteral("462.5625");
     s.grid.text[2][11] = QStringLiteral("无a\"\\\n");
-    s.OptSel[100] = 5;
+    s.doc.OptSel[100] = 5;
     QJsonParseError err;
     const QJsonObject doc = QJsonDocument::fromJson(DecodeReportJson(s), &err).object();
     ASSERT_EQ(err.error, QJsonParseError::NoError) << err.errorString().toStdString();

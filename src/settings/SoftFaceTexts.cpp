@@ -1,4 +1,6 @@
-#include "shell/SoftFaceTexts.h"
+#include "settings/SoftFaceTexts.h"
+
+#include "settings/Settings.h"
 
 #include <array>
 
@@ -327,6 +329,30 @@ QString textSetEntry(TextSet set, int n)
         return {};
     const char* t = (set == TextSet::SimplifiedChinese ? kChinese : kEnglish)[static_cast<size_t>(n)];
     return t ? QString::fromUtf8(t) : QString();
+}
+
+} // namespace qm
+
+
+namespace qm {
+
+void InitSoftFaceStr(Settings& s)
+{
+    const int16_t lang = normaliseLanguage(s);
+    if (lang == 2)
+        return; // Traditional Chinese has no text set
+    const TextSet set = lang == 1 ? TextSet::SimplifiedChinese : TextSet::English;
+    for (int n = 0; n < textSetSize(set); ++n)
+        if (textSetFills(set, n))
+            s.SoftFaceStr[static_cast<size_t>(n)] = textSetEntry(set, n);
+}
+
+QString SoftFaceText(const Settings& s, int n)
+{
+    QString t = s.text(n);
+    if (t.isEmpty())
+        t = textSetEntry(TextSet::English, n);
+    return t;
 }
 
 } // namespace qm

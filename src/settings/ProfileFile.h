@@ -23,8 +23,13 @@ public:
     QString read(const QString& section, const QString& key, const QString& def, int bufSize) const;
 
     // Sets key in section to value, creating the file, the section and the key
-    // when missing. Returns false when the file cannot be written.
-    bool write(const QString& section, const QString& key, const QString& value) const;
+    // when missing. Returns false (with the system's reason in *why) when the
+    // file cannot be written.
+    bool write(const QString& section, const QString& key, const QString& value, QString* why = nullptr) const;
+
+    // The same, throwing QmError 75 (action "write settings file", object
+    // "path [section] key", the system's reason) when the file cannot be written.
+    void writeOrThrow(const QString& section, const QString& key, const QString& value) const;
 
     // True when the key is present in the section.
     bool contains(const QString& section, const QString& key) const;

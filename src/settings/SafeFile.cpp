@@ -1,4 +1,4 @@
-#include "image/SafeFile.h"
+#include "settings/SafeFile.h"
 
 #include "diag/QmError.h"
 
@@ -32,17 +32,18 @@ bool writeFileAtomically(const QString& path, const QByteArray& data, QString* e
 
 QByteArray readWholeFile(const QString& path)
 {
+    const QString action = QStringLiteral("read file");
     QFileInfo info(path);
     if (!info.exists())
-        throw QmError(53, path);
+        throw QmError(53, action, path, QStringLiteral("no such file"));
     if (info.isDir())
-        throw QmError(75, path);
+        throw QmError(75, action, path, QStringLiteral("it is a folder"));
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
-        throw QmError(75, path);
+        throw QmError(75, action, path, f.errorString());
     QByteArray data = f.readAll();
     if (f.error() != QFile::NoError)
-        throw QmError(75, path);
+        throw QmError(75, action, path, f.errorString());
     return data;
 }
 

@@ -1,5 +1,6 @@
-// Data files (*.dat): the raw image, DatNum+1 bytes, no header. The file
-// commands New, Open, Save and Save As, the data folder and the current path.
+// The file commands New, Open, Save and Save As, the data folder and the
+// current path. The raw bytes of data files are read and written by
+// image/modIicDat.h; these commands decode and assemble around them.
 #pragma once
 
 #include "shell/AppState.h"
@@ -11,23 +12,21 @@ namespace qm {
 inline const QString kDatFilter = QStringLiteral("Data File(*.dat)|*.dat");
 inline const QString kDatExt = QStringLiteral("dat");
 
-// home + "/Data" and home + "/Data/Untitled.dat".
-QString dataFolder(const AppState& s);
-QString defaultDataPath(const AppState& s);
-
 // Sets the current path and shows it in status panel 3 (text 85 + path).
 void setCurrentPath(AppState& s, const QString& path);
 
 // Creates the data folder when missing and sets the default and current path
 // ("mdifrmMain->GenerateDatFolder"). The paths are set even when the folder
-// cannot be created (the failure is listed).
+// cannot be created (the failure is listed with its reason).
 void GenerateDatFolder(AppState& s);
 
 // File > New: asks text 74; Yes resets the path and runs NewFileSol.
 void NewFile(AppState& s, UserInteraction& ui);
 // The new-file work: template into the image, channels decoded and shown,
-// options := their defaults and shown.
-void NewFileSol(AppState& s);
+// options := their defaults and shown. With storeDefaults the option
+// selections are also stored in the settings file (the desktop program);
+// the command-line tool never writes it.
+void NewFileSol(AppState& s, bool storeDefaults = true);
 
 // File > Open: chooses a file and loads it. A file that cannot be opened or
 // read leaves image, views and path unchanged and shows text 83.
@@ -44,12 +43,12 @@ void SaveDatFile(AppState& s, UserInteraction& ui, const QString& path = QString
 
 // The load part of Open without dialogs: reads the whole file, replaces the
 // image in one step, redisplays it and makes it the current path. On failure
-// nothing changes and *error holds a one-line reason.
-bool OpenDataFile(AppState& s, const QString& path, QString* error = nullptr);
+// nothing changes and *error holds the failure.
+bool OpenDataFile(AppState& s, const QString& path, Error* error = nullptr);
 
 // The write part of Save without dialogs: SetConvIicDat, then the image is
 // written through a temporary file and a rename, then path becomes current.
-// On failure the target is untouched and *error holds a one-line reason.
-bool SaveDataFileTo(AppState& s, const QString& path, QString* error = nullptr);
+// On failure the target is untouched and *error holds the failure.
+bool SaveDataFileTo(AppState& s, const QString& path, Error* error = nullptr);
 
 } // namespace qm

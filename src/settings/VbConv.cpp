@@ -1,4 +1,4 @@
-#include "shell/VbConv.h"
+#include "settings/VbConv.h"
 
 #include "diag/QmError.h"
 

@@ -21,3 +21,21 @@ bool textSetFills(TextSet set, int n);
 QString textSetEntry(TextSet set, int n);
 
 } // namespace qm
+
+namespace qm {
+
+struct Settings;
+
+// Normalises Language (1, 2 or 3; anything else becomes 3, in memory only)
+// and fills SoftFaceStr: the Simplified Chinese set (entries 0..445) for 1,
+// the English set (entries 0..409) for 3, nothing for 2. Entries 136..139 and
+// the entries a set does not cover keep what they held.
+void InitSoftFaceStr(Settings& s);
+
+// Text n as a window shows it: entry n of the table, or its English wording
+// when the entry is empty. Both sets leave the same entries empty, so this
+// only matters under language 2, which has no text set and leaves the whole
+// table empty: its windows show English instead of blank captions.
+QString SoftFaceText(const Settings& s, int n);
+
+} // namespace qm

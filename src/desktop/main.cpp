@@ -3,9 +3,9 @@
 //                        the data folder (default: the program's own folder)
 #include "comm/PortProber.h"
 #include "shell/AppState.h"
-#include "shell/mdifrmMain.h"
+#include "desktop/mdifrmMain.h"
 #include "shell/modStartup.h"
-#include "shell/uiQtInteraction.h"
+#include "desktop/uiQtInteraction.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -36,8 +36,8 @@ int main(int argc, char** argv)
     qm::mdifrmMain window(s, ui);
     ui.setParent(&window);
 
-    s.home = home;
-    std::unique_ptr<qm::PortProber> prober = qm::makeSystemPortProber(s);
+    s.settings.home = home;
+    std::unique_ptr<qm::PortProber> prober = qm::makeSystemPortProber(s.settings);
     qm::StartupEnv env;
     env.home = home;
     env.systemLocale = qm::systemLocaleNumber();

@@ -1,4 +1,4 @@
-#include "image/DecodeReport.h"
+#include "shell/DecodeReport.h"
 
 #include "comm/modRadioFacts.h"
 
@@ -42,11 +42,13 @@ QString jsonInts(const Seq& values)
     return QLatin1Char('[') + parts.join(QLatin1Char(',')) + QLatin1Char(']');
 }
 
-QString fact(AppState& s, QString (*text)(AppState&))
+// A radio fact, or "" when the image is too small to hold it.
+template <class Text>
+QString fact(Text text)
 {
     try {
-        return text(s);
-    } catch (const std::exception&) {
+        return text();
+    } catch (const QmError&) {
         return {};
     }
 }
@@ -55,13 +57,13 @@ QString fact(AppState& s, QString (*text)(AppState&))
 
 QByteArray DecodeReportJson(AppState& s)
 {
-    const int n = std::clamp<int>(s.ChNum, 0, kMaxChannels);
-    const int cols = std::clamp<int>(s.ChColNum, 0, kChFields - 1);
+    const int n = std::clamp<int>(s.settings.ChNum, 0, kMaxChannels);
+    const int cols = std::clamp<int>(s.settings.ChColNum, 0, kChFields - 1);
     QString out = QStringLiteral("{\"channels\":[\n");
     for (int ch = 1; ch <= n; ++ch) {
-        const auto& d = s.ChData[ch];
+        const auto& d = s.doc.ChData[ch];
         std::vector<int> opt(d.begin() + 5, d.begin() + 11);
-        std::vector<int> codes(s.ChNameCode[ch].begin() + 1, s.ChNameCode[ch].end());
+        std::vector<int> codes(s.doc.ChNameCode[ch].begin() + 1, s.doc.ChNameCode[ch].end());
         QStringList cells;
         for (int c = 1; c <= cols; ++c)
             cells << jsonString(s.grid.text[ch][c]);
@@ -74,10 +76,11 @@ QByteArray DecodeReportJson(AppState& s)
                    .arg(jsonInts(opt), jsonInts(codes), cells.join(QLatin1Char(',')));
         out += ch < n ? QStringLiteral(",\n") : QStringLiteral("\n");
     }
-    std::vector<int> optSel(s.OptSel.begin() + 1, s.OptSel.end());
+    std::vector<int> optSel(s.doc.OptSel.begin() + 1, s.doc.OptSel.end());
     out += QStringLiteral("],\n\"OptSel\":%1,\n").arg(jsonInts(optSel));
     out += QStringLiteral("\"radio\":{\"band\":%1,\"version\":%2,\"last_write\":%3}}\n")
-               .arg(jsonString(fact(s, FreBandText)), jsonString(fact(s, SoftVerText)), jsonString(fact(s, ComDatText)));
+               .arg(jsonString(fact([&] { return FreBandText(s.doc); })), jsonString(fact([&] { return SoftVerText(s.doc); })),
+                    jsonString(fact([&] { return ComDatText(s.doc, s.settings); })));
     return out.toUtf8();
 }
 

@@ -1,4 +1,4 @@
-#include "shell/uiQtInteraction.h"
+#include "desktop/uiQtInteraction.h"
 
 #include <QFileDialog>
 #include <QFileInfo>

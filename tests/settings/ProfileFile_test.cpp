@@ -1,4 +1,4 @@
-#include "shell/ProfileFile.h"
+#include "settings/ProfileFile.h"
 
 #include "support/TestHome.h"
 

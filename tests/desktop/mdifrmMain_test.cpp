@@ -1,5 +1,6 @@
-#include "shell/mdifrmMain.h"
-#include "shell/uiQtInteraction.h"
+#include "desktop/mdifrmMain.h"
+#include "shell/AppState.h"
+#include "desktop/uiQtInteraction.h"
 
 #include "support/ScriptedUi.h"
 #include "support/TestHome.h"
@@ -24,7 +25,7 @@ protected:
     std::unique_ptr<AppState> s = std::make_unique<AppState>();
     ScriptedUi ui;
     RecordingProber prober;
-    StartupEnv env{dir.path(), kLocaleEnglishUs, &prober, fillShellTexts, {}, {}, {}, {}, {}};
+    StartupEnv env{dir.path(), StartupMode::Desktop, kLocaleEnglishUs, &prober, fillShellTexts, {}, {}, {}, {}, {}};
 
     QString file(const char* name) const { return dir.filePath(QLatin1String(name)); }
 };
@@ -45,14 +46,14 @@ TEST_F(MainWindowTest, LoadShowsTitleAndPanelsAndCloseAsksFirst)
     EXPECT_EQ(w.statusPanel(1)->text(), QStringLiteral("Ready"));
     EXPECT_EQ(w.statusPanel(2)->text(), QStringLiteral("COM2"));
     EXPECT_EQ(w.statusPanel(3)->text(), QStringLiteral("File Name:") + dir.path() + QStringLiteral("/Data/Untitled.dat"));
-    s->setStatus(1, QStringLiteral("Interface Locked")); // the panels follow the model
+    s->view.setStatus(1, QStringLiteral("Interface Locked")); // the panels follow the model
     EXPECT_EQ(w.statusPanel(1)->text(), QStringLiteral("Interface Locked"));
     EXPECT_TRUE(ui.shown.empty());
 
     ui.answers = {MsgAnswer::No};
     EXPECT_FALSE(w.close());
     EXPECT_TRUE(w.isVisible());
-    EXPECT_EQ(s->AppExiting, 0);
+    EXPECT_EQ(s->view.AppExiting, 0);
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(ui.shown[0].prompt, QStringLiteral("Are you sure want to exit?"));
     EXPECT_EQ(ui.shown[0].title, QStringLiteral("Notice"));
@@ -61,7 +62,7 @@ TEST_F(MainWindowTest, LoadShowsTitleAndPanelsAndCloseAsksFirst)
     ui.answers = {MsgAnswer::Yes};
     EXPECT_TRUE(w.close());
     EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(s->AppExiting, 1);
+    EXPECT_EQ(s->view.AppExiting, 1);
 }
 
 TEST_F(MainWindowTest, FirstRunEndsWithoutQuestionOrWindow)
@@ -69,7 +70,7 @@ TEST_F(MainWindowTest, FirstRunEndsWithoutQuestionOrWindow)
     mdifrmMain w(*s, ui);
     EXPECT_EQ(w.Form_Load(env), StartupOutcome::QuietExit);
     EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(s->AppExiting, 1);
+    EXPECT_EQ(s->view.AppExiting, 1);
     EXPECT_TRUE(ui.shown.empty());
     EXPECT_EQ(readFile(file("Uninstall.exe")), QByteArray("[Setting]\nFirRun=1\n"));
 }

@@ -1,0 +1,65 @@
+#include "shell/RadioTransfer.h"
+
+#include "comm/modRadioFacts.h"
+#include "shell/DocumentViews.h"
+
+namespace qm {
+
+namespace {
+
+QString textOr(const Settings& s, int n, const QString& fallback)
+{
+    const QString t = s.text(n);
+    return t.isEmpty() ? fallback : t;
+}
+
+} // namespace
+
+std::unique_ptr<TransferDriver> prepareTransfer(AppState& s, TransferDirection d, TransferDriver::Clock clock)
+{
+    WriteAssembler assemble;
+    if (d == TransferDirection::Write) {
+        // The worker encodes by the definitions of this moment, on copies.
+        assemble = [settings = s.settings](DocumentData& image, ErrorList& errors) mutable {
+            SetConvIicDat(image, settings, errors);
+        };
+    }
+    return std::make_unique<TransferDriver>(s, d, std::move(assemble), std::move(clock));
+}
+
+void finishTransfer(AppState& s, const TransferOutcome& o, UserInteraction* ui)
+{
+    if (applyTransferOutcome(s, o))
+        s.doc.notify(Document::Change::Bytes);
+    if (o.direction == TransferDirection::Read && o.result == TransferResult::Success) {
+        s.doc.IicDat = o.image;
+        SoftDisplay(s);
+        ShowFreBand(s);
+        ShowSoftVer(s);
+        ShowComDat(s);
+    }
+    if (ui && o.result == TransferResult::Aborted)
+        ui->message(textOr(s.settings, 79, kText79), textOr(s.settings, 70, kText70), MsgButtons::Ok, MsgIcon::Exclamation);
+    if (ui && o.result == TransferResult::Refused)
+        ui->message(o.message, textOr(s.settings, 70, kText70), MsgButtons::Ok, MsgIcon::Exclamation);
+}
+
+TransferOutcome runTransfer(AppState& s, TransferDirection d, CommLink& link, UserInteraction* ui, TransferCallbacks cb,
+                            TransferDriver::Clock clock)
+{
+    auto driver = prepareTransfer(s, d, std::move(clock));
+    TransferCallbacks wrapped;
+    wrapped.progress = [&s, cb](int percent) {
+        ShowComPercent(s.xfer, percent);
+        s.xfer.notifyProgress();
+        if (cb.progress)
+            cb.progress(percent);
+    };
+    wrapped.traceLine = cb.traceLine;
+    driver->setCallbacks(std::move(wrapped));
+    const TransferOutcome o = driver->run(link);
+    finishTransfer(s, o, ui);
+    return o;
+}
+
+} // namespace qm

@@ -1,0 +1,155 @@
+#include "shell/modDataFile.h"
+
+#include "channels/modChGrid.h"
+#include "channels/modChMem.h"
+#include "image/modIicDat.h"
+#include "options/modOptView.h"
+#include "options/modSysSet.h"
+#include "shell/DocumentViews.h"
+
+#include <QFileInfo>
+
+#include <filesystem>
+#include <system_error>
+
+namespace qm {
+
+namespace {
+
+void openInto(AppState& s, const QString& path)
+{
+    std::vector<uint8_t> image = readDataFile(s.doc, path);
+    s.doc.IicDat.swap(image);
+    SoftDisplay(s);
+    setCurrentPath(s, path);
+}
+
+// Writes the assembled image; throws QmError 75 with the reason.
+void writeImage(AppState& s, const QString& path)
+{
+    SetConvIicDat(s);
+    writeDataFile(s.doc, path);
+    setCurrentPath(s, path);
+}
+
+// Runs one file operation for a caller without an error list (the
+// command-line tool): a failure becomes an error value.
+template <class Body>
+bool withError(Error* error, Body&& body)
+{
+    ErrorList local;
+    if (guarded(local, QString(), std::forward<Body>(body)))
+        return true;
+    if (error)
+        *error = local.entries().back().error;
+    return false;
+}
+
+} // namespace
+
+void setCurrentPath(AppState& s, const QString& path)
+{
+    s.view.currentPath = path;
+    s.view.setStatus(3, s.settings.text(85) + path);
+}
+
+void GenerateDatFolder(AppState& s)
+{
+    guarded(s.errors, QStringLiteral("mdifrmMain->GenerateDatFolder"), [&] {
+        const QString folder = dataFolder(s.settings);
+        std::error_code ec;
+        std::filesystem::create_directories(std::filesystem::path(folder.toStdU16String()), ec);
+        const bool made = !ec && QFileInfo(folder).isDir();
+        s.view.defaultPath = defaultDataPath(s.settings);
+        setCurrentPath(s, s.view.defaultPath);
+        if (!made)
+            throw QmError(75, QStringLiteral("create data folder"), folder,
+                          ec ? QString::fromLocal8Bit(ec.message().c_str()) : QStringLiteral("not a folder"));
+    });
+}
+
+void NewFile(AppState& s, UserInteraction& ui)
+{
+    guarded(s.errors, QStringLiteral("mdifrmMain->NewFile"), [&] {
+        if (ui.message(s.settings.text(74), s.settings.text(70), MsgButtons::YesNo, MsgIcon::Question) != MsgAnswer::Yes)
+            return;
+        setCurrentPath(s, s.view.defaultPath);
+        NewFileSol(s);
+    });
+}
+
+void NewFileSol(AppState& s, bool storeDefaults)
+{
+    guarded(s.errors, QStringLiteral("mdifrmMain->NewFileSol"), [&] {
+        InitTempArray(s);
+        ChInfoSaveSol(s, 1);
+        ShowChTblGrid(s);
+        // The options start from their stored defaults, not from the template.
+        if (storeDefaults)
+            OptNowDefSol(s, 2);
+        else
+            s.doc.OptSel = s.settings.OptDef;
+        InitOpt(s);
+        s.grid.notify();
+    });
+    s.doc.notify(Document::Change::Replaced);
+}
+
+bool OpenDataFile(AppState& s, const QString& path, Error* error)
+{
+    return withError(error, [&] { openInto(s, path); });
+}
+
+void OpenFile(AppState& s, UserInteraction& ui)
+{
+    const QString name = ui.openFileName(s.view.currentPath, kDatFilter);
+    if (name.isEmpty())
+        return;
+    const bool ok = guarded(s.errors, QStringLiteral("mdifrmMain->OpenFile"), [&] { openInto(s, name); });
+    if (!ok)
+        ui.message(s.settings.text(83), s.settings.text(70), MsgButtons::Ok, MsgIcon::Critical);
+}
+
+void SaveFile(AppState& s, UserInteraction& ui)
+{
+    const bool ok = guarded(s.errors, QStringLiteral("mdifrmMain->SaveFile"), [&] {
+        if (ui.message(s.settings.text(82), s.settings.text(70), MsgButtons::YesNo, MsgIcon::Question) == MsgAnswer::Yes)
+            SaveAsFile(s, ui);
+    });
+    if (!ok)
+        ui.message(s.settings.text(84), s.settings.text(70), MsgButtons::Ok, MsgIcon::Critical);
+}
+
+void SaveAsFile(AppState& s, UserInteraction& ui)
+{
+    SaveDialogResult r;
+    const bool ok = guarded(s.errors, QStringLiteral("mdifrmMain->SaveAsFile"), [&] {
+        r = ui.saveFileName(s.view.currentPath, kDatFilter, kDatExt);
+        if (r.fileName.isEmpty())
+            return;
+        // A folder can never be replaced by a data file.
+        if (r.refused || QFileInfo(r.fileName).isDir())
+            throw QmError(75, QStringLiteral("save data file"), r.fileName, QStringLiteral("the name cannot be used"));
+    });
+    if (!ok) {
+        ui.message(s.settings.text(86), s.settings.text(70), MsgButtons::Ok, MsgIcon::Critical);
+        return;
+    }
+    if (!r.fileName.isEmpty())
+        SaveDatFile(s, ui, r.fileName);
+}
+
+bool SaveDataFileTo(AppState& s, const QString& path, Error* error)
+{
+    return withError(error, [&] { writeImage(s, path); });
+}
+
+void SaveDatFile(AppState& s, UserInteraction& ui, const QString& path)
+{
+    const QString target = path.isEmpty() ? s.view.currentPath : path;
+    const bool ok = guarded(s.errors, QStringLiteral("mdifrmMain->SaveDatFile"), [&] { writeImage(s, target); });
+    if (!ok)
+        ui.message(s.settings.text(84), s.settings.text(70), MsgButtons::Ok, MsgIcon::Critical);
+}
+
+} // namespace qm
