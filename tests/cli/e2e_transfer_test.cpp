@@ -95,10 +95,11 @@ TEST(E2eTransfer, WriteLeavesTheEncodedImageWithItsDateStamp)
 #ifdef Q_OS_UNIX
 TEST(E2eTransfer, AddressRangeTraceAndClock)
 {
-    PtyRadio pty;
+    std::vector<uint8_t> memory(kRadioMemory);
+    for (size_t i = 0; i < memory.size(); ++i)
+        memory[i] = static_cast<uint8_t>(i * 11 + 3);
+    PtyRadio pty(memory);
     ASSERT_TRUE(pty.ok());
-    for (size_t i = 0; i < pty.radio.mem.size(); ++i)
-        pty.radio.mem[i] = static_cast<uint8_t>(i * 11 + 3);
     QTemporaryDir dir;
     const QString out = dir.filePath("read.dat");
     RunResult r = cli({"read", "-o", out, "--device", pty.path(), "--start", "0100", "--end", "013F", "--trace"});
@@ -107,7 +108,7 @@ TEST(E2eTransfer, AddressRangeTraceAndClock)
     EXPECT_TRUE(r.err.contains("Rx: 57 01 00 10 \n       "));
     QByteArray img = readFile(out);
     ASSERT_EQ(img.size(), kRadioMemory);
-    EXPECT_EQ(img.mid(0x100, 0x40), QByteArray(reinterpret_cast<const char*>(pty.radio.mem.data() + 0x100), 0x40));
+    EXPECT_EQ(img.mid(0x100, 0x40), QByteArray(reinterpret_cast<const char*>(memory.data() + 0x100), 0x40));
 
     // Written back with the clock set first. The range lies where no codec
     // re-encodes the bytes, so they reach the radio as they are.
@@ -116,9 +117,10 @@ TEST(E2eTransfer, AddressRangeTraceAndClock)
     r = cli({"write", dir.filePath("in.dat"), "--set-time", "--device", pty.path(), "--start", "1F00", "--end", "1F3F"});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     std::lock_guard<std::mutex> g(pty.lock());
-    EXPECT_EQ(pty.radio.setTime.size(), 3);
-    EXPECT_TRUE(pty.radio.mem[0x1F00] == 0xA5 && pty.radio.mem[0x1F3F] == 0xA5);
-    EXPECT_EQ(pty.radio.mem[0x1F40], uint8_t(0x1F40 * 11 + 3));
-    EXPECT_EQ(pty.radio.endFrames, 2);
+    const auto& radio = pty.radio();
+    EXPECT_TRUE(radio.clock().has_value());
+    EXPECT_TRUE(radio.memory()[0x1F00] == 0xA5 && radio.memory()[0x1F3F] == 0xA5);
+    EXPECT_EQ(radio.memory()[0x1F40], memory[0x1F40]);
+    EXPECT_EQ(radio.endFrames(), 2);
 }
 #endif
