@@ -92,6 +92,58 @@ TEST(E2eTransfer, WriteLeavesTheEncodedImageWithItsDateStamp)
         EXPECT_TRUE((uint8_t(written[a]) & 0x0F) < 10 && (uint8_t(written[a]) >> 4) < 6) << std::hex << a;
 }
 
+// The simulator's fault options over the real line, on four blocks. Late
+// answers within the reply time-out, a refused block and a lost frame are
+// retried and the transfer succeeds; wrong data and a weak memory cell pass
+// the protocol unnoticed and show in the bytes.
+TEST(E2eTransfer, SimulatorFaultsOverThePseudoTerminal)
+{
+    const struct {
+        QStringList fault;
+        const char* command;
+        bool succeeds;
+        int wrongAt; // the one address where the tool and the radio disagree afterwards (-1: none)
+    } cases[] = {
+        {{"--delay-ms", "60", "--refuse-block", "1F10:2", "--silent-frames", "5"}, "read", true, -1},
+        {{"--corrupt-data", "1F20"}, "read", true, 0x1F20},
+        {{"--refuse-block", "1F10"}, "write", false, -1},
+        {{"--delay-ms", "200"}, "read", false, -1},
+        {{"--corrupt-store", "1F05"}, "write", true, 0x1F05},
+    };
+    QTemporaryDir dir;
+    const QString radio = dir.filePath("radio.dat"), out = dir.filePath("read.dat"), image = dir.filePath("image.dat");
+    QByteArray pattern(kRadioMemory, '\0');
+    for (int i = 0; i < pattern.size(); ++i)
+        pattern[i] = char(i * 5 + 1);
+    ASSERT_TRUE(writeFile(image, pattern));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fault.join(' ').toStdString());
+        QFile::remove(out);
+        QFile::remove(radio);
+        // The radio holds the pattern for a read and is blank for a write.
+        const QString start = dir.filePath(c.command == QLatin1String("read") ? "image.dat" : "blank.dat");
+        ASSERT_TRUE(writeFile(dir.filePath("blank.dat"), QByteArray(kRadioMemory, '\0')));
+        SimProcess sim(QStringList{"--image", start, "--save", radio, "--sessions", "1", "--quiet"} + c.fault);
+        ASSERT_FALSE(sim.device().isEmpty());
+        const QStringList range{"--device", sim.device(), "--start", "1F00", "--end", "1F3F"};
+        const RunResult r = c.command == QLatin1String("read") ? cli(QStringList{"read", "-o", out} + range)
+                                                                : cli(QStringList{"write", image} + range);
+        if (!c.succeeds) {
+            EXPECT_TRUE(r.finished && r.exitCode != 0);
+            EXPECT_TRUE(r.err.contains(kText79)) << r.err.toStdString();
+            continue;
+        }
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        ASSERT_TRUE(sim.process().waitForFinished(5000)) << "the transfer ends with an end frame";
+        // The bytes the tool ended up with (read) or sent (write) against the radio's.
+        const QByteArray tool = c.command == QLatin1String("read") ? readFile(out) : pattern;
+        const QByteArray held = c.command == QLatin1String("read") ? pattern : readFile(radio);
+        ASSERT_TRUE(tool.size() >= kRadioMemory && held.size() == kRadioMemory);
+        for (int a = 0x1F00; a <= 0x1F3F; ++a)
+            EXPECT_EQ(tool[a] != held[a], a == c.wrongAt) << "address " << std::hex << a;
+    }
+}
+
 #ifdef Q_OS_UNIX
 TEST(E2eTransfer, AddressRangeTraceAndClock)
 {
