@@ -106,14 +106,6 @@ void PtyServer::onInput(const uint8_t* data, std::size_t n)
 {
     const int64_t now = nowNs();
     lastInput_ = now;
-    // A new burst begins when the line is free; otherwise the bytes queue up
-    // behind the ones still due.
-    if (now >= lineFree_) {
-        burstStart_ = now;
-        burstBytes_ = 0;
-    } else if (!out_.empty()) {
-        out_.back().lastOfBurst = false;
-    }
     std::vector<std::pair<uint8_t, StepResult>> steps;
     steps.reserve(n);
     {
@@ -121,26 +113,43 @@ void PtyServer::onInput(const uint8_t* data, std::size_t n)
         for (std::size_t i = 0; i < n; ++i)
             steps.emplace_back(data[i], radio_.receive(data[i]));
     }
-    const std::size_t queuedBefore = out_.size();
+
+    // The bytes that arrived take their line time one after the other, from
+    // the moment they arrived, or from the end of the bytes still on the
+    // line (earlier ones, or an answer already under way); each echo is
+    // heard as its byte ends. The answer to a frame follows the frame's last
+    // byte after the radio's delay, its bytes one after the other. Every
+    // deadline counts from the start of its run of bytes.
+    const int64_t busyUntil = answerStart_ <= now ? std::max(echoFree_, answerFree_) : echoFree_;
+    if (now >= busyUntil || busyUntil > echoFree_) {
+        echoStart_ = std::max(now, busyUntil);
+        echoBytes_ = 0;
+    }
+    int64_t lastDue = -1;
     for (const auto& [byte, r] : steps) {
-        // The received byte takes its time on the line; its echo is heard as
-        // it ends. The answer follows once the whole command has been heard,
-        // after the radio's delay, byte after byte.
-        lineFree_ = burstStart_ + ++burstBytes_ * byteNs_;
+        const int64_t heard = echoStart_ + ++echoBytes_ * byteNs_;
+        echoFree_ = heard;
         if (r.echo)
-            out_.push_back({byte, lineFree_, false});
-        if (!r.reply.empty() && r.replyDelayMs > 0) {
-            // Shift the burst: what follows the pause keeps absolute deadlines.
-            burstStart_ += int64_t(r.replyDelayMs) * kNsPerMs;
-            lineFree_ += int64_t(r.replyDelayMs) * kNsPerMs;
-        }
-        for (uint8_t b : r.reply) {
-            lineFree_ = burstStart_ + ++burstBytes_ * byteNs_;
-            out_.push_back({b, lineFree_, false});
+            lastDue = std::max(lastDue, queue(byte, heard));
+        if (r.reply.empty())
+            continue;
+        answerStart_ = std::max(heard + int64_t(r.replyDelayMs) * kNsPerMs, answerFree_);
+        for (std::size_t j = 0; j < r.reply.size(); ++j)
+            lastDue = std::max(lastDue, queue(r.reply[j], answerStart_ + int64_t(j + 1) * byteNs_));
+        answerFree_ = answerStart_ + int64_t(r.reply.size()) * byteNs_;
+        if (r.replyDelayMs == 0) {
+            // More bytes in the same read came after the answer.
+            echoStart_ = echoFree_ = answerFree_;
+            echoBytes_ = 0;
         }
     }
-    if (out_.size() > queuedBefore)
-        out_.back().lastOfBurst = true;
+    // The last byte of this burst tells how late the line ran (sendDue).
+    for (auto it = out_.rbegin(); lastDue >= 0 && it != out_.rend(); ++it) {
+        if (it->due == lastDue) {
+            it->lastOfBurst = true;
+            break;
+        }
+    }
 
     for (const auto& [byte, r] : steps) {
         if (r.dropped && log) {
@@ -151,6 +160,15 @@ void PtyServer::onInput(const uint8_t* data, std::size_t n)
         if (onStep)
             onStep(byte, r);
     }
+}
+
+// Queues a byte in the order of the deadlines (an echo may come before a
+// late answer that is still waiting); returns its deadline.
+int64_t PtyServer::queue(uint8_t byte, int64_t due)
+{
+    auto at = std::upper_bound(out_.begin(), out_.end(), due, [](int64_t d, const Pending& p) { return d < p.due; });
+    out_.insert(at, Pending{byte, due, false});
+    return due;
 }
 
 void PtyServer::sendDue()

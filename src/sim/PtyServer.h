@@ -5,10 +5,11 @@
 // the programmer writes goes to the radio; its echo and the radio's answer go
 // back on the terminal. Paced at a line rate, the bytes of one burst (the
 // echo of what arrived, then the answer) leave at absolute deadlines: byte k
-// of a burst that began at t is due at t + k x byte time (plus the radio's
-// reply delay for the answer), so a late wake-up of this process delays one
-// byte and never the bytes after it. A frame left unfinished for
-// kFrameTimeoutMs is forgotten.
+// of a burst that began at t is due at t + k x byte time (the answer's bytes
+// after the radio's reply delay), so a late wake-up of this process delays
+// one byte and never the bytes after it. The echo never waits for a late
+// answer: bytes leave in the order of their deadlines. A frame left
+// unfinished for kFrameTimeoutMs is forgotten.
 #pragma once
 
 #include "sim/SimRadio.h"
@@ -18,6 +19,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <utility>
 
 namespace qmsim {
 
@@ -57,13 +59,13 @@ public:
 
     // How late this process put the last byte of each paced burst on the
     // line, against its deadline: the share of the transfer time that is
-    // the simulator's, not the programmer's.
+    // the simulator's, not the programmer's. Counted since the last call.
     struct Lateness {
         long bursts = 0;
         int64_t totalNs = 0;
         int64_t maxNs = 0;
     };
-    Lateness lateness() const { return lateness_; }
+    Lateness takeLateness() { return std::exchange(lateness_, {}); }
 
 private:
     struct Pending {
@@ -72,6 +74,7 @@ private:
         bool lastOfBurst;
     };
     void onInput(const uint8_t* data, std::size_t n);
+    int64_t queue(uint8_t byte, int64_t due);
     void sendDue();
     void readInput();
     void say(int level, const std::string& text) const
@@ -83,9 +86,11 @@ private:
     SimRadio& radio_;
     std::mutex mutex_;
     int64_t byteNs_ = 0;      // line time of one byte (0 without pacing)
-    int64_t burstStart_ = 0;  // when the current burst began
-    int64_t burstBytes_ = 0;  // bytes of the current burst queued so far
-    int64_t lineFree_ = 0;    // deadline of the last byte queued
+    int64_t echoStart_ = 0;   // when the current run of received bytes began
+    int64_t echoBytes_ = 0;   // bytes of that run so far
+    int64_t echoFree_ = 0;    // when its last byte ends
+    int64_t answerStart_ = 0; // when the last answer queued begins
+    int64_t answerFree_ = 0;  // when it ends
     int64_t lastInput_ = 0;
     std::deque<Pending> out_;
     int master_ = -1;

@@ -256,6 +256,7 @@ public:
 private:
     void onStep(uint8_t byte, const StepResult& r);
     void save(const char* why);
+    std::string latenessText();
     void log(int level, const std::string& text) const
     {
         if (opt_.logLevel >= level)
@@ -313,7 +314,7 @@ void Simulator::onStep(uint8_t, const StepResult& r)
     } else if (r.frame == FrameKind::End) {
         log(1, "end frame " + std::to_string(radio_.endFrames()) + ": session ended after "
                    + std::to_string(r.sessionBlocksRead) + " blocks read, " + std::to_string(r.sessionBlocksWritten)
-                   + " written");
+                   + " written" + latenessText());
         if (r.sessionWrote)
             save("write session ended");
         if (opt_.sessions > 0 && radio_.endFrames() >= opt_.sessions)
@@ -336,16 +337,24 @@ void Simulator::save(const char* why)
                      error.toLocal8Bit().constData());
 }
 
+// With pacing: how late the simulator itself put the answers on the line
+// since the last report (the benchmark takes it off the tool's time).
+std::string Simulator::latenessText()
+{
+    const auto late = line_.takeLateness();
+    if (late.bursts == 0)
+        return {};
+    char buf[160];
+    std::snprintf(buf, sizeof buf, "; the line was late by %.3f ms over %ld bursts (%.3f ms at most)",
+                  double(late.totalNs) / 1e6, late.bursts, double(late.maxNs) / 1e6);
+    return buf;
+}
+
 int Simulator::run()
 {
     const bool ok = line_.run();
-    const auto late = line_.lateness();
-    if (late.bursts > 0) {
-        char buf[160];
-        std::snprintf(buf, sizeof buf, "pacing: %ld bursts, last byte late by %.3f ms in all, %.3f ms at most",
-                      late.bursts, double(late.totalNs) / 1e6, double(late.maxNs) / 1e6);
-        log(1, buf);
-    }
+    if (const std::string late = latenessText(); !late.empty())
+        log(1, "after the last session" + late);
     save("simulator ends");
     return ok ? 0 : 1;
 }
