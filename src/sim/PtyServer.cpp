@@ -98,7 +98,7 @@ void PtyServer::stop()
 {
     const uint64_t one = 1;
     if (stopFd_ >= 0 && ::write(stopFd_, &one, sizeof one) < 0) {
-        // The counter is full only after 2^64 - 1 stops: it is set already.
+        // Only a counter that is already set refuses: the stop is pending.
     }
 }
 
