@@ -14,6 +14,12 @@
 // the bytes sent (their echo comes back while they are sent) and the reply.
 // For 0x0000-0x1FFF that is the handshake (3 exchanges), 512 blocks of 16
 // bytes and the end frame.
+//
+// The simulator paces each burst on absolute deadlines and logs, per session,
+// how late it put the bursts' last bytes on the line; that time is its own,
+// so it is taken off the tool's wall time before the ratio is formed (the
+// plain wall ratio is shown beside it). The CPU share is the tool's CPU time
+// over that same time.
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -76,13 +82,15 @@ double cpuSeconds(const rusage& ru)
            + double(ru.ru_stime.tv_usec) / 1e6;
 }
 
-pid_t spawn(const std::vector<std::string>& argv, int stdoutFd)
+pid_t spawn(const std::vector<std::string>& argv, int stdoutFd, int stderrFd = -1)
 {
     const pid_t pid = fork();
     if (pid != 0)
         return pid;
     if (stdoutFd >= 0)
         dup2(stdoutFd, STDOUT_FILENO);
+    if (stderrFd >= 0)
+        dup2(stderrFd, STDERR_FILENO);
     std::vector<char*> args;
     for (const auto& a : argv)
         args.push_back(const_cast<char*>(a.c_str()));
@@ -141,19 +149,38 @@ bool exists(const std::string& path)
     return stat(path.c_str(), &st) == 0;
 }
 
-void report(const char* name, const RunResult& r, double boundS)
+// How late the simulator put its answers on the line in session `session`
+// (1 = the read, 2 = the write), from its log line for that end frame.
+double simLateSeconds(const std::string& log, int session)
+{
+    const std::string tag = "end frame " + std::to_string(session) + ":";
+    const auto line = log.find(tag);
+    if (line == std::string::npos)
+        return 0;
+    const auto late = log.find("late by ", line);
+    if (late == std::string::npos || late > log.find('\n', line))
+        return 0;
+    return std::strtod(log.c_str() + late + 8, nullptr) / 1000.0;
+}
+
+// The tool's time is the wall time less the simulator's own lateness: a burst
+// the simulator sent late keeps the tool waiting for that long, through no
+// fault of its own.
+void report(const char* name, const RunResult& r, double boundS, double simLateS)
 {
     if (r.status != 0) {
         std::printf("%-6s FAILED with exit status %d after %.3f s (least time %.3f s)\n", name, r.status, r.wallS,
                     boundS);
         return;
     }
-    const double ratio = r.wallS / boundS;
-    const double cpuShare = r.wallS > 0 ? r.cpuS / r.wallS : 0;
-    std::printf("%-6s exit %-3d wall %7.3f s  bound %7.3f s  ratio %.3f (target <= %.2f: %s)  "
-                "CPU %.3f s = %.1f %% (target <= %.0f %%: %s)\n",
-                name, r.status, r.wallS, boundS, ratio, kTargetRatio, ratio <= kTargetRatio ? "met" : "MISSED",
-                r.cpuS, cpuShare * 100, kTargetCpuShare * 100, cpuShare <= kTargetCpuShare ? "met" : "MISSED");
+    const double toolS = r.wallS - simLateS;
+    const double ratio = toolS / boundS;
+    const double cpuShare = toolS > 0 ? r.cpuS / toolS : 0;
+    std::printf("%-6s exit %-3d wall %7.3f s - sim late %.3f s = %7.3f s  bound %7.3f s  ratio %.3f (target <= %.2f: "
+                "%s; wall alone %.3f)  CPU %.3f s = %.1f %% (target <= %.0f %%: %s)\n",
+                name, r.status, r.wallS, simLateS, toolS, boundS, ratio, kTargetRatio,
+                ratio <= kTargetRatio ? "met" : "MISSED", r.wallS / boundS, r.cpuS, cpuShare * 100,
+                kTargetCpuShare * 100, cpuShare <= kTargetCpuShare ? "met" : "MISSED");
 }
 
 } // namespace
@@ -195,6 +222,7 @@ int main(int argc, char** argv)
     const std::string tmp = tmpl;
     const std::string readFilePath = tmp + "/read.dat";
     const std::string savedPath = tmp + "/radio-saved.dat";
+    const std::string simLogPath = tmp + "/sim.log";
 
     // The simulated radio; its first output line is the device to use.
     int pipeFds[2];
@@ -202,10 +230,15 @@ int main(int argc, char** argv)
         std::perror("bench_transfer: pipe");
         return 1;
     }
+    // Its log (a few lines a session) ends with how late it put the bursts on
+    // the line: that part of the wall time is the simulator's, not the tool's.
+    const int simLog = open(simLogPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     const pid_t sim = spawn({bin + "/qm570-sim", "--pace-baud", std::to_string(baud), "--image", image, "--save",
-                             savedPath, "--quiet"},
-                            pipeFds[1]);
+                             savedPath},
+                            pipeFds[1], simLog);
     close(pipeFds[1]);
+    if (simLog >= 0)
+        close(simLog);
     std::string device;
     char c;
     while (read(pipeFds[0], &c, 1) == 1 && c != '\n')
@@ -238,11 +271,14 @@ int main(int argc, char** argv)
     }
     close(pipeFds[0]);
 
+    const std::vector<uint8_t> log = readFile(simLogPath);
+    const std::string logText(log.begin(), log.end());
+
     std::printf("\n");
-    report("read", rd, readBound);
+    report("read", rd, readBound, simLateSeconds(logText, 1));
     std::printf("       read data %s the simulated radio's memory\n", same ? "equals" : "DIFFERS FROM");
     if (rd.status == 0)
-        report("write", wr, writeBound);
+        report("write", wr, writeBound, simLateSeconds(logText, 2));
     else
         std::printf("write  not run (the read failed)\n");
     const double busy = rd.wallS + wr.wallS;
@@ -254,6 +290,7 @@ int main(int argc, char** argv)
     } else {
         unlink(readFilePath.c_str());
         unlink(savedPath.c_str());
+        unlink(simLogPath.c_str());
         rmdir(tmp.c_str());
     }
     return rd.status == 0 && wr.status == 0 && same ? 0 : 1;

@@ -1,6 +1,7 @@
 #include "sim/SimRadio.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <utility>
 
@@ -36,8 +37,7 @@ std::string hex(const std::vector<uint8_t>& bytes, std::size_t max = 8)
 
 SimRadio::SimRadio(std::vector<uint8_t> memory, RadioFaults faults)
     : memory_(std::move(memory))
-    , faults_(faults)
-    , failuresLeft_(faults.failFirst > 0 ? faults.failFirst : 0)
+    , faults_(std::move(faults))
 {
     memory_.resize(kRadioMemorySize, 0xFF);
 }
@@ -61,7 +61,7 @@ StepResult SimRadio::receive(uint8_t byte)
 {
     // The echo is the line itself, so it does not depend on the frame; only a
     // radio that plays deaf (or a cable without echo) stays quiet.
-    const bool echo = faults_.echo && failuresLeft_ == 0;
+    const bool echo = faults_.echo && answeredFrames_ >= faults_.failFirst;
     StepResult r;
 
     switch (state_) {
@@ -174,6 +174,27 @@ StepResult SimRadio::startFrame(uint8_t byte)
     return r;
 }
 
+namespace {
+
+// True (and counted) when the fault is set for this block and has strikes left.
+bool strikes(std::optional<BlockFault>& fault, uint16_t address)
+{
+    if (!fault || fault->address != address || (fault->times > 0 && fault->hits >= fault->times))
+        return false;
+    ++fault->hits;
+    return true;
+}
+
+} // namespace
+
+bool SimRadio::silenced(int frameNumber) const
+{
+    if (faults_.silentEvery > 0 && frameNumber % faults_.silentEvery == 0)
+        return true;
+    return std::find(faults_.silentFrames.begin(), faults_.silentFrames.end(), frameNumber)
+           != faults_.silentFrames.end();
+}
+
 // A whole frame has arrived: answer it.
 StepResult SimRadio::finish(StepResult r)
 {
@@ -189,7 +210,7 @@ StepResult SimRadio::finish(StepResult r)
 
     if (r.frame == FrameKind::End) {
         // Nothing is awaited after the end frame, so it is heard even by a
-        // radio that plays deaf.
+        // radio that plays deaf, and it is not counted as an answered frame.
         r.sessionWrote = sessionWrote_;
         r.sessionBlocksRead = blocksRead_;
         r.sessionBlocksWritten = blocksWritten_;
@@ -202,9 +223,10 @@ StepResult SimRadio::finish(StepResult r)
         return r;
     }
 
-    if (failuresLeft_ > 0) {
-        --failuresLeft_;
+    r.frameNumber = ++answeredFrames_;
+    if (r.frameNumber <= faults_.failFirst || silenced(r.frameNumber)) {
         r.ignored = true;
+        r.fault = r.frameNumber <= faults_.failFirst ? "deaf" : "silent";
         data_.clear();
         return r;
     }
@@ -225,32 +247,70 @@ StepResult SimRadio::finish(StepResult r)
         r.reply = {kAck};
         break;
     case FrameKind::ReadBlock:
-        if (!blockFits(address, length)) {
-            r.ignored = true;
-            break;
-        }
-        r.reply = {kWriteCmd, header_[0], header_[1], length};
-        if (faults_.corruptBlock && *faults_.corruptBlock == address)
-            r.reply[3] = uint8_t(length ^ 0xFF);
-        r.reply.insert(r.reply.end(), memory_.begin() + address, memory_.begin() + address + length);
-        ++blocksRead_;
+        answerRead(r, address, length);
         break;
     case FrameKind::WriteBlock:
-        if (!blockFits(address, length)) {
-            r.ignored = true;
-            break;
-        }
-        std::copy(data_.begin(), data_.end(), memory_.begin() + address);
-        sessionWrote_ = true;
-        ++blocksWritten_;
-        r.reply = {kAck};
+        answerWrite(r, address, length);
         break;
     case FrameKind::None:
     case FrameKind::End:
         break;
     }
+    if (!r.reply.empty())
+        r.replyDelayMs = std::max(faults_.replyDelayMs, 0);
     data_.clear();
     return r;
+}
+
+void SimRadio::answerRead(StepResult& r, uint16_t address, uint8_t length)
+{
+    if (!blockFits(address, length)) {
+        r.ignored = true;
+        r.fault = "outside the memory";
+        return;
+    }
+    if (strikes(faults_.refuseBlock, address)) {
+        r.reply = {kRefuseByte};
+        r.fault = "refused";
+        return;
+    }
+    r.reply = {kWriteCmd, header_[0], header_[1], length};
+    r.reply.insert(r.reply.end(), memory_.begin() + address, memory_.begin() + address + length);
+    if (strikes(faults_.corruptLength, address)) {
+        r.reply[3] = uint8_t(length ^ 0xFF);
+        r.fault = "wrong length byte";
+    }
+    if (length > 0 && strikes(faults_.corruptData, address)) {
+        r.reply[4] ^= 0xFF;
+        r.fault += r.fault.empty() ? "wrong data" : ", wrong data";
+    }
+    ++blocksRead_;
+    ++totalBlocksRead_;
+}
+
+void SimRadio::answerWrite(StepResult& r, uint16_t address, uint8_t length)
+{
+    if (!blockFits(address, length)) {
+        r.ignored = true;
+        r.fault = "outside the memory";
+        return;
+    }
+    if (strikes(faults_.refuseBlock, address)) {
+        r.reply = {kRefuseByte};
+        r.fault = "refused";
+        return;
+    }
+    std::copy(data_.begin(), data_.end(), memory_.begin() + address);
+    if (const auto weak = faults_.corruptStore; weak && *weak >= address && *weak < address + length) {
+        memory_[*weak] = uint8_t(data_[*weak - address] ^ 0xFF);
+        char buf[48];
+        std::snprintf(buf, sizeof buf, "wrong value stored at %04X", unsigned(*weak));
+        r.fault = buf;
+    }
+    sessionWrote_ = true;
+    ++blocksWritten_;
+    ++totalBlocksWritten_;
+    r.reply = {kAck};
 }
 
 std::string SimRadio::describe(const StepResult& r)
@@ -286,9 +346,37 @@ std::string SimRadio::describe(const StepResult& r)
     }
     if (r.frame == FrameKind::End)
         return what;
+    const std::string fault = r.fault.empty() ? std::string() : " (" + r.fault + ")";
     if (r.ignored)
-        return what + ": no answer";
-    return what + " -> " + hex(r.reply);
+        return what + ": no answer" + fault;
+    std::string delay;
+    if (r.replyDelayMs > 0)
+        delay = " after " + std::to_string(r.replyDelayMs) + " ms";
+    return what + " ->" + delay + " " + hex(r.reply) + fault;
+}
+
+bool parseBlockFault(const std::string& text, BlockFault& out)
+{
+    std::string addr = text, times;
+    if (const auto colon = text.find(':'); colon != std::string::npos) {
+        addr = text.substr(0, colon);
+        times = text.substr(colon + 1);
+        if (times.empty())
+            return false;
+    }
+    if (addr.size() > 2 && addr[0] == '0' && (addr[1] == 'x' || addr[1] == 'X'))
+        addr = addr.substr(2);
+    if (addr.empty() || addr.size() > 4 || !std::all_of(addr.begin(), addr.end(), [](unsigned char c) { return std::isxdigit(c) != 0; }))
+        return false;
+    if (!times.empty() && (times.size() > 6 || !std::all_of(times.begin(), times.end(), [](unsigned char c) { return std::isdigit(c) != 0; })))
+        return false;
+    BlockFault f;
+    f.address = uint16_t(std::stoul(addr, nullptr, 16));
+    f.times = times.empty() ? 0 : std::stoi(times);
+    if (!times.empty() && f.times < 1)
+        return false;
+    out = f;
+    return true;
 }
 
 } // namespace qmsim

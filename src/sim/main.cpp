@@ -1,10 +1,12 @@
 // qm570-sim: a simulated QM570 radio on a pseudo-terminal.
 //
 // It prints the device path of the terminal as the first line of its output;
-// point the programmer (or qm570-cli --device) at that path. The radio logic
-// is in SimRadio; this file owns the terminal, the timing of the bytes on the
-// line, the memory file and the command line.
+// point the programmer (or qm570-cli --device) at that path. The radio is
+// SimRadio and the terminal with the timing of its bytes is PtyServer (both
+// in the qm570sim library); this file owns the command line, the memory file,
+// the log and the signals.
 #include "settings/SafeFile.h"
+#include "sim/PtyServer.h"
 #include "sim/SimRadio.h"
 
 #include <QByteArray>
@@ -15,22 +17,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
-#include <fcntl.h>
 #include <limits.h>
 #include <optional>
-#include <poll.h>
 #include <signal.h>
 #include <string>
 #include <sys/signalfd.h>
-#include <termios.h>
-#include <time.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
 using qmsim::FrameKind;
+using qmsim::PtyServer;
 using qmsim::SimRadio;
 using qmsim::StepResult;
 
@@ -46,16 +44,25 @@ constexpr const char* kUsage =
     "                        a short file is padded with FF, only the first 8192 bytes are used\n"
     "  --save FILE           write the memory to FILE after every write session and on exit\n"
     "  --sessions N          exit after N end frames\n"
-    "  --fail-first N        stay silent (no echo, no answer) for the first N frames that need an answer\n"
-    "  --corrupt-block ADDR  answer every read of the block at ADDR (hexadecimal) with a wrong length byte\n"
-    "  --no-echo             answer, but never echo the received bytes\n"
     "  --pace-baud RATE      take the real line time at RATE baud (10 bits per byte) for every byte\n"
     "  --quiet               log nothing but errors\n"
     "  --verbose             log every frame\n"
-    "  --help                show this text\n";
-
-// A partly received frame is dropped when the line stays quiet this long.
-constexpr int64_t kFrameTimeoutNs = 250'000'000;
+    "  --help                show this text\n"
+    "\n"
+    "faults (frames that need an answer are every frame but the end frame,\n"
+    "numbered from 1 in the order they arrive; ADDR is a block's start address in\n"
+    "hexadecimal, ADDR:N lets the fault strike only the first N times):\n"
+    "  --fail-first N        stay silent (no echo, no answer) for the first N frames that need an answer\n"
+    "  --silent-frames LIST  give no answer (the echo stays) to these frames, e.g. 5,9,12\n"
+    "  --silent-every K      give no answer (the echo stays) to every K-th frame\n"
+    "  --corrupt-block ADDR  answer every read of the block at ADDR with a wrong length byte\n"
+    "  --corrupt-data ADDR   answer every read of the block at ADDR with a wrong first data byte\n"
+    "  --refuse-block ADDR   answer reads and writes of the block at ADDR with the refusal byte 15\n"
+    "                        instead of data or the acknowledgement 06; a refused write stores nothing\n"
+    "  --corrupt-store ADDR  a write block covering the address ADDR stores a wrong value there\n"
+    "                        (the byte sent, inverted) and is still acknowledged\n"
+    "  --delay-ms D          send every answer D milliseconds late (0 to 60000)\n"
+    "  --no-echo             answer, but never echo the received bytes\n";
 
 struct Options {
     std::string home;
@@ -80,6 +87,26 @@ bool parseInt(const std::string& text, int base, long min, long max, long& out)
     if (errno != 0 || end == t.c_str() || *end != '\0' || v < min || v > max)
         return false;
     out = v;
+    return true;
+}
+
+// "5,9,12": frame numbers of at least 1.
+bool parseFrameList(const std::string& text, std::vector<int>& out)
+{
+    std::vector<int> frames;
+    std::size_t from = 0;
+    for (;;) {
+        const auto comma = text.find(',', from);
+        long n = 0;
+        if (!parseInt(text.substr(from, comma == std::string::npos ? std::string::npos : comma - from), 10, 1,
+                      1'000'000, n))
+            return false;
+        frames.push_back(int(n));
+        if (comma == std::string::npos)
+            break;
+        from = comma + 1;
+    }
+    out = frames;
     return true;
 }
 
@@ -144,10 +171,27 @@ int parseOptions(int argc, char** argv, Options& o)
             if (!value(v) || !parseInt(v, 10, 0, 1'000'000, n))
                 return fail("--fail-first needs a number of at least 0");
             o.faults.failFirst = int(n);
-        } else if (arg == "--corrupt-block") {
+        } else if (arg == "--silent-every") {
+            if (!value(v) || !parseInt(v, 10, 1, 1'000'000, n))
+                return fail("--silent-every needs a number of at least 1");
+            o.faults.silentEvery = int(n);
+        } else if (arg == "--silent-frames") {
+            if (!value(v) || !parseFrameList(v, o.faults.silentFrames))
+                return fail("--silent-frames needs frame numbers of at least 1, separated by commas");
+        } else if (arg == "--corrupt-block" || arg == "--corrupt-data" || arg == "--refuse-block") {
+            qmsim::BlockFault f;
+            if (!value(v) || !qmsim::parseBlockFault(v, f))
+                return fail(arg + " needs a hexadecimal address from 0 to FFFF, optionally followed by :N");
+            (arg == "--corrupt-block" ? o.faults.corruptLength : arg == "--corrupt-data" ? o.faults.corruptData
+                                                                                          : o.faults.refuseBlock) = f;
+        } else if (arg == "--corrupt-store") {
             if (!value(v) || !parseInt(v, 16, 0, 0xFFFF, n))
-                return fail("--corrupt-block needs a hexadecimal address from 0 to FFFF");
-            o.faults.corruptBlock = uint16_t(n);
+                return fail("--corrupt-store needs a hexadecimal address from 0 to FFFF");
+            o.faults.corruptStore = uint16_t(n);
+        } else if (arg == "--delay-ms") {
+            if (!value(v) || !parseInt(v, 10, 0, 60'000, n))
+                return fail("--delay-ms needs a number of milliseconds from 0 to 60000");
+            o.faults.replyDelayMs = int(n);
         } else if (arg == "--pace-baud") {
             if (!value(v) || !parseInt(v, 10, 1, 10'000'000, n))
                 return fail("--pace-baud needs a rate in baud");
@@ -187,70 +231,42 @@ bool loadImage(const std::string& path, std::vector<uint8_t>& memory, int logLev
     return true;
 }
 
-int64_t nowNs()
-{
-    timespec ts;
-    ::clock_gettime(CLOCK_MONOTONIC, &ts);
-    return int64_t(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
-}
-
-void sleepUntil(int64_t deadlineNs)
-{
-    timespec ts;
-    ts.tv_sec = time_t(deadlineNs / 1'000'000'000);
-    ts.tv_nsec = long(deadlineNs % 1'000'000'000);
-    while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
-    }
-}
-
 class Simulator {
 public:
     Simulator(const Options& o, std::vector<uint8_t> memory)
         : opt_(o)
         , radio_(std::move(memory), o.faults)
-        , byteNs_(o.paceBaud > 0 ? 10'000'000'000 / o.paceBaud : 0)
+        , line_(radio_)
     {
+        line_.setPaceBaud(o.paceBaud);
+        line_.log = [this](int level, const std::string& text) { log(level, text); };
+        line_.onStep = [this](uint8_t byte, const StepResult& r) { onStep(byte, r); };
     }
 
     ~Simulator()
     {
-        for (int fd : {sigFd_, slave_, master_})
-            if (fd >= 0)
-                ::close(fd);
+        if (sigFd_ >= 0)
+            ::close(sigFd_);
     }
 
     bool open();
-    const std::string& devicePath() const { return slavePath_; }
+    const std::string& devicePath() const { return line_.devicePath(); }
     int run();
 
 private:
-    void onInput(const uint8_t* data, std::size_t n);
-    void queue(uint8_t byte, int64_t due) { out_.push_back({byte, due}); }
-    void sendDue();
-    bool readInput();
+    void onStep(uint8_t byte, const StepResult& r);
     void save(const char* why);
+    std::string latenessText();
     void log(int level, const std::string& text) const
     {
         if (opt_.logLevel >= level)
             std::fprintf(stderr, "qm570-sim: %s\n", text.c_str());
     }
 
-    struct Pending {
-        uint8_t byte;
-        int64_t due; // monotonic ns; 0 = at once
-    };
-
     Options opt_;
     SimRadio radio_;
-    int64_t byteNs_;         // line time of one byte (0 without pacing)
-    int64_t lineFree_ = 0;   // when the line is free for the next byte
-    int64_t lastInput_ = 0;
-    std::deque<Pending> out_;
-    int master_ = -1;
-    int slave_ = -1;
+    PtyServer line_;
     int sigFd_ = -1;
-    std::string slavePath_;
-    bool stop_ = false;
 };
 
 bool Simulator::open()
@@ -264,136 +280,45 @@ bool Simulator::open()
     ::sigprocmask(SIG_BLOCK, &mask, nullptr);
     sigFd_ = ::signalfd(-1, &mask, SFD_NONBLOCK | SFD_CLOEXEC);
     ::signal(SIGPIPE, SIG_IGN);
-
-    master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
-        std::fprintf(stderr, "qm570-sim: cannot create a pseudo-terminal: %s\n", std::strerror(errno));
-        return false;
+    if (sigFd_ >= 0) {
+        line_.watch(sigFd_, [this] {
+            signalfd_siginfo info;
+            if (::read(sigFd_, &info, sizeof info) > 0)
+                log(1, std::string("stopped by ") + (info.ssi_signo == SIGINT ? "SIGINT" : "SIGTERM"));
+            return true;
+        });
     }
-    char name[256];
-    if (::ptsname_r(master_, name, sizeof name) != 0) {
-        std::fprintf(stderr, "qm570-sim: cannot name the pseudo-terminal: %s\n", std::strerror(errno));
-        return false;
-    }
-    slavePath_ = name;
 
-    // Raw bytes both ways: no echo, no line editing, no character mapping by
-    // the terminal itself (the echo the programmer hears is ours).
-    termios tio;
-    if (::tcgetattr(master_, &tio) == 0) {
-        ::cfmakeraw(&tio);
-        ::cfsetispeed(&tio, B9600);
-        ::cfsetospeed(&tio, B9600);
-        ::tcsetattr(master_, TCSANOW, &tio);
-    }
-    ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
-
-    // Hold the terminal open ourselves: while no process has the other end
-    // open, writes would be lost and the master would report a hang-up
-    // whenever the programmer closes the port between two transfers.
-    slave_ = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (slave_ < 0) {
-        std::fprintf(stderr, "qm570-sim: cannot open %s: %s\n", name, std::strerror(errno));
+    std::string error;
+    if (!line_.open(&error)) {
+        std::fprintf(stderr, "qm570-sim: %s\n", error.c_str());
         return false;
     }
     return true;
 }
 
-void Simulator::onInput(const uint8_t* data, std::size_t n)
+void Simulator::onStep(uint8_t, const StepResult& r)
 {
-    const int64_t now = nowNs();
-    lastInput_ = now;
-    for (std::size_t i = 0; i < n; ++i) {
-        const StepResult r = radio_.receive(data[i]);
-        // The received byte occupies the line; its echo is heard as it ends.
-        int64_t due = 0;
-        if (byteNs_ > 0) {
-            lineFree_ = std::max(lineFree_, now) + byteNs_;
-            due = lineFree_;
-        }
-        if (r.echo)
-            queue(data[i], due);
-        // The answer follows only once the whole command has been heard.
-        for (uint8_t b : r.reply) {
-            if (byteNs_ > 0) {
-                lineFree_ += byteNs_;
-                due = lineFree_;
-            }
-            queue(b, due);
-        }
-
-        if (r.dropped && opt_.logLevel >= 2) {
-            char buf[64];
-            std::snprintf(buf, sizeof buf, "dropped byte %02X", data[i]);
-            log(2, buf);
-        }
-        if (r.frame == FrameKind::None)
-            continue;
-        log(2, SimRadio::describe(r));
-        if (r.ignored)
-            continue;
-        if (r.frame == FrameKind::Handshake) {
-            log(1, "handshake: session started");
-        } else if (r.frame == FrameKind::SetTime) {
-            const auto c = *radio_.clock();
-            char buf[64];
-            std::snprintf(buf, sizeof buf, "clock set to %02X:%02X:%02X", c[0], c[1], c[2]);
-            log(1, buf);
-        } else if (r.frame == FrameKind::End) {
-            log(1, "end frame " + std::to_string(radio_.endFrames()) + ": session ended after "
-                       + std::to_string(r.sessionBlocksRead) + " blocks read, " + std::to_string(r.sessionBlocksWritten)
-                       + " written");
-            if (r.sessionWrote)
-                save("write session ended");
-            if (opt_.sessions > 0 && radio_.endFrames() >= opt_.sessions)
-                stop_ = true;
-        }
-    }
-}
-
-void Simulator::sendDue()
-{
-    const int64_t now = byteNs_ > 0 ? nowNs() : 0;
-    std::string chunk;
-    std::size_t count = 0;
-    while (count < out_.size() && out_[count].due <= now)
-        chunk.push_back(char(out_[count++].byte));
-    if (chunk.empty())
+    if (r.frame == FrameKind::None)
         return;
-    std::size_t done = 0;
-    bool flushed = false;
-    while (done < chunk.size()) {
-        const ssize_t w = ::write(master_, chunk.data() + done, chunk.size() - done);
-        if (w > 0) {
-            done += std::size_t(w);
-        } else if (w < 0 && errno == EINTR) {
-            continue;
-        } else if (w < 0 && errno == EAGAIN && !flushed) {
-            // The terminal's input queue is full: nobody is reading it. The
-            // programmer empties it before every exchange anyway.
-            ::tcflush(slave_, TCIFLUSH);
-            flushed = true;
-        } else {
-            log(2, "a reply could not be delivered; " + std::to_string(chunk.size() - done) + " bytes dropped");
-            done = chunk.size();
-        }
-    }
-    out_.erase(out_.begin(), out_.begin() + long(count));
-}
-
-// Reads what the programmer has sent; false when the run should stop.
-bool Simulator::readInput()
-{
-    uint8_t buf[4096];
-    for (;;) {
-        const ssize_t n = ::read(master_, buf, sizeof buf);
-        if (n > 0) {
-            onInput(buf, std::size_t(n));
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        return true; // EAGAIN, or nothing more for now
+    log(2, SimRadio::describe(r));
+    if (r.ignored)
+        return;
+    if (r.frame == FrameKind::Handshake) {
+        log(1, "handshake: session started");
+    } else if (r.frame == FrameKind::SetTime) {
+        const auto c = *radio_.clock();
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "clock set to %02X:%02X:%02X", c[0], c[1], c[2]);
+        log(1, buf);
+    } else if (r.frame == FrameKind::End) {
+        log(1, "end frame " + std::to_string(radio_.endFrames()) + ": session ended after "
+                   + std::to_string(r.sessionBlocksRead) + " blocks read, " + std::to_string(r.sessionBlocksWritten)
+                   + " written" + latenessText());
+        if (r.sessionWrote)
+            save("write session ended");
+        if (opt_.sessions > 0 && radio_.endFrames() >= opt_.sessions)
+            line_.finish();
     }
 }
 
@@ -412,54 +337,26 @@ void Simulator::save(const char* why)
                      error.toLocal8Bit().constData());
 }
 
+// With pacing: how late the simulator itself put the answers on the line
+// since the last report (the benchmark takes it off the tool's time).
+std::string Simulator::latenessText()
+{
+    const auto late = line_.takeLateness();
+    if (late.bursts == 0)
+        return {};
+    char buf[160];
+    std::snprintf(buf, sizeof buf, "; the line was late by %.3f ms over %ld bursts (%.3f ms at most)",
+                  double(late.totalNs) / 1e6, late.bursts, double(late.maxNs) / 1e6);
+    return buf;
+}
+
 int Simulator::run()
 {
-    while (!stop_ || !out_.empty()) {
-        // Paced bytes wait for their moment on the line.
-        if (!out_.empty()) {
-            if (byteNs_ > 0 && out_.front().due > nowNs())
-                sleepUntil(out_.front().due);
-            sendDue();
-        }
-
-        int timeoutMs = -1;
-        if (!out_.empty()) {
-            timeoutMs = 0; // only look for input and signals
-        } else if (stop_) {
-            break;
-        } else if (radio_.midFrame()) {
-            const int64_t left = lastInput_ + kFrameTimeoutNs - nowNs();
-            timeoutMs = left > 0 ? int((left + 999'999) / 1'000'000) : 0;
-        }
-
-        pollfd fds[2] = {{master_, POLLIN, 0}, {sigFd_, POLLIN, 0}};
-        const int ready = ::poll(fds, sigFd_ >= 0 ? 2 : 1, timeoutMs);
-        if (ready < 0) {
-            if (errno == EINTR)
-                continue;
-            std::fprintf(stderr, "qm570-sim: poll failed: %s\n", std::strerror(errno));
-            break;
-        }
-        if (sigFd_ >= 0 && (fds[1].revents & POLLIN)) {
-            signalfd_siginfo info;
-            if (::read(sigFd_, &info, sizeof info) > 0)
-                log(1, std::string("stopped by ") + (info.ssi_signo == SIGINT ? "SIGINT" : "SIGTERM"));
-            stop_ = true;
-            out_.clear();
-            break;
-        }
-        if (fds[0].revents & POLLIN) {
-            readInput();
-        } else if (fds[0].revents & (POLLHUP | POLLERR)) {
-            // Cannot happen while we hold the other end; do not spin if it does.
-            ::usleep(10'000);
-        }
-        if (ready == 0 && out_.empty() && radio_.midFrame()
-            && nowNs() - lastInput_ >= kFrameTimeoutNs && radio_.abandonFrame())
-            log(2, "line quiet in the middle of a frame: frame dropped");
-    }
+    const bool ok = line_.run();
+    if (const std::string late = latenessText(); !late.empty())
+        log(1, "after the last session" + late);
     save("simulator ends");
-    return 0;
+    return ok ? 0 : 1;
 }
 
 } // namespace

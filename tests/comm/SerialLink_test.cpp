@@ -20,10 +20,11 @@ using namespace qm;
 TEST(SerialLink, TransfersAndTimesOutOverAPseudoTerminal)
 {
     qmtest::ensureCoreApp();
-    qmtest::PtyRadio pty;
+    std::vector<uint8_t> memory(0x2000);
+    for (size_t i = 0; i < memory.size(); ++i)
+        memory[i] = static_cast<uint8_t>(i * 13);
+    qmtest::PtyRadio pty(memory);
     ASSERT_TRUE(pty.ok());
-    for (size_t i = 0; i < pty.radio.mem.size(); ++i)
-        pty.radio.mem[i] = static_cast<uint8_t>(i * 13);
     AppState s;
     s.doc.IicDat.assign(0x2000, 0xFF);
     s.settings.ReadEndAddr = s.settings.WriteEndAddr = 0xFF;
@@ -33,12 +34,15 @@ TEST(SerialLink, TransfersAndTimesOutOverAPseudoTerminal)
         ASSERT_EQ(o.result, TransferResult::Success) << o.message.toStdString();
         EXPECT_FALSE(link.isOpen());
         std::lock_guard<std::mutex> g(pty.lock());
-        EXPECT_TRUE(std::equal(s.doc.IicDat.begin(), s.doc.IicDat.begin() + 0x100, pty.radio.mem.begin()));
+        EXPECT_TRUE(std::equal(s.doc.IicDat.begin(), s.doc.IicDat.begin() + 0x100, pty.radio().memory().begin()));
         for (int i = 0; i < 0x100; ++i) // to be written back
             s.doc.IicDat[static_cast<size_t>(i)] = static_cast<uint8_t>(0xFF - i);
     }
 
-    pty.silent = true;
+    {
+        std::lock_guard<std::mutex> g(pty.lock());
+        pty.radio().faults().silentEvery = 1; // no answer to anything from now on
+    }
     Error error;
     ASSERT_TRUE(link.open(&error)) << error.text().toStdString();
     ProtocolInterpreter interp(s.xfer, link, s.errors);

@@ -29,6 +29,7 @@ struct Comm {
         s.xfer.RxWaitMs = 1;
         s.xfer.RxWaitTimes = 150;
         link.open(nullptr);
+        link.radio.beginSession();
     }
     void run(const QString& script)
     {
@@ -87,7 +88,7 @@ TEST(InitProtocol, BlockScriptsFor0x1230)
     EXPECT_EQ(c.s.xfer.ComScript[1][2], QStringLiteral("TX52123010RX57123010") + va(16) + QStringLiteral("EN"));
     EXPECT_EQ(c.s.xfer.ComScript[2][2], QStringLiteral("TX57123010") + va(16) + QStringLiteral("RX06EN"));
     for (int i = 0; i < 16; ++i)
-        c.link.radio.mem[0x1230 + i] = static_cast<uint8_t>(0xA0 + i);
+        c.link.radio.at(0x1230 + i) = static_cast<uint8_t>(0xA0 + i);
     c.run(c.s.xfer.ComScript[1][2]);
     EXPECT_EQ(c.s.xfer.ComErr, 0);
     EXPECT_EQ(c.link.writes, QList<QByteArray>{hex("52123010")});
@@ -172,7 +173,7 @@ TEST(ProtocolCom, ReplyChecksAndVariableBytes)
         c.interp.readWriteFreHook = [&](const QString& kind, int a, int b, int d) {
             hook << QStringLiteral("%1 %2 %3 %4").arg(kind).arg(a).arg(b).arg(d);
         };
-        c.link.tamper = [&](int, const QByteArray&, const QByteArray&) { return k.reply; };
+        c.link.replyOverride = [&](int, const QByteArray&, const QByteArray&) { return k.reply; };
         c.s.xfer.ComErr = -1; // left over from an earlier failure
         c.run(k.script);
         EXPECT_EQ(c.s.xfer.ComErr, k.comErr);
@@ -191,8 +192,8 @@ TEST(RxComDat, ReplyTimeOutIs151Polls)
     for (auto [echo, delay, comErr] : {std::tuple{false, 0, -1}, {true, 151, 0}, {true, 152, -1}}) {
         SCOPED_TRACE(delay);
         Comm c;
-        c.link.echo = echo;
-        c.link.replyDelayMs = delay;
+        c.link.radio.faults().echo = echo;
+        c.link.radio.faults().replyDelayMs = delay;
         c.run(QStringLiteral("TX06RX06EN"));
         EXPECT_EQ(c.s.xfer.ComErr, comErr);
         if (comErr == -1) {

@@ -64,8 +64,8 @@ bool holdsEditOfChannel2(const std::vector<uint8_t>& image)
 std::unique_ptr<FakeLink> patternRadio()
 {
     auto link = std::make_unique<FakeLink>();
-    for (size_t i = 0; i < link->radio.mem.size(); ++i)
-        link->radio.mem[i] = static_cast<uint8_t>(i * 7 + (i >> 8));
+    for (size_t i = 0; i < link->radio.memory().size(); ++i)
+        link->radio.at(i) = static_cast<uint8_t>(i * 7 + (i >> 8));
     return link;
 }
 
@@ -82,11 +82,11 @@ TEST(ReadTransfer, CompleteReadReplacesTheImage)
     cb.progress = [&](int p) { progress.push_back(p); };
     const auto o = runTransfer(*s, TransferDirection::Read, *link, nullptr, cb);
     EXPECT_EQ(o.result, TransferResult::Success);
-    EXPECT_EQ(s->doc.IicDat, link->radio.mem);
+    EXPECT_EQ(s->doc.IicDat, link->radio.memory());
     EXPECT_EQ(s->xfer.ComStatusText, QStringLiteral("100 %"));
     ASSERT_EQ(progress.size(), 514u);
     EXPECT_EQ(progress[512], 97);
-    EXPECT_EQ(link->radio.endFrames, 1);
+    EXPECT_EQ(link->radio.endFrames(), 1);
     EXPECT_EQ(link->closes, 1);
     EXPECT_EQ(s->xfer.listRtData.first(), QStringLiteral("Tx: 50 52 4F 47 "));
     EXPECT_EQ(s->xfer.listRtData.last(), QStringLiteral("    23 45 F2 "));
@@ -115,10 +115,10 @@ TEST(ReadTransfer, FailuresAreCountedOverTheWholeTransfer)
         auto s = transferState(0x0100, 0x013F);
         const auto before = s->doc.IicDat;
         auto link = patternRadio();
-        link->echo = k.echo;
+        link->radio.faults().echo = k.echo;
         if (k.portError)
             link->onWrite = [] { throw QmError(75, QStringLiteral("send to port"), QStringLiteral("fake"), QStringLiteral("unplugged")); };
-        link->tamper = [silent = k.silent](int, const QByteArray& frame, const QByteArray& answer) mutable {
+        link->replyOverride = [silent = k.silent](int, const QByteArray& frame, const QByteArray& answer) mutable {
             auto it = silent.find(frame);
             return it != silent.end() && it->second-- > 0 ? QByteArray() : answer;
         };
@@ -130,12 +130,12 @@ TEST(ReadTransfer, FailuresAreCountedOverTheWholeTransfer)
         auto expected = before;
         if (k.failTimes < 7) { // only the range is read
             EXPECT_EQ(o.result, TransferResult::Success);
-            std::copy(link->radio.mem.begin() + 0x100, link->radio.mem.begin() + 0x140, expected.begin() + 0x100);
+            std::copy(link->radio.memory().begin() + 0x100, link->radio.memory().begin() + 0x140, expected.begin() + 0x100);
             EXPECT_TRUE(ui.shown.empty());
         } else {
             EXPECT_EQ(o.result, TransferResult::Aborted);
             EXPECT_EQ(s->errors.lines().size(), k.portError ? 14 : 0); // port errors are listed
-            EXPECT_EQ(link->radio.endFrames, 0);
+            EXPECT_EQ(link->radio.endFrames(), 0);
             ASSERT_EQ(ui.shown.size(), 1u);
             EXPECT_EQ(ui.shown[0].prompt, kText79);
             EXPECT_EQ(ui.shown[0].title, QStringLiteral("Notice"));
@@ -162,9 +162,9 @@ TEST(WriteTransfer, StampsTheDateAndSendsTheEncodedImage)
         const auto c = changed.find(a);
         ASSERT_EQ(s.doc.IicDat[a], c != changed.end() ? c->second : before[a]) << "address " << a;
     }
-    EXPECT_EQ(link.radio.mem, s.doc.IicDat);
-    EXPECT_EQ(link.radio.blockWrites, 512);
-    EXPECT_EQ(link.radio.endFrames, 1);
+    EXPECT_EQ(link.radio.memory(), s.doc.IicDat);
+    EXPECT_EQ(link.radio.blocksWritten(), 512);
+    EXPECT_EQ(link.radio.endFrames(), 1);
     EXPECT_EQ(link.writes.first(), QByteArray::fromHex("557997A557140731"));
     // Frames 1-3 are the handshake, frame 5 the second block.
     EXPECT_EQ(link.writes[5], QByteArray::fromHex("57001010") + QByteArray(reinterpret_cast<const char*>(&s.doc.IicDat[0x10]), 16));
@@ -208,12 +208,12 @@ TEST(WriteTransfer, AFailedWriteKeepsTheImageOnlyIfThePortOpened)
 
     // The radio stops answering at the fourth block, after channels 1 and 2 reached it.
     FakeLink link;
-    link.tamper = [](int, const QByteArray& frame, const QByteArray& answer) {
+    link.replyOverride = [](int, const QByteArray& frame, const QByteArray& answer) {
         return frame.startsWith(QByteArray::fromHex("57003010")) ? QByteArray() : answer;
     };
     EXPECT_EQ(runTransfer(p.s(), TransferDirection::Write, link, &ui, {}, clock20100913).result, TransferResult::Aborted);
-    EXPECT_TRUE(holdsEditOfChannel2(link.radio.mem));
-    EXPECT_TRUE(std::equal(p.s().doc.IicDat.begin(), p.s().doc.IicDat.begin() + 0x30, link.radio.mem.begin()));
+    EXPECT_TRUE(holdsEditOfChannel2(link.radio.memory()));
+    EXPECT_TRUE(std::equal(p.s().doc.IicDat.begin(), p.s().doc.IicDat.begin() + 0x30, link.radio.memory().begin()));
     EXPECT_EQ(p.s().doc.IicDat[0x0E79], 0x07); // stamped, as the image sent was
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(ui.shown[0].prompt, kText79);
@@ -326,7 +326,7 @@ TEST(TransferWorker, RunsOnAThreadAndReportsThroughSignals)
     EXPECT_EQ(progressOn, std::vector<QThread*>(16 + 2, QThread::currentThread()));
     EXPECT_EQ(s->xfer.listRtData, outcome.trace); // the live mirror matches the final list
     finishTransfer(*s, outcome, nullptr);
-    const auto radio = patternRadio()->radio.mem;
+    const auto radio = patternRadio()->radio.memory();
     EXPECT_TRUE(std::equal(radio.begin(), radio.begin() + 0x100, s->doc.IicDat.begin()));
     EXPECT_EQ(s->doc.IicDat[0x100], 0xFF);
 }

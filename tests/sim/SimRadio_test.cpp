@@ -143,36 +143,92 @@ TEST(SimRadio, SessionsAndStrayBytes)
     EXPECT_EQ(radio.endFrames(), 2);
 }
 
-TEST(SimRadio, FailFirstSwallowsTheFirstFramesThatNeedAnAnswer)
+// Each fault at the byte level: what the programmer hears (echoes and
+// answers in order), how late the answers come and what the memory holds.
+TEST(SimRadio, FaultsShapeTheAnswers)
 {
-    SimRadio radio(patternMemory(), RadioFaults{3, std::nullopt, true});
-    EXPECT_TRUE(feed(radio, kProgram, true).empty());
-    EXPECT_TRUE(feed(radio, kProgram, true).empty());
-    EXPECT_TRUE(feed(radio, kEnd, true).empty()); // not counted: it awaits nothing
-    EXPECT_EQ(radio.failuresLeft(), 1);
-    EXPECT_FALSE(radio.inSession());
-    EXPECT_TRUE(feed(radio, kSetTime, true).empty());
-    EXPECT_FALSE(radio.clock().has_value()); // a swallowed frame has no effect
-    EXPECT_EQ(feed(radio, kProgram, true), cat({kProgram, {0x06}}));
+    const Bytes mem = patternMemory();
+    const Bytes write20 = writeCmd(0x0020, {0x01, 0x02});
+    const Bytes heardWrite20 = cat({write20, {0x06}});
+    auto faults = [](auto set) {
+        RadioFaults f;
+        set(f);
+        return f;
+    };
+    Bytes wrongLength = readReply(mem, 0x0020, 16), wrongData = wrongLength;
+    wrongLength[3] = 0xEF;
+    wrongData[4] ^= 0xFF;
+    const struct {
+        const char* name;
+        RadioFaults faults;
+        Bytes in, heard;
+        int delayMs;
+        std::vector<std::pair<int, uint8_t>> stored; // bytes the memory holds afterwards
+    } cases[] = {
+        {"deaf for two frames: no echo, no effect", faults([](RadioFaults& f) { f.failFirst = 2; }),
+         cat({kProgram, kSetTime, kProgram}), cat({kProgram, {0x06}}), 0, {}},
+        {"frame 2 silent, echoed", faults([](RadioFaults& f) { f.silentFrames = {2}; }),
+         cat({kProgram, {0x02}, {0x06}}), cat({kProgram, {0x06}, {0x02}, {0x06, 0x06}}), 0, {}},
+        {"every second frame silent", faults([](RadioFaults& f) { f.silentEvery = 2; }),
+         cat({kProgram, {0x06}, {0x06}, {0x06}}), cat({kProgram, {0x06}, {0x06}, {0x06, 0x06}, {0x06}}), 0, {}},
+        {"wrong length byte, once", faults([](RadioFaults& f) { f.corruptLength = BlockFault{0x0020, 1}; }),
+         cat({kProgram, readCmd(0x0020, 16), readCmd(0x0020, 16)}),
+         cat({kProgram, {0x06}, readCmd(0x0020, 16), wrongLength, readCmd(0x0020, 16), readReply(mem, 0x0020, 16)}), 0, {}},
+        {"wrong data, every time", faults([](RadioFaults& f) { f.corruptData = BlockFault{0x0020}; }),
+         cat({kProgram, readCmd(0x0020, 16), readCmd(0x0020, 16)}),
+         cat({kProgram, {0x06}, readCmd(0x0020, 16), wrongData, readCmd(0x0020, 16), wrongData}), 0, {}},
+        {"refused write stores nothing", faults([](RadioFaults& f) { f.refuseBlock = BlockFault{0x0020}; }),
+         cat({kProgram, write20, readCmd(0x0020, 2)}), cat({kProgram, {0x06}, write20, {0x15}, readCmd(0x0020, 2), {0x15}}), 0,
+         {{0x20, mem[0x20]}}},
+        {"weak cell at 0021", faults([](RadioFaults& f) { f.corruptStore = 0x0021; }), cat({kProgram, write20}),
+         cat({kProgram, {0x06}, heardWrite20}), 0, {{0x20, 0x01}, {0x21, 0xFD}}},
+        {"late answers", faults([](RadioFaults& f) { f.replyDelayMs = 40; }), cat({kProgram, write20}),
+         cat({kProgram, {0x06}, heardWrite20}), 40, {{0x20, 0x01}, {0x21, 0x02}}},
+        {"no echo", faults([](RadioFaults& f) { f.echo = false; }), cat({kProgram, write20}), Bytes{0x06, 0x06}, 0,
+         {{0x20, 0x01}, {0x21, 0x02}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimRadio radio(mem, c.faults);
+        Bytes heard;
+        for (uint8_t b : c.in) {
+            const StepResult r = radio.receive(b);
+            if (r.echo)
+                heard.push_back(b);
+            heard.insert(heard.end(), r.reply.begin(), r.reply.end());
+            if (!r.reply.empty()) {
+                EXPECT_EQ(r.replyDelayMs, c.delayMs);
+            }
+        }
+        EXPECT_EQ(heard, c.heard);
+        Bytes expected = mem;
+        for (auto [address, value] : c.stored)
+            expected[size_t(address)] = value;
+        EXPECT_EQ(radio.memory(), expected);
+        EXPECT_FALSE(radio.clock().has_value()); // a set-time frame nobody heard sets nothing
+    }
 }
 
-TEST(SimRadio, CorruptBlockAndNoEchoFaults)
+TEST(SimRadio, BlockFaultArguments)
 {
-    RadioFaults faults;
-    faults.corruptBlock = 0x0020;
-    SimRadio radio = radioInSession(faults);
-    for (int i = 0; i < 2; ++i) { // every time
-        Bytes reply = feed(radio, readCmd(0x0020, 16));
-        ASSERT_EQ(reply.size(), 20u);
-        EXPECT_NE(reply[3], 0x10);
-        reply[3] = 0x10;
-        EXPECT_EQ(reply, readReply(radio.memory(), 0x0020, 16)) << "only the length byte is wrong";
+    const struct {
+        const char* text;
+        bool ok;
+        uint16_t address;
+        int times;
+    } cases[] = {
+        {"0100", true, 0x0100, 0}, {"0x1ff0:3", true, 0x1FF0, 3}, {"FFFF:1", true, 0xFFFF, 0x1},
+        {"", false, 0, 0},         {"10000", false, 0, 0},         {"0100:", false, 0, 0},
+        {"0100:0", false, 0, 0},   {"01G0", false, 0, 0},          {"0100:-1", false, 0, 0},
+    };
+    for (const auto& c : cases) {
+        BlockFault f{0x4242, 9, 0};
+        EXPECT_EQ(parseBlockFault(c.text, f), c.ok) << c.text;
+        if (c.ok)
+            EXPECT_TRUE(f.address == c.address && f.times == c.times) << c.text;
+        else
+            EXPECT_TRUE(f.address == 0x4242 && f.times == 9) << c.text << ": left alone";
     }
-    EXPECT_EQ(feed(radio, readCmd(0x0021, 15)), readReply(radio.memory(), 0x0021, 15));
-
-    SimRadio silent(patternMemory(), RadioFaults{0, std::nullopt, false});
-    EXPECT_EQ(feed(silent, kProgram, true), Bytes{0x06});
-    EXPECT_EQ(feed(silent, readCmd(0x0100, 4), true), readReply(silent.memory(), 0x0100, 4));
 }
 
 TEST(SimRadio, BlocksBeyondTheMemoryGetNoAnswer)

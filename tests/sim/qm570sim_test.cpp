@@ -55,3 +55,30 @@ TEST(Qm570Sim, ServesHandshakeReadWriteAndSavesAfterTheSession)
     EXPECT_EQ(qmtest::readFile(savePath), image);
     EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("saved.dat*")}, QDir::Files).size(), 1); // no temporary left
 }
+
+TEST(Qm570Sim, FaultOptionsAreCheckedAndDocumented)
+{
+    const struct {
+        QStringList args;
+        const char* says;
+    } bad[] = {
+        {{"--refuse-block", "12345"}, "--refuse-block needs a hexadecimal address"},
+        {{"--corrupt-block", "0100:0"}, "--corrupt-block needs"},
+        {{"--corrupt-data"}, "--corrupt-data needs"},
+        {{"--corrupt-store", "G0"}, "--corrupt-store needs"},
+        {{"--delay-ms", "60001"}, "--delay-ms needs"},
+        {{"--silent-frames", "3,,4"}, "--silent-frames needs"},
+        {{"--silent-every", "0"}, "--silent-every needs"},
+    };
+    for (const auto& c : bad) {
+        const auto r = qmtest::runProgram(qmtest::binPath("qm570-sim"), c.args, 5000);
+        EXPECT_EQ(r.exitCode, 2) << c.says;
+        EXPECT_TRUE(r.err.contains(c.says)) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty()) << "no device is offered";
+    }
+    const auto help = qmtest::runProgram(qmtest::binPath("qm570-sim"), {QStringLiteral("--help")}, 5000);
+    EXPECT_EQ(help.exitCode, 0);
+    for (const char* option : {"--fail-first", "--silent-frames", "--silent-every", "--corrupt-block", "--corrupt-data",
+                               "--refuse-block", "--corrupt-store", "--delay-ms", "--no-echo", "--pace-baud"})
+        EXPECT_TRUE(help.out.contains(option)) << option;
+}
