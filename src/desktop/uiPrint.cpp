@@ -1,0 +1,205 @@
+#include "desktop/uiPrint.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QWidget>
+
+#include <algorithm>
+#include <memory>
+
+namespace qm {
+
+namespace {
+
+constexpr double kMmPerTwip = 25.4 / 1440.0;
+
+QPageLayout a4Layout(const PrintRequest& r)
+{
+    const QMarginsF mm(r.marginsTwips.left() * kMmPerTwip, r.marginsTwips.top() * kMmPerTwip,
+                       r.marginsTwips.right() * kMmPerTwip, r.marginsTwips.bottom() * kMmPerTwip);
+    return QPageLayout(QPageSize(QPageSize::A4), r.landscape ? QPageLayout::Landscape : QPageLayout::Portrait, mm,
+                       QPageLayout::Millimeter);
+}
+
+QString pdfTarget(const PrintRequest& r)
+{
+    const QString stem = r.pdfBaseName.isEmpty() ? QStringLiteral("printout") : r.pdfBaseName;
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QDir dir(r.pdfFolder.isEmpty() ? QDir::homePath() : r.pdfFolder);
+    QString path = dir.filePath(QStringLiteral("%1-%2.pdf").arg(stem, stamp));
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = dir.filePath(QStringLiteral("%1-%2-%3.pdf").arg(stem, stamp).arg(n));
+    return path;
+}
+
+} // namespace
+
+bool printerAvailable()
+{
+    return !QPrinterInfo::availablePrinterNames().isEmpty();
+}
+
+PrintOutcome printDocument(const PrintRequest& request, const PagePainter& paint)
+{
+    PrintOutcome out;
+    if (!request.forcePdf && printerAvailable()) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setDocName(request.documentName);
+        printer.setPageLayout(a4Layout(request));
+        QPainter painter;
+        if (!painter.begin(&printer)) {
+            out.error = QStringLiteral("the printer %1 cannot start a job").arg(printer.printerName());
+            return out;
+        }
+        out.pages = paint(painter, printer);
+        out.ok = painter.end() && printer.printerState() != QPrinter::Error;
+        if (!out.ok)
+            out.error = QStringLiteral("the printer %1 reported an error").arg(printer.printerName());
+        return out;
+    }
+
+    out.toPdf = true;
+    out.pdfPath = pdfTarget(request);
+    if (!QDir().mkpath(QFileInfo(out.pdfPath).absolutePath())) {
+        out.error = QStringLiteral("cannot create the folder %1").arg(QFileInfo(out.pdfPath).absolutePath());
+        return out;
+    }
+    // Written under a temporary name and renamed when complete: a full disk
+    // never leaves a truncated PDF behind.
+    const QString partial = out.pdfPath + QStringLiteral(".part");
+    {
+        QFile file(partial);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            out.error = QStringLiteral("cannot write %1: %2").arg(partial, file.errorString());
+            return out;
+        }
+        QPdfWriter writer(&file);
+        writer.setTitle(request.documentName);
+        writer.setCreator(QStringLiteral("QM570 programmer"));
+        writer.setResolution(300);
+        writer.setPageLayout(a4Layout(request));
+        QPainter painter;
+        if (!painter.begin(&writer)) {
+            out.error = QStringLiteral("cannot start the PDF %1").arg(partial);
+            file.close();
+            QFile::remove(partial);
+            return out;
+        }
+        out.pages = paint(painter, writer);
+        painter.end();
+        const bool flushed = file.flush();
+        const bool good = flushed && file.error() == QFileDevice::NoError;
+        const QString why = file.errorString();
+        file.close();
+        if (!good) {
+            QFile::remove(partial);
+            out.error = QStringLiteral("cannot write %1: %2").arg(out.pdfPath, why);
+            return out;
+        }
+    }
+    if (!QFile::rename(partial, out.pdfPath)) {
+        QFile::remove(partial);
+        out.error = QStringLiteral("cannot rename %1 to %2").arg(partial, out.pdfPath);
+        return out;
+    }
+    out.ok = true;
+    return out;
+}
+
+int paintTablePages(QPainter& painter, QPagedPaintDevice& device, const PrintTable& table)
+{
+    const QRect page = painter.viewport();
+    const int cols = static_cast<int>(table.captions.size());
+    if (cols == 0 || page.width() <= 0 || page.height() <= 0)
+        return 0;
+
+    QFont font = table.font;
+    if (font.pointSizeF() <= 0)
+        font.setPointSize(10);
+    painter.setFont(font);
+    const QFontMetrics fm(painter.font(), &device);
+    const int rowH = fm.height() * 3 / 2;
+    const int titleH = table.title.isEmpty() ? 0 : rowH * 2;
+
+    // Column x positions scaled from the configured widths to the page width.
+    QVector<int> x(cols + 1, 0);
+    long long total = 0;
+    for (int c = 0; c < cols; ++c)
+        total += std::max(1, c < table.columnWidths.size() ? table.columnWidths[c] : 1);
+    long long acc = 0;
+    for (int c = 0; c < cols; ++c) {
+        acc += std::max(1, c < table.columnWidths.size() ? table.columnWidths[c] : 1);
+        x[c + 1] = static_cast<int>(acc * page.width() / total);
+    }
+
+    const int rowsPerPage = std::max(1, (page.height() - titleH) / rowH - 1);
+    const int rowCount = static_cast<int>(table.rows.size());
+    const int pages = std::max(1, (rowCount + rowsPerPage - 1) / rowsPerPage);
+    const QPen gridPen(QColor(160, 160, 160), 0);
+
+    for (int p = 0; p < pages; ++p) {
+        if (p > 0)
+            device.newPage();
+        int y = 0;
+        if (titleH > 0) {
+            painter.setPen(Qt::black);
+            painter.drawText(QRect(0, 0, page.width(), rowH), Qt::AlignLeft | Qt::AlignVCenter,
+                             QStringLiteral("%1    %2/%3").arg(table.title).arg(p + 1).arg(pages));
+            y = titleH;
+        }
+        // Header row on a light grey band.
+        painter.fillRect(QRect(0, y, page.width(), rowH), QColor(235, 235, 235));
+        for (int c = 0; c < cols; ++c) {
+            painter.setPen(gridPen);
+            painter.drawRect(QRect(x[c], y, x[c + 1] - x[c], rowH));
+            painter.setPen(Qt::black);
+            painter.drawText(QRect(x[c], y, x[c + 1] - x[c], rowH), Qt::AlignCenter, table.captions[c]);
+        }
+        y += rowH;
+        const int first = p * rowsPerPage;
+        const int last = std::min(rowCount, first + rowsPerPage);
+        for (int r = first; r < last; ++r, y += rowH) {
+            const QStringList& cells = table.rows[r];
+            for (int c = 0; c < cols; ++c) {
+                const QRect cell(x[c], y, x[c + 1] - x[c], rowH);
+                if (c == 0)
+                    painter.fillRect(cell, QColor(245, 245, 245));
+                painter.setPen(gridPen);
+                painter.drawRect(cell);
+                QColor colour = Qt::black;
+                if (r < table.colours.size() && c < table.colours[r].size() && table.colours[r][c].isValid())
+                    colour = table.colours[r][c];
+                painter.setPen(colour);
+                painter.drawText(cell, Qt::AlignCenter, c < cells.size() ? cells[c] : QString());
+            }
+        }
+    }
+    return pages;
+}
+
+int paintWidgetPage(QPainter& painter, QPagedPaintDevice& device, QWidget* widget)
+{
+    Q_UNUSED(device);
+    if (!widget)
+        return 0;
+    const QRect page = painter.viewport();
+    const QSize size = widget->size();
+    if (size.isEmpty())
+        return 0;
+    const double scale = std::min(static_cast<double>(page.width()) / size.width(),
+                                  static_cast<double>(page.height()) / size.height());
+    painter.save();
+    painter.scale(scale, scale);
+    widget->render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
+    painter.restore();
+    return 1;
+}
+
+} // namespace qm
