@@ -246,6 +246,13 @@ TEST_F(MainWindowTest, MenusMatchTheMenuTableInBothLanguages)
         EXPECT_EQ(menu("mnuSet"), (QStringList{"mnuCommunicate", "-", "mnuLangSetting"}));
         EXPECT_EQ(menu("mnuLangSetting"), (QStringList{"mnuLangSel0", "mnuLangSel2"}));
         EXPECT_EQ(menu("mnuHelp"), (QStringList{"mnuAboutSoft"}));
+        // The toolbar's captions come from the same table.
+        QStringList buttons;
+        for (const char* key : {"FileNew", "FileOpen", "FileSave", "Read", "Write", "Com", "Print", "Help", "Exit"})
+            buttons << run.w->toolButton(QLatin1String(key))->text();
+        const QStringList chineseButtons = {"新建", "打开", "保存", "读频", "写频", "串口", "打印", "帮助", "退出"};
+        const QStringList englishButtons = {"New", "Open", "Save", "Read", "Write", "Port", "Print", "Help", "Exit"};
+        EXPECT_EQ(buttons, language == 1 ? chineseButtons : englishButtons);
     }
 }
 
