@@ -1,22 +1,57 @@
 // The desktop program: the main window runs the start-up when it loads.
-//   qm570 [--home DIR]   DIR = folder of the settings file, the template and
-//                        the data folder (default: the program's own folder)
+//   qm570 [--home DIR] [--screenshot FILE [--screenshot-window NAME]]
+//     --home DIR           folder of the settings file, the template and the
+//                          data folder (default: the program's own folder)
+//     --screenshot FILE    after the start-up, capture the window into FILE
+//                          (PNG), then end through File > Exit answered Yes
 #include "comm/PortProber.h"
-#include "shell/AppState.h"
+#include "comm/modPorts.h"
 #include "desktop/mdifrmMain.h"
-#include "shell/modStartup.h"
+#include "desktop/uiIcons.h"
 #include "desktop/uiQtInteraction.h"
+#include "desktop/uiScreenshot.h"
+#include "shell/AppState.h"
+#include "shell/modStartup.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QTimer>
 
+#include <cstdio>
 #include <memory>
+#include <optional>
+
+namespace {
+
+// The program's dialogs. A screenshot run answers the exit question itself,
+// so it ends the way a user ends the program, without anyone at the screen.
+class ProgramInteraction : public qm::QtInteraction {
+public:
+    std::optional<qm::MsgAnswer> nextAnswer;
+
+    qm::MsgAnswer message(const QString& prompt, const QString& title, qm::MsgButtons buttons, qm::MsgIcon icon) override
+    {
+        if (buttons == qm::MsgButtons::YesNo && nextAnswer) {
+            const qm::MsgAnswer a = *nextAnswer;
+            nextAnswer.reset();
+            return a;
+        }
+        return QtInteraction::message(prompt, title, buttons, icon);
+    }
+};
+
+// Time for the window system to map and paint the window before the capture.
+constexpr int kScreenshotDelayMs = 800;
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("qm570"));
+    QApplication::setWindowIcon(qm::programIcon());
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("QM570 radio programming software"));
@@ -24,20 +59,42 @@ int main(int argc, char** argv)
     QCommandLineOption homeOpt(QStringLiteral("home"),
                                QStringLiteral("Folder holding Uninstall.exe, Kelvex.exe and Data (default: the program's folder)."),
                                QStringLiteral("DIR"));
+    QCommandLineOption shotOpt(QStringLiteral("screenshot"),
+                               QStringLiteral("After the start-up, save a picture of the window to FILE (PNG) and exit."),
+                               QStringLiteral("FILE"));
+    QCommandLineOption shotWindowOpt(QStringLiteral("screenshot-window"),
+                                     QStringLiteral("The window --screenshot captures: %1 (default mdifrmMain).")
+                                         .arg(qm::screenshotWindowNames().join(QStringLiteral(", "))),
+                                     QStringLiteral("NAME"), QStringLiteral("mdifrmMain"));
     parser.addOption(homeOpt);
+    parser.addOption(shotOpt);
+    parser.addOption(shotWindowOpt);
     parser.process(app);
+
+    const QString shotWindow = parser.value(shotWindowOpt);
+    if (parser.isSet(shotOpt) && !qm::screenshotWindowNames().contains(shotWindow)) {
+        std::fprintf(stderr, "qm570: unknown window %s for --screenshot-window (known: %s)\n", qPrintable(shotWindow),
+                     qPrintable(qm::screenshotWindowNames().join(QStringLiteral(", "))));
+        return 2;
+    }
 
     auto state = std::make_unique<qm::AppState>();
     qm::AppState& s = *state;
     const QString home = parser.isSet(homeOpt) ? QDir(parser.value(homeOpt)).absolutePath()
                                                : QApplication::applicationDirPath();
 
-    qm::QtInteraction ui;
+    ProgramInteraction ui;
     qm::mdifrmMain window(s, ui);
     ui.setParent(&window);
 
     s.settings.home = home;
     std::unique_ptr<qm::PortProber> prober = qm::makeSystemPortProber(s.settings);
+    qm::DesktopContext& ctx = window.context();
+    ctx.prober = prober.get();
+    // Runs on the transfer's worker thread; the port cannot change while the
+    // read/write dialog is open.
+    ctx.makeLink = [&s] { return qm::makePortLink(s.settings, s.settings.COM); };
+
     qm::StartupEnv env;
     env.home = home;
     env.systemLocale = qm::systemLocaleNumber();
@@ -46,5 +103,22 @@ int main(int argc, char** argv)
     if (window.Form_Load(env) == qm::StartupOutcome::QuietExit)
         return 0;
     window.show();
-    return app.exec();
+
+    int status = 0;
+    if (parser.isSet(shotOpt)) {
+        const QString file = parser.value(shotOpt);
+        QWidget* target = qm::prepareScreenshot(window, shotWindow);
+        QTimer::singleShot(kScreenshotDelayMs, &window, [&, target] {
+            QString why;
+            if (!target || !qm::saveScreenshot(*target, file, &why)) {
+                std::fprintf(stderr, "qm570: screenshot %s not saved: %s\n", qPrintable(file), qPrintable(why));
+                status = 1;
+            }
+            // File > Exit, the question answered Yes.
+            ui.nextAnswer = qm::MsgAnswer::Yes;
+            window.menuItem(QStringLiteral("mnuExit"))->trigger();
+        });
+    }
+    const int rc = app.exec();
+    return status != 0 ? status : rc;
 }

@@ -73,6 +73,14 @@ QStringList ErrorList::lines() const
     return out;
 }
 
+QStringList ErrorList::entryLines(size_t i) const
+{
+    if (i >= entries_.size())
+        return {};
+    const ErrorEntry& e = entries_[i];
+    return e.lines(stamp(e.time));
+}
+
 const ErrorEntry* ErrorList::entryAtLine(int line) const
 {
     if (line < 0 || line / 2 >= static_cast<int>(entries_.size()))

@@ -56,6 +56,9 @@ public:
     const std::vector<ErrorEntry>& entries() const { return entries_; }
     // Every line as the pane shows it: two per entry, oldest first.
     QStringList lines() const;
+    // The two lines of entry i (0-based) as the pane shows them, so a pane
+    // can add the lines of new entries without formatting the whole list.
+    QStringList entryLines(size_t i) const;
     // Number of lines (the insertion index of the next line).
     int ErrListIdx() const { return static_cast<int>(entries_.size()) * 2; }
     // The selected line: always the newest one (-1 when empty).

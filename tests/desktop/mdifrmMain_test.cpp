@@ -1,78 +1,504 @@
+// The main window driven as a user drives it: start-up and exit, menus,
+// toolbar, status bar, the channel lock and its timers, the language switch
+// and the file commands.
+#include "desktop/frmAboutSoft.h"
+#include "desktop/frmChMem.h"
+#include "desktop/frmCommun.h"
+#include "desktop/frmMemDat.h"
+#include "desktop/frmPartFill.h"
+#include "desktop/frmRadioInfo.h"
+#include "desktop/frmShowErr.h"
+#include "desktop/frmSysSet.h"
+#include "desktop/frmToolCom.h"
+#include "desktop/frmTreeView.h"
 #include "desktop/mdifrmMain.h"
-#include "shell/AppState.h"
+#include "desktop/uiLook.h"
 #include "desktop/uiQtInteraction.h"
 
-#include "support/ScriptedUi.h"
-#include "support/TestHome.h"
+#include "support/window/ShellWindow.h"
 
-#include <QApplication>
+#include <QAction>
+#include <QDesktopServices>
+#include <QDockWidget>
 #include <QLabel>
 #include <QMdiArea>
-#include <QTemporaryDir>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QUrl>
 
 #include <gtest/gtest.h>
-
-#include <memory>
 
 using namespace qm;
 using namespace qmtest;
 
 namespace {
 
+// Receives the desktop's "open" requests for files instead of the desktop.
+class OpenRequests : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls << url; }
+};
+
 class MainWindowTest : public ::testing::Test {
 protected:
-    QTemporaryDir dir;
-    std::unique_ptr<AppState> s = std::make_unique<AppState>();
-    ScriptedUi ui;
-    RecordingProber prober;
-    StartupEnv env{dir.path(), StartupMode::Desktop, kLocaleEnglishUs, &prober, fillShellTexts, {}, {}, {}, {}, {}};
-
-    QString file(const char* name) const { return dir.filePath(QLatin1String(name)); }
+    ProgramFolder home;
+    void SetUp() override { make(3); }
+    void make(int language)
+    {
+        QString why;
+        ASSERT_TRUE(home.create(language, &why)) << why.toStdString();
+    }
+    QString defaultPath() const { return home.path() + QStringLiteral("/Data/Untitled.dat"); }
 };
+
+// The visible items of a menu, separators as "-".
+QStringList visibleItems(const QMenu* menu)
+{
+    QStringList out;
+    for (const QAction* a : menu->actions())
+        if (a->isVisible())
+            out << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
+    return out;
+}
 
 } // namespace
 
-TEST_F(MainWindowTest, LoadShowsTitleAndPanelsAndCloseAsksFirst)
+TEST_F(MainWindowTest, FirstSecondAndThirdStartOfAProgramFolder)
 {
-    ASSERT_TRUE(writeFile(file("Uninstall.exe"), settingsText("COM=2\n")));
-    ASSERT_TRUE(writeFile(file("Kelvex.exe"), patternBytes(8192)));
-    prober.usable = {2};
-    mdifrmMain w(*s, ui);
-    ASSERT_EQ(w.Form_Load(env), StartupOutcome::Running);
-    w.show();
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("QM570 Radio Software"));
-    ASSERT_NE(w.mdiArea(), nullptr);
-    EXPECT_EQ(w.centralWidget(), w.mdiArea());
-    EXPECT_EQ(w.statusPanel(1)->text(), QStringLiteral("Ready"));
-    EXPECT_EQ(w.statusPanel(2)->text(), QStringLiteral("COM2"));
-    EXPECT_EQ(w.statusPanel(3)->text(), QStringLiteral("File Name:") + dir.path() + QStringLiteral("/Data/Untitled.dat"));
-    s->view.setStatus(1, QStringLiteral("Interface Locked")); // the panels follow the model
-    EXPECT_EQ(w.statusPanel(1)->text(), QStringLiteral("Interface Locked"));
-    EXPECT_TRUE(ui.shown.empty());
-
-    ui.answers = {MsgAnswer::No};
-    EXPECT_FALSE(w.close());
-    EXPECT_TRUE(w.isVisible());
-    EXPECT_EQ(s->view.AppExiting, 0);
-    ASSERT_EQ(ui.shown.size(), 1u);
-    EXPECT_EQ(ui.shown[0].prompt, QStringLiteral("Are you sure want to exit?"));
-    EXPECT_EQ(ui.shown[0].title, QStringLiteral("Notice"));
-    EXPECT_EQ(ui.shown[0].buttons, MsgButtons::YesNo);
-    EXPECT_EQ(ui.shown[0].icon, MsgIcon::Question);
-    ui.answers = {MsgAnswer::Yes};
-    EXPECT_TRUE(w.close());
-    EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(s->view.AppExiting, 1);
+    // No settings file: the first start only creates it and ends unseen.
+    QTemporaryDir fresh;
+    ASSERT_TRUE(writeFile(fresh.filePath(QStringLiteral("Kelvex.exe")), deliveredTemplate()));
+    {
+        MainWindowRun run(fresh.path());
+        EXPECT_EQ(run.start(), StartupOutcome::QuietExit);
+        EXPECT_FALSE(run.w->isVisible());
+        EXPECT_EQ(run.ctx().w.chMem, nullptr);
+        EXPECT_TRUE(run.ui.shown.empty());
+        EXPECT_EQ(readFile(fresh.filePath(QStringLiteral("Uninstall.exe"))), QByteArray("[Setting]\nFirRun=1\n"));
+    }
+    // Second start on a Chinese system: language detection, port choice,
+    // and the windows come up in the start-up's order.
+    {
+        MainWindowRun run(fresh.path());
+        QStringList order;
+        StartupEnv env;
+        const auto note = [&](const QString& step, QWidget* created) {
+            order << step + (created ? QStringLiteral("+") : QStringLiteral("-"));
+        };
+        env.dockNavigator = [&] { note(QStringLiteral("navigator"), run.ctx().w.chMem); };
+        env.applyCaptions = [&] { note(QStringLiteral("captions"), run.ctx().w.treeView); };
+        env.buildChildWindows = [&] { note(QStringLiteral("windows"), run.ctx().w.chMem); };
+        env.showRadioInfo = [&] { note(QStringLiteral("radioInfo"), run.ctx().w.radioInfo); };
+        ASSERT_EQ(run.start(kLocaleChinesePrc, env), StartupOutcome::Running);
+        EXPECT_EQ(order, (QStringList{"navigator-", "captions+", "windows+", "radioInfo+"}));
+        EXPECT_EQ(readFile(fresh.filePath(QStringLiteral("Uninstall.exe"))).contains("FirRun=0"), true);
+        EXPECT_EQ(run.s->settings.Language, 1);
+        // The maximised child's caption joins the title, as in every MDI frame.
+        EXPECT_EQ(run.w->windowTitle(), QStringLiteral("QM570写频软件 - [QM570]"));
+        EXPECT_TRUE(run.w->menuItem(QStringLiteral("mnuLangSel0"))->isChecked());
+        EXPECT_EQ(run.prober.probed.size(), 16u + 1u); // every port for the choice, then the check
+        EXPECT_EQ(run.w->dockWidgetArea(run.w->treeViewPane()), Qt::LeftDockWidgetArea);
+        EXPECT_EQ(run.w->treeViewPane()->widget(), run.ctx().w.treeView);
+        QMdiSubWindow* active = run.w->mdiArea()->activeSubWindow();
+        ASSERT_NE(active, nullptr);
+        EXPECT_EQ(active->widget(), run.ctx().w.radioInfo);
+        EXPECT_TRUE(active->isMaximized());
+    }
+    // Third start: the settings as they are, no detection.
+    {
+        MainWindowRun run(fresh.path());
+        ASSERT_EQ(run.start(kLocaleEnglishUs), StartupOutcome::Running);
+        EXPECT_EQ(run.s->settings.Language, 1);
+        EXPECT_EQ(run.prober.probed, std::vector<int>({1}));
+    }
 }
 
-TEST_F(MainWindowTest, FirstRunEndsWithoutQuestionOrWindow)
+TEST_F(MainWindowTest, ExitAnsweredNoKeepsEverythingYesUnloadsInOrderWithoutSaving)
 {
-    mdifrmMain w(*s, ui);
-    EXPECT_EQ(w.Form_Load(env), StartupOutcome::QuietExit);
-    EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(s->view.AppExiting, 1);
-    EXPECT_TRUE(ui.shown.empty());
-    EXPECT_EQ(readFile(file("Uninstall.exe")), QByteArray("[Setting]\nFirRun=1\n"));
+    MainWindowRun run(home.path());
+    ASSERT_EQ(run.start(), StartupOutcome::Running);
+    run.w->ShowErr(); // every window exists
+    DesktopWindows& w = run.ctx().w;
+    const QList<QWidget*> windows = {w.treeView, w.sysSet,  w.radioInfo, w.chMem,    w.aboutSoft,
+                                     w.commun,   w.toolCom, w.showErr,   w.partFill, w.memDat};
+    QStringList unloaded;
+    for (QWidget* window : windows) {
+        ASSERT_NE(window, nullptr);
+        const QString name = window->objectName();
+        QObject::connect(window, &QObject::destroyed, [&unloaded, name] { unloaded << name; });
+    }
+    run.s->doc.IicDat[0x20] ^= 0xFF; // an unsaved change
+
+    run.ui.answers = {MsgAnswer::No};
+    run.w->menuItem(QStringLiteral("mnuExit"))->trigger();
+    EXPECT_TRUE(run.w->isVisible());
+    EXPECT_EQ(run.s->view.AppExiting, 0);
+    EXPECT_TRUE(unloaded.isEmpty());
+    EXPECT_TRUE(w.radioInfo->isVisible());
+    ASSERT_EQ(run.ui.shown.size(), 1u);
+    EXPECT_EQ(run.ui.shown[0].prompt, QStringLiteral("Are you sure want to exit?"));
+    EXPECT_EQ(run.ui.shown[0].title, QStringLiteral("Notice"));
+    EXPECT_EQ(run.ui.shown[0].buttons, MsgButtons::YesNo);
+    EXPECT_EQ(run.ui.shown[0].icon, MsgIcon::Question);
+
+    run.ui.answers = {MsgAnswer::Yes};
+    run.w->menuItem(QStringLiteral("mnuExit"))->trigger();
+    EXPECT_FALSE(run.w->isVisible());
+    EXPECT_EQ(run.s->view.AppExiting, 1);
+    EXPECT_EQ(unloaded, (QStringList{"frmTreeView", "frmSysSet", "frmRadioInfo", "frmChMem", "frmAboutSoft", "frmCommun",
+                                     "frmToolCom", "frmShowErr", "frmPartFill", "frmMemDat"}));
+    EXPECT_EQ(run.ui.shown.size(), 2u); // no save question
+    EXPECT_FALSE(QFile::exists(defaultPath()));
+    EXPECT_EQ(w.chMem, nullptr);
+}
+
+TEST_F(MainWindowTest, MenusMatchTheMenuTableInBothLanguages)
+{
+    struct Row {
+        const char* name;
+        const char* parent;
+        const char* english;
+        const char* chinese;
+        const char* shortcut;
+        bool visible;
+    };
+    const Row rows[] = {
+        {"mnuFile", nullptr, "&File", "文件(&F)", "", true},
+        {"mnuFileNew", "mnuFile", "&New", "新建(&N)", "Ctrl+N", true},
+        {"mnuFileOpen", "mnuFile", "&Open", "打开(&O)", "Ctrl+O", true},
+        {"mnuFileSave", "mnuFile", "&Save", "保存(&S)", "Ctrl+S", true},
+        {"mnuFileSaveAs", "mnuFile", "S&ave As", "另存为(&A)", "", true},
+        {"mnuPrintFile", "mnuFile", "&Print", "打印(&P)", "Ctrl+P", false},
+        {"mnuExit", "mnuFile", "&Exit", "退出(&Q)", "", true},
+        {"mnuProgram", nullptr, "&Program", "编程(&P)", "", true},
+        {"mnuReadFre", "mnuProgram", "&Read", "读频(&R)", "Ctrl+R", true},
+        {"mnuWriteFre", "mnuProgram", "&Write", "写频(&W)", "Ctrl+W", true},
+        {"mnuReadWriteFre", "mnuProgram", "&Auto Read/Write Radio", "自动读写频率(&F)", "F2", false},
+        {"mnuAddFre", "mnuProgram", "&Additional frq. range", "可选频段(&A)", "F7", false},
+        {"mnuTestMode", "mnuProgram", "&Test Mode", "测试模式(&T)", "Ctrl+T", false},
+        {"mnuTestFre", "mnuProgram", "&Test Frequency", "测试频率(&F)", "", false},
+        {"mnuBatchTestVal", "mnuProgram", "&Batch Write Test Data", "批写测试数据(&B)", "Ctrl+B", false},
+        {"mnuOption", nullptr, "&Option", "选项(&O)", "", false},
+        {"mnuModel", "mnuOption", "&Model", "机型(&M)", "Ctrl+M", false},
+        {"mnuFunc", "mnuOption", "Optional &Feature", "可选功能(&F)", "Ctrl+F", false},
+        {"mnuDtmf", "mnuOption", "&DTMF", "DTMF(双音多频)(&D)", "", true},
+        {"mnuKeySet", "mnuOption", "&Key Assignment", "键设定(&K)", "", true},
+        {"mnuMcuVer", "mnuOption", "&Radio Version", "对讲机版本(&V)", "", false},
+        {"mnuChLock", "mnuOption", "&Lock Channel Interface", "锁定信道界面(&L)", "Ctrl+L", true},
+        {"mnuSet", nullptr, "&Settings", "设置(&S)", "", true},
+        {"mnuCommunicate", "mnuSet", "&Communication Port", "通信端口(&P)", "", true},
+        {"mnuLangSetting", "mnuSet", "&Language Settings", "语言设置(&L)", "", true},
+        {"mnuLangSel0", "mnuLangSetting", "&Simplified Chinese", "中文简体(&C)", "", true},
+        {"mnuLangSel2", "mnuLangSetting", "&English", "English(&E)", "", true},
+        {"mnuLangSel1", "mnuLangSetting", "Traditional Chinese", "中文繁体(&T)", "", false},
+        {"mnuView", nullptr, "&View", "视图(&V)", "", false},
+        {"mnuTreeView", "mnuView", "&Navigator", "导航栏(&N)", "", true},
+        {"mnuShowErr", "mnuView", "&Error List", "错误列表(&E)", "", true},
+        {"mnuWindow", nullptr, "&Window", "窗口(&W)", "", false},
+        {"mnuHelp", nullptr, "&Help", "帮助(&H)", "", true},
+        {"mnuHelpTopic", "mnuHelp", "Help &Topic", "帮助主题(&T)", "F1", false},
+        {"mnuAboutSoft", "mnuHelp", "&About", "关于(&A)", "", true},
+    };
+    // Traditional Chinese has no texts of its own: its windows show English.
+    for (const int language : {3, 1, 2}) {
+        SCOPED_TRACE(language);
+        ProgramFolder folder;
+        QString why;
+        ASSERT_TRUE(folder.create(language, &why));
+        MainWindowRun run(folder.path());
+        ASSERT_EQ(run.start(), StartupOutcome::Running);
+        QMenuBar* bar = run.w->menuBar();
+        for (const Row& r : rows) {
+            SCOPED_TRACE(r.name);
+            QAction* a = run.w->menuItem(QLatin1String(r.name));
+            ASSERT_NE(a, nullptr);
+            EXPECT_EQ(a->text(), QString::fromUtf8(language == 1 ? r.chinese : r.english));
+            EXPECT_EQ(a->shortcut(), QKeySequence(QString::fromLatin1(r.shortcut)));
+            EXPECT_EQ(a->isVisible(), r.visible);
+            if (r.parent) {
+                auto* parent = bar->findChild<QMenu*>(QLatin1String(r.parent));
+                ASSERT_NE(parent, nullptr);
+                EXPECT_TRUE(parent->actions().contains(a));
+            } else {
+                EXPECT_TRUE(bar->actions().contains(a));
+                auto* menu = bar->findChild<QMenu*>(QLatin1String(r.name));
+                ASSERT_NE(menu, nullptr);
+                EXPECT_EQ(menu->accessibleName(), captionWithoutAccelerator(a->text()));
+            }
+        }
+        // What the user sees, separators included.
+        const auto menu = [&](const char* name) { return visibleItems(bar->findChild<QMenu*>(QLatin1String(name))); };
+        QStringList shownMenus;
+        for (QAction* a : bar->actions())
+            if (a->isVisible())
+                shownMenus << a->objectName();
+        EXPECT_EQ(shownMenus, (QStringList{"mnuFile", "mnuProgram", "mnuSet", "mnuHelp"}));
+        EXPECT_EQ(menu("mnuFile"), (QStringList{"mnuFileNew", "mnuFileOpen", "mnuFileSave", "mnuFileSaveAs", "-", "mnuExit"}));
+        EXPECT_EQ(menu("mnuProgram"), (QStringList{"mnuReadFre", "mnuWriteFre"}));
+        EXPECT_EQ(menu("mnuOption"), (QStringList{"-", "mnuDtmf", "mnuKeySet", "mnuChLock"}));
+        EXPECT_EQ(menu("mnuSet"), (QStringList{"mnuCommunicate", "-", "mnuLangSetting"}));
+        EXPECT_EQ(menu("mnuLangSetting"), (QStringList{"mnuLangSel0", "mnuLangSel2"}));
+        EXPECT_EQ(menu("mnuHelp"), (QStringList{"mnuAboutSoft"}));
+        // The toolbar's captions come from the same table.
+        QStringList buttons;
+        for (const char* key : {"FileNew", "FileOpen", "FileSave", "Read", "Write", "Com", "Print", "Help", "Exit"})
+            buttons << run.w->toolButton(QLatin1String(key))->text();
+        const QStringList chineseButtons = {"新建", "打开", "保存", "读频", "写频", "串口", "打印", "帮助", "退出"};
+        const QStringList englishButtons = {"New", "Open", "Save", "Read", "Write", "Port", "Print", "Help", "Exit"};
+        EXPECT_EQ(buttons, language == 1 ? chineseButtons : englishButtons);
+    }
+}
+
+TEST_F(MainWindowTest, ToolbarButtonsStandAtTheirPositionsAndRunTheirCommands)
+{
+    MainWindowRun run(home.path());
+    ASSERT_EQ(run.start(), StartupOutcome::Running);
+    QToolBar* bar = run.w->tlbMdiFrmMain();
+    ASSERT_EQ(bar->objectName(), QStringLiteral("tlbMdiFrmMain"));
+    const QList<QAction*> positions = bar->actions();
+    ASSERT_EQ(positions.size(), 16);
+    const QStringList keys = {"", "FileNew", "", "FileOpen", "FileSave", "", "Read", "Write",
+                              "", "Com", "", "Print", "", "Help", "", "Exit"};
+    for (int p = 0; p < 16; ++p) {
+        EXPECT_EQ(positions[p]->isSeparator(), keys[p].isEmpty()) << "position " << p + 1;
+        if (!keys[p].isEmpty()) {
+            EXPECT_EQ(positions[p]->data().toString(), keys[p]) << "position " << p + 1;
+        }
+    }
+    QFile help(home.file(QStringLiteral("EngHelp.CHM")));
+    ASSERT_TRUE(help.open(QIODevice::WriteOnly));
+    help.close();
+    OpenRequests opened;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &opened, "open");
+
+    struct Case {
+        const char* key;
+        const char* caption;
+        const char* question; // asked, answered No
+        const char* dialog;   // modal dialog run
+        bool openDialog;
+        bool helpOpened;
+    };
+    const Case cases[] = {
+        {"FileNew", "New", "All data will be cleared,continue?", "", false, false},
+        {"FileOpen", "Open", "", "", true, false},
+        {"FileSave", "Save", "TempData has changed,Do you want to save it now?", "", false, false},
+        {"Read", "Read", "", "frmCommun", false, false},
+        {"Write", "Write", "", "frmCommun", false, false},
+        {"Com", "Port", "", "frmToolCom", false, false},
+        {"Print", "Print", "", "", false, false},
+        {"Help", "Help", "", "", false, true},
+        {"Exit", "Exit", "Are you sure want to exit?", "", false, false},
+    };
+    const auto imageBefore = run.s->doc.IicDat;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key);
+        run.ui.shown.clear();
+        run.ui.openStarts.clear();
+        run.dialogsRun.clear();
+        opened.urls.clear();
+        run.s->settings.COM = 5; // the port dialog's choice, shown after it closes
+        QAction* a = run.w->toolButton(QLatin1String(c.key));
+        ASSERT_NE(a, nullptr);
+        EXPECT_EQ(a->text(), QLatin1String(c.caption));
+        QWidget* button = bar->widgetForAction(a);
+        EXPECT_EQ(button->objectName(), QLatin1String(c.key));
+        EXPECT_EQ(button->accessibleName(), QLatin1String(c.caption));
+        QTest::mouseClick(button, Qt::LeftButton);
+
+        ASSERT_EQ(run.ui.shown.size(), *c.question ? 1u : 0u);
+        if (*c.question) {
+            EXPECT_EQ(run.ui.shown[0].prompt, QString::fromUtf8(c.question));
+        }
+        EXPECT_EQ(run.dialogsRun, *c.dialog ? QStringList{c.dialog} : QStringList());
+        EXPECT_EQ(run.ui.openStarts, c.openDialog ? QStringList{defaultPath()} : QStringList());
+        EXPECT_EQ(opened.urls, c.helpOpened ? QList<QUrl>{QUrl::fromLocalFile(help.fileName())} : QList<QUrl>());
+        EXPECT_EQ(run.w->statusPanel(2)->text(), QString::fromLatin1(qstrcmp(c.key, "Com") ? "COM1" : "COM5"));
+        if (qstrcmp(c.key, "Com") == 0)
+            run.s->view.setStatus(2, QStringLiteral("COM1"));
+    }
+    EXPECT_TRUE(run.w->isVisible());
+    EXPECT_EQ(run.s->doc.IicDat, imageBefore);
+    EXPECT_TRUE(run.s->errors.entries().empty());
+
+    // Without the file, Help asks nothing and opens nothing.
+    help.remove();
+    run.ui.shown.clear();
+    run.w->Help();
+    EXPECT_TRUE(opened.urls.isEmpty());
+    EXPECT_TRUE(run.ui.shown.empty());
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+}
+
+TEST_F(MainWindowTest, ChannelLockAndItsTwoTimers)
+{
+    MainWindowRun run(home.path());
+    ASSERT_EQ(run.start(), StartupOutcome::Running);
+    mdifrmMain& w = *run.w;
+    QAction* lock = w.menuItem(QStringLiteral("mnuChLock"));
+    QLabel* note = w.statusPanel(1);
+    EXPECT_EQ(w.tmrChLock()->interval(), 30000);
+    EXPECT_TRUE(w.tmrChLock()->isActive());
+    EXPECT_EQ(w.tmrChLockBlink()->interval(), 5000);
+    EXPECT_FALSE(w.tmrChLockBlink()->isActive());
+    EXPECT_FALSE(lock->isChecked());
+    EXPECT_TRUE(run.ctx().lockCommandVisible());
+
+    // Lock, then unlock at once.
+    lock->trigger();
+    EXPECT_TRUE(lock->isChecked());
+    EXPECT_EQ(run.s->view.ChLockState, QStringLiteral("ShowLock"));
+    EXPECT_EQ(note->text(), QStringLiteral("Interface Locked"));
+    EXPECT_EQ(home.setting(QStringLiteral("ChannelLock")), QStringLiteral("ShowLock"));
+    run.ctx().lockCommand(); // the channel grid's popup runs the same command
+    EXPECT_FALSE(lock->isChecked());
+    EXPECT_EQ(run.s->view.ChLockState, QStringLiteral("ShowNo"));
+    EXPECT_EQ(note->text(), QStringLiteral("Ready"));
+    EXPECT_FALSE(w.tmrChLockBlink()->isActive());
+    EXPECT_EQ(home.setting(QStringLiteral("ChannelLock")), QStringLiteral("ShowNo"));
+
+    // Lock while the panel shows another note: replaced at once; the timers
+    // leave other notes alone and blink only once "Ready" was seen.
+    run.s->view.setStatus(1, QStringLiteral("Printing"));
+    lock->trigger();
+    EXPECT_EQ(note->text(), QStringLiteral("Interface Locked"));
+    run.s->view.setStatus(1, QStringLiteral("Printing"));
+    w.tmrChLock_Timer();
+    EXPECT_EQ(note->text(), QStringLiteral("Printing"));
+    EXPECT_FALSE(w.tmrChLockBlink()->isActive());
+    run.s->view.setStatus(1, QStringLiteral("Ready"));
+    w.tmrChLock_Timer();
+    EXPECT_EQ(note->text(), QStringLiteral("Interface Locked"));
+    EXPECT_TRUE(w.tmrChLockBlink()->isActive());
+    QStringList blinks;
+    for (int k = 0; k < 4; ++k) {
+        w.tmrChLockBlink_Timer();
+        blinks << note->text();
+    }
+    EXPECT_EQ(blinks, (QStringList{"Interface Locked", "Ready", "Interface Locked", "Ready"}));
+    run.s->view.setStatus(1, QStringLiteral("Printing"));
+    w.tmrChLockBlink_Timer();
+    EXPECT_EQ(note->text(), QStringLiteral("Printing"));
+
+    // The lock does not survive the window.
+    MainWindowRun next(home.path());
+    ASSERT_EQ(next.start(), StartupOutcome::Running);
+    EXPECT_FALSE(next.w->menuItem(QStringLiteral("mnuChLock"))->isChecked());
+    EXPECT_TRUE(next.s->view.ChLockState.isEmpty());
+}
+
+TEST_F(MainWindowTest, LanguageSwitchWritesTheSettingAndAsksToExit)
+{
+    MainWindowRun run(home.path());
+    ASSERT_EQ(run.start(), StartupOutcome::Running);
+    QAction* chinese = run.w->menuItem(QStringLiteral("mnuLangSel0"));
+    QAction* english = run.w->menuItem(QStringLiteral("mnuLangSel2"));
+    EXPECT_TRUE(english->isChecked());
+
+    // The language in force: nothing happens, nothing is written.
+    const QByteArray before = readFile(home.file(QStringLiteral("Uninstall.exe")));
+    english->trigger();
+    EXPECT_TRUE(english->isChecked());
+    EXPECT_TRUE(run.ui.shown.empty());
+    EXPECT_EQ(readFile(home.file(QStringLiteral("Uninstall.exe"))), before);
+
+    // Chinese, exit answered No: English menus stay, the Chinese item is
+    // checked and stored for the next start.
+    run.ui.answers = {MsgAnswer::No};
+    chinese->trigger();
+    ASSERT_EQ(run.ui.shown.size(), 2u);
+    EXPECT_EQ(run.ui.shown[0].prompt, QStringLiteral("Language has changed, you need to restart the software."));
+    EXPECT_EQ(run.ui.shown[0].title, QStringLiteral("Message"));
+    EXPECT_EQ(run.ui.shown[0].buttons, MsgButtons::Ok);
+    EXPECT_EQ(run.ui.shown[1].prompt, QStringLiteral("Are you sure want to exit?"));
+    EXPECT_TRUE(run.w->isVisible());
+    EXPECT_TRUE(chinese->isChecked());
+    EXPECT_FALSE(english->isChecked());
+    EXPECT_EQ(run.w->menuItem(QStringLiteral("mnuFile"))->text(), QStringLiteral("&File"));
+    EXPECT_EQ(home.setting(QStringLiteral("Language")), QStringLiteral("1"));
+}
+
+TEST_F(MainWindowTest, FileCommandsFromMenusAndKeys)
+{
+    MainWindowRun run(home.path());
+    ASSERT_EQ(run.start(), StartupOutcome::Running);
+    run.w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(run.w.get()));
+
+    // New answered No: image, channels and path stay.
+    run.s->doc.IicDat[0x20] ^= 0xFF;
+    const auto edited = run.s->doc.IicDat;
+    run.ui.answers = {MsgAnswer::No};
+    QTest::keyClick(run.w.get(), Qt::Key_N, Qt::ControlModifier);
+    ASSERT_EQ(run.ui.shown.size(), 1u);
+    EXPECT_EQ(run.ui.shown[0].prompt, QStringLiteral("All data will be cleared,continue?"));
+    EXPECT_EQ(run.s->doc.IicDat, edited);
+    EXPECT_EQ(run.s->view.currentPath, defaultPath());
+
+    // Open a file: the image is the file, panel 3 names it.
+    const QString other = home.file(QStringLiteral("other.dat"));
+    const QByteArray bytes = deliveredTemplate();
+    ASSERT_TRUE(writeFile(other, bytes));
+    run.ui.openNames = {other};
+    QTest::keyClick(run.w.get(), Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(run.ui.filters.value(0), QStringLiteral("Data File(*.dat)|*.dat"));
+    EXPECT_EQ(run.w->statusPanel(3)->text(), QStringLiteral("File Name:") + other);
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(run.s->doc.IicDat.data()), int(run.s->doc.IicDat.size())), bytes);
+
+    // Save on a fresh start: the question, then the dialog at the default path.
+    MainWindowRun fresh(home.path());
+    ASSERT_EQ(fresh.start(), StartupOutcome::Running);
+    fresh.ui.answers = {MsgAnswer::Yes};
+    fresh.w->menuItem(QStringLiteral("mnuFileSave"))->trigger();
+    ASSERT_EQ(fresh.ui.shown.size(), 1u);
+    EXPECT_EQ(fresh.ui.shown[0].prompt, QStringLiteral("TempData has changed,Do you want to save it now?"));
+    EXPECT_EQ(fresh.ui.saveStarts, QStringList{defaultPath()});
+    EXPECT_EQ(fresh.ui.defaultExts, QStringList{QStringLiteral("dat")});
+    EXPECT_FALSE(QFile::exists(defaultPath())); // cancelled: nothing written
+}
+
+TEST_F(MainWindowTest, PortPanelTellsTheDeviceOfThePort)
+{
+    ASSERT_TRUE(home.setSetting(QStringLiteral("Port1"), QStringLiteral("/dev/pts/7")));
+    MainWindowRun run(home.path());
+    ASSERT_EQ(run.start(), StartupOutcome::Running);
+    EXPECT_EQ(run.w->statusPanel(2)->text(), QStringLiteral("COM1"));
+    EXPECT_EQ(run.w->statusPanel(2)->toolTip(), QStringLiteral("COM1: /dev/pts/7"));
+}
+
+TEST_F(MainWindowTest, WindowLayoutIsRememberedAcrossRuns)
+{
+    {
+        MainWindowRun run(home.path());
+        ASSERT_EQ(run.start(), StartupOutcome::Running);
+        run.w->resize(720, 540);
+        run.w->addDockWidget(Qt::RightDockWidgetArea, run.w->treeViewPane());
+        QApplication::processEvents();
+        run.ui.answers = {MsgAnswer::Yes};
+        ASSERT_TRUE(run.w->close());
+    }
+    EXPECT_NE(home.setting(QStringLiteral("Geometry"), QStringLiteral("Desktop")), QStringLiteral("<absent>"));
+    MainWindowRun run(home.path());
+    ASSERT_EQ(run.start(), StartupOutcome::Running);
+    EXPECT_EQ(run.w->size(), QSize(720, 540));
+    EXPECT_EQ(run.w->dockWidgetArea(run.w->treeViewPane()), Qt::RightDockWidgetArea);
+    EXPECT_TRUE(run.w->treeViewPane()->isVisible());
+
+    // A floating pane goes away with the minimised window and comes back.
+    run.w->treeViewPane()->setFloating(true);
+    run.w->showMinimized();
+    QApplication::processEvents();
+    EXPECT_FALSE(run.w->treeViewPane()->isVisible());
+    run.w->showNormal();
+    QApplication::processEvents();
+    EXPECT_TRUE(run.w->treeViewPane()->isVisible());
 }
 
 TEST(QtInteraction, FileFilterTextBecomesQtFilter)
@@ -80,3 +506,5 @@ TEST(QtInteraction, FileFilterTextBecomesQtFilter)
     EXPECT_EQ(qtFileFilter(QStringLiteral("Data File(*.dat)|*.dat")), QStringLiteral("Data File(*.dat)"));
     EXPECT_EQ(qtFileFilter(QStringLiteral("Text|*.txt|All|*.*")), QStringLiteral("Text (*.txt);;All (*.*)"));
 }
+
+#include "mdifrmMain_test.moc"
