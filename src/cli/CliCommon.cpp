@@ -78,7 +78,9 @@ QString helpText(const CommandSpec& cmd)
     t += QStringLiteral("\noptions:\n");
     for (const auto& r : rows)
         t += QStringLiteral("  ") + r.first.leftJustified(width + 2) + r.second + QLatin1Char('\n');
-    t += QStringLiteral("\nexit status: 0 done, 1 failed (the reason is one line on stderr), 2 bad arguments\n");
+    t += QStringLiteral("\nexit status: 0 done, 1 failed (the reason is one line on stderr), 2 bad arguments (also an\n"
+                        "output that is an input, the settings file, the template, a folder, device or pipe,\n"
+                        "and a settings file that cannot hold, such as a DatNum other than 8191)\n");
     return t;
 }
 

@@ -87,7 +87,9 @@ const CommandSpec kDecode{
         "with -1 for none, dec and enc signalling indices, opt = option fields 5..10,\n"
         "name_codes = the six name character codes, cells = the texts of grid columns\n"
         "1..C), \"OptSel\" (entries 1..100 as the options window shows them) and\n"
-        "\"radio\" (band, version and last_write texts of this image)."),
+        "\"radio\" (band, version and last_write texts of this image).\n"
+        "A file of another size than 8192 bytes is read as the desktop program opens\n"
+        "it (a short one padded with FF, a long one cut), with a warning on stderr."),
     1,
     1,
     {}};
@@ -143,7 +145,10 @@ const CommandSpec kImportCsv{
         "longer than six characters), the whole file is refused instead: the message\n"
         "names the line and column of the first bad value and nothing is written.\n"
         "The file may be UTF-8 with or without a byte-order mark, with CRLF or LF\n"
-        "line ends and quoted fields; the header's columns may stand in any order."),
+        "line ends and quoted fields; the header's columns may stand in any order.\n"
+        "A file with a header but no channel row is refused. A frequency outside the\n"
+        "radio's band (400 to 470 MHz) but within the entry limits is imported as it\n"
+        "is, with a warning on stderr naming its line and column."),
     2,
     2,
     {kOutputRequired}};

@@ -217,7 +217,7 @@ int runTransferCommand(const CommandSpec& cmd, const ParsedArgs& a, TransferDire
     // A relative device is a path from the current folder (the serial port
     // class would look for it under /dev).
     if (a.has(QStringLiteral("--device")) && QDir::isRelativePath(device))
-        device = QDir::current().absoluteFilePath(device);
+        device = QDir::cleanPath(QDir::current().absoluteFilePath(device));
 #endif
     SerialLink link(device);
 

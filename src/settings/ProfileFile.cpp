@@ -16,6 +16,7 @@ struct Lines {
     bool exists = false;
     bool unreadable = false; // present but could not be read: never overwrite it
     Error problem;           // why, when unreadable
+    QByteArray raw;          // the file's bytes as read
 };
 
 Lines load(const QString& path)
@@ -37,6 +38,7 @@ Lines load(const QString& path)
         return l;
     }
     l.exists = true;
+    l.raw = data;
     if (data.startsWith("\xEF\xBB\xBF")) {
         l.bom = true;
         data.remove(0, 3);
@@ -175,6 +177,10 @@ bool ProfileFile::write(const QString& section, const QString& key, const QStrin
     if (l.bom)
         out = "\xEF\xBB\xBF";
     out += (l.lines.join(eol) + eol).toUtf8();
+    // The same bytes again need no save (the option defaults are stored one
+    // key at a time, most of them unchanged).
+    if (l.exists && out == l.raw)
+        return true;
     try {
         saveFile(path_, out, QStringLiteral("write settings file"));
         return true;

@@ -29,13 +29,13 @@ namespace {
 
 constexpr int64_t kWholeFileLimit = 64LL << 20;
 
-testing::SaveFault& saveFault()
+SaveFault& saveFault()
 {
-    static testing::SaveFault fault;
+    static SaveFault fault;
     return fault;
 }
 
-int injected(testing::SaveStep step, const QByteArray& temp)
+int injected(SaveStep step, const QByteArray& temp)
 {
     const auto& f = saveFault();
     return f ? f(step, temp.isEmpty() ? QString() : pathFromNative(temp)) : 0;
@@ -370,7 +370,6 @@ BoundedRead readFileAtMost(const QString& path, int64_t limit, const QString& ac
 
 void saveFile(const QString& path, const QByteArray& data, const QString& action)
 {
-    using testing::SaveStep;
     QByteArray target = nativePath(path);
     if (target.isEmpty())
         throw QmError(75, action, path, QStringLiteral("no file name"));
@@ -563,11 +562,9 @@ bool writeFileAtomically(const QString& path, const QByteArray& data, QString* e
     }
 }
 
-namespace testing {
-void setSaveFault(SaveFault fault)
+void setSaveFaultForTesting(SaveFault fault)
 {
     saveFault() = std::move(fault);
 }
-} // namespace testing
 
 } // namespace qm

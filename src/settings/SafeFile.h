@@ -85,14 +85,12 @@ bool writeFileAtomically(const QString& path, const QByteArray& data, QString* e
 // For programs without an event loop of their own (the command-line tool).
 void removeTemporaryFilesOnSignals();
 
-// Test seam of saveFile.
-namespace testing {
+// Test seam of saveFile: the steps of a save, and a function called before
+// each with the temporary file's path (empty before Create) whose non-zero
+// return value is taken as the errno of that step. An empty function turns
+// the seam off.
 enum class SaveStep { Create, Write, Sync, Close, Rename };
-// Called before each step with the temporary file's path (empty before
-// Create); a non-zero return value is taken as the errno of that step.
-// An empty function turns the seam off.
 using SaveFault = std::function<int(SaveStep step, const QString& tempPath)>;
-void setSaveFault(SaveFault fault);
-} // namespace testing
+void setSaveFaultForTesting(SaveFault fault);
 
 } // namespace qm

@@ -81,8 +81,11 @@ void readDatNum(AppState& s, bool desktop)
             s.settings.DatNum = kImageDatNum;
             return;
         }
+        const bool empty = fileFacts(s.settings.profile.path()).size == 0;
         throw QmError(380, kReadSettingsKey, object,
-                      QStringLiteral("the key is missing (it must be %1, the radio's highest memory address)").arg(kImageDatNum));
+                      QStringLiteral("%1 (it must be %2, the radio's highest memory address)")
+                          .arg(empty ? QStringLiteral("the settings file is empty") : QStringLiteral("the key is missing"))
+                          .arg(kImageDatNum));
     }
     const int16_t value = readInt16(s, key, QStringLiteral("0"), 10);
     if (value != kImageDatNum)
