@@ -203,10 +203,10 @@ bool ToolState::start(const QString& home, qm::Error* error)
         *error = qm::Error{75, QStringLiteral("create temporary folder"), {}, settingsCopy_->errorString()};
         return false;
     }
-    settingsFile_ = s_->settings.profile.path();
+    const QString original = s_->settings.profile.path();
     const QString copy = settingsCopy_->filePath(QStringLiteral("Uninstall.exe"));
     try {
-        const qm::BoundedRead r = qm::readFileAtMost(settingsFile_, qm::kMaxSettingsBytes, qm::kReadSettingsFile,
+        const qm::BoundedRead r = qm::readFileAtMost(original, qm::kMaxSettingsBytes, qm::kReadSettingsFile,
                                                      qm::ReadSource::RegularFile);
         qm::saveFile(copy, r.data, QStringLiteral("copy settings file"));
     } catch (const qm::QmError& e) {

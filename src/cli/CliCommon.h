@@ -97,13 +97,10 @@ public:
     // False with the failure when the start-up failed.
     bool start(const QString& home, qm::Error* error);
     qm::AppState& state() { return *s_; }
-    // The user's settings file (the state works on a copy of it).
-    const QString& settingsFile() const { return settingsFile_; }
 
 private:
     std::unique_ptr<qm::AppState> s_;
     std::unique_ptr<QTemporaryDir> settingsCopy_;
-    QString settingsFile_;
 };
 
 // Whether path names something a command may read (a file or a pipe): false

@@ -1,6 +1,8 @@
 #include "shell/modStartup.h"
 #include "shell/AppState.h"
 #include "shell/modDataFile.h"
+#include "shell/RadioTransfer.h"
+#include "support/FakeLink.h"
 
 #include "support/ChInfoFixture.h"
 #include "support/ScriptedUi.h"
@@ -255,6 +257,11 @@ TEST_F(StartupTest, SettingsThatCannotHoldStopTheStartAndNothingIsWritten)
         EXPECT_FALSE(SaveDataFileTo(*s, file("out.dat"), &why));
         EXPECT_EQ(why.number, 380);
         EXPECT_FALSE(QFile::exists(file("out.dat")));
+        for (auto d : {TransferDirection::Read, TransferDirection::Write}) {
+            FakeLink link;
+            EXPECT_EQ(runTransfer(*s, d, link, nullptr).result, TransferResult::Refused);
+            EXPECT_EQ(link.opens, 0);
+        }
     }
     QDir(file("Uninstall.exe")).removeRecursively();
 
