@@ -1,6 +1,7 @@
 #include "channels/modChCsv.h"
 
 #include "channels/modChEdit.h"
+#include "settings/SafeFile.h"
 #include "settings/VbConv.h"
 
 #include <QRegularExpression>
@@ -320,7 +321,7 @@ bool isBlankRecord(const CsvRecord& r)
 
 // Checks the records row by row and applies each row to t as it goes, so the
 // first bad value in file order is the one reported.
-bool importRecords(ChannelContext t, const std::vector<CsvRecord>& records, QString* error)
+bool importRecords(ChannelContext t, const std::vector<CsvRecord>& records, QString* error, QStringList* warnings)
 {
     const int n = channelCount(t);
     const int cols = columnCount(t);
@@ -364,10 +365,12 @@ bool importRecords(ChannelContext t, const std::vector<CsvRecord>& records, QStr
     }
 
     std::vector<int> seenOnLine(static_cast<size_t>(n) + 1, 0);
+    bool anyRow = false;
     for (; it != records.end(); ++it) {
         const CsvRecord& rec = *it;
         if (isBlankRecord(rec))
             continue;
+        anyRow = true;
         if (rec.fields.size() != head.fields.size())
             return setError(error, QStringLiteral("line %1: %2 fields, but the header has %3")
                                        .arg(rec.line)
@@ -390,7 +393,25 @@ bool importRecords(ChannelContext t, const std::vector<CsvRecord>& records, QStr
             if (!reason.isEmpty())
                 return cellError(c, reason);
         }
+        // A frequency the radio cannot use but the grid accepts (it shows it
+        // in the out-of-band colour) is imported as it is, with a warning.
+        for (int c = 1; warnings && c <= 2 && c <= cols; ++c) {
+            const int32_t f = t.doc.ChData[ch][c];
+            if (rec.fields[fieldOfCol[c]].trimmed().isEmpty() || f == -1 ||
+                (f >= t.settings.BandLower && f <= t.settings.BandUpper))
+                continue;
+            *warnings << QStringLiteral("line %1, column %2: %3 MHz lies outside the radio's band %4 to %5 MHz; imported as it is")
+                             .arg(rec.line)
+                             .arg(quoted(header[c]),
+                                  numberText(f / 100000.0),
+                                  numberText(t.settings.BandLower / 100000.0),
+                                  numberText(t.settings.BandUpper / 100000.0));
+        }
     }
+    // A header alone is no table: most likely the rows went missing.
+    if (!anyRow)
+        return setError(error, QStringLiteral("line %1: the file lists no channel; after the header each row names a channel")
+                                   .arg(head.line));
     return true;
 }
 
@@ -538,16 +559,21 @@ QString ChannelsToCsv(const ChannelContext& s)
     return out;
 }
 
+void SaveChannelCsv(const ChannelContext& s, const QString& path)
+{
+    saveFile(path, QByteArray("\xEF\xBB\xBF") + ChannelsToCsv(s).toUtf8(), QStringLiteral("write CSV file"));
+}
+
 bool CheckChannelCsv(const ChannelContext& s, const QByteArray& csv, QString* error)
 {
     std::vector<CsvRecord> records;
     if (!parseCsv(csv, &records, error))
         return false;
     Trial trial(s);
-    return importRecords(trial.context(), records, error);
+    return importRecords(trial.context(), records, error, nullptr);
 }
 
-bool ImportChannelCsv(ChannelContext s, const QByteArray& csv, QString* error)
+bool ImportChannelCsv(ChannelContext s, const QByteArray& csv, QString* error, QStringList* warnings)
 {
     std::vector<CsvRecord> records;
     if (!parseCsv(csv, &records, error))
@@ -556,13 +582,16 @@ bool ImportChannelCsv(ChannelContext s, const QByteArray& csv, QString* error)
     // when every row went through, so a refusal leaves nothing half done.
     {
         Trial trial(s);
-        if (!importRecords(trial.context(), records, error))
+        QStringList found;
+        if (!importRecords(trial.context(), records, error, &found))
             return false;
+        if (warnings)
+            *warnings = found;
     }
     // The same rows through the same rules cannot fail now; should they
     // anyway, the channel tables go back to what they were.
     Trial before(s);
-    const bool ok = importRecords(s, records, error);
+    const bool ok = importRecords(s, records, error, nullptr);
     if (!ok) {
         s.doc.ChData = before.doc.ChData;
         s.doc.ChNameCode = before.doc.ChNameCode;

@@ -45,6 +45,11 @@ QStringList ChannelCsvHeader(const ChannelContext& s);
 // Records end with CRLF; no byte-order mark.
 QString ChannelsToCsv(const ChannelContext& s);
 
+// Saves the channel table as a CSV file for spreadsheet programs: a UTF-8
+// byte-order mark, then ChannelsToCsv. Throws QmError 61 / 75 (action "write
+// CSV file") and leaves an existing file as it was when the save fails.
+void SaveChannelCsv(const ChannelContext& s, const QString& path);
+
 // Checks a channel CSV against a copy of s, applying every cell through the
 // grid's editing rules on the copy. s is not changed. Returns false with the
 // reason ("line L, column "Rx": ...") of the first bad value.
@@ -57,7 +62,10 @@ bool CheckChannelCsv(const ChannelContext& s, const QByteArray& csv, QString* er
 // channel, an empty transmit frequency means none, an empty name no name; an
 // empty signalling or option cell keeps the channel's value (for a channel
 // the row creates, the column default). Returns false, with s unchanged, when the
-// file is refused.
-bool ImportChannelCsv(ChannelContext s, const QByteArray& csv, QString* error);
+// file is refused; a file with a header but no channel row is refused too.
+// *warnings gets one "line L, column "Rx": ..." text per frequency the file
+// sets outside the radio's band (400 to 470 MHz): the grid takes such a value
+// and shows it in the out-of-band colour, the radio cannot use it.
+bool ImportChannelCsv(ChannelContext s, const QByteArray& csv, QString* error, QStringList* warnings = nullptr);
 
 } // namespace qm

@@ -2,11 +2,10 @@
 
 #include "shell/modStartup.h"
 #include "settings/ProfileFile.h"
+#include "settings/SafeFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -20,13 +19,23 @@ const QString kTool = QStringLiteral("qm570-cli");
 
 void printLine(FILE* stream, QString text)
 {
-    // One line, whatever the message holds.
+    // One line, whatever the message holds: line breaks become blanks, other
+    // control characters and bytes of names that are not UTF-8 are shown
+    // escaped, and a message too long for a line is cut.
     text.replace(QLatin1String("\r\n"), QLatin1String(" "));
     text.replace(QLatin1Char('\n'), QLatin1Char(' '));
     text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    text = qm::printable(text);
+    if (text.size() > kMaxMessageChars)
+        text = text.left(kMaxMessageChars - 3) + QStringLiteral("...");
     text += QLatin1Char('\n');
     std::fputs(text.toUtf8().constData(), stream);
     std::fflush(stream);
+}
+
+QString prefix(const CommandSpec& cmd)
+{
+    return QStringLiteral("%1: %2: ").arg(kTool, cmd.name);
 }
 
 const OptionSpec* findOption(const std::vector<OptionSpec>& options, const QString& name)
@@ -69,25 +78,32 @@ QString helpText(const CommandSpec& cmd)
     t += QStringLiteral("\noptions:\n");
     for (const auto& r : rows)
         t += QStringLiteral("  ") + r.first.leftJustified(width + 2) + r.second + QLatin1Char('\n');
-    t += QStringLiteral("\nexit status: 0 done, 1 failed (the reason is one line on stderr), 2 bad arguments\n");
+    t += QStringLiteral("\nexit status: 0 done, 1 failed (the reason is one line on stderr), 2 bad arguments (also an\n"
+                        "output that is an input, the settings file, the template, a folder, device or pipe,\n"
+                        "and a settings file that cannot hold, such as a DatNum other than 8191)\n");
     return t;
 }
 
-int fail(const CommandSpec& cmd, const QString& message)
+int fail(const CommandSpec& cmd, const qm::Error& error, int status)
 {
-    printLine(stderr, QStringLiteral("%1 %2: %3").arg(kTool, cmd.name, message));
-    return kExitFailed;
+    printLine(stderr, prefix(cmd) + error.text());
+    return status;
 }
 
-int fail(const CommandSpec& cmd, const qm::Error& error)
+void warn(const CommandSpec& cmd, const qm::Error& warning)
 {
-    return fail(cmd, error.text());
+    printLine(stderr, prefix(cmd) + QStringLiteral("warning: ") + warning.text());
 }
 
 int usageError(const CommandSpec& cmd, const QString& message)
 {
-    printLine(stderr, QStringLiteral("%1 %2: %3 (see %1 %2 --help)").arg(kTool, cmd.name, message));
+    printLine(stderr, prefix(cmd) + QStringLiteral("%1 (see %2 %3 --help)").arg(message, kTool, cmd.name));
     return kExitUsage;
+}
+
+int startupStatus(const qm::Error& error)
+{
+    return qm::isSettingsError(error) ? kExitUsage : kExitFailed;
 }
 
 bool writeStdout(const QByteArray& data)
@@ -160,8 +176,10 @@ int runCommand(const CommandSpec& cmd, const QStringList& args, const std::funct
         return body(parsed);
     } catch (const qm::QmError& e) {
         return fail(cmd, e.error());
+    } catch (const std::bad_alloc&) {
+        return fail(cmd, qm::Error{7, cmd.name, {}, QStringLiteral("out of memory")});
     } catch (const std::exception& e) {
-        return fail(cmd, QStringLiteral("failed: %1").arg(QString::fromLocal8Bit(e.what())));
+        return fail(cmd, qm::Error{5, cmd.name, {}, QString::fromLocal8Bit(e.what())});
     }
 }
 
@@ -187,55 +205,83 @@ bool ToolState::start(const QString& home, qm::Error* error)
     }
     const QString original = s_->settings.profile.path();
     const QString copy = settingsCopy_->filePath(QStringLiteral("Uninstall.exe"));
-    QFile from(original);
-    if (!from.copy(copy)) {
-        *error = qm::Error{75, QStringLiteral("copy settings file"), original, from.errorString()};
+    try {
+        const qm::BoundedRead r = qm::readFileAtMost(original, qm::kMaxSettingsBytes, qm::kReadSettingsFile,
+                                                     qm::ReadSource::RegularFile);
+        qm::saveFile(copy, r.data, QStringLiteral("copy settings file"));
+    } catch (const qm::QmError& e) {
+        *error = e.error();
         return false;
     }
     s_->settings.profile.setPath(copy);
     return true;
 }
 
-bool checkReadableFile(const QString& path, qm::Error* error)
+bool checkInputPath(const QString& path, const QString& action, qm::Error* error)
 {
-    const QString action = QStringLiteral("read file");
-    const QFileInfo info(path);
-    if (!info.exists()) {
-        *error = qm::Error{53, action, path, QStringLiteral("no such file")};
+    const qm::FileFacts f = qm::fileFacts(path);
+    switch (f.kind) {
+    case qm::FileFacts::Kind::Missing:
+        *error = f.systemError ? qm::Error{75, action, path, qt_error_string(f.systemError)}
+                               : qm::Error{53, action, path, QStringLiteral("no such file")};
         return false;
-    }
-    if (info.isDir()) {
+    case qm::FileFacts::Kind::Folder:
         *error = qm::Error{75, action, path, QStringLiteral("it is a folder")};
         return false;
-    }
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        *error = qm::Error{75, action, path, f.errorString()};
+    case qm::FileFacts::Kind::Other:
+        *error = qm::Error{75, action, path, QStringLiteral("it is a device or socket, not a regular file")};
         return false;
+    default:
+        return true;
     }
-    return true;
 }
 
-bool readInputFile(const QString& path, qint64 maxBytes, QByteArray* data, qm::Error* error)
+bool readInputFile(const QString& path, qint64 maxBytes, const QString& action, QByteArray* data, qm::Error* error)
 {
-    if (!checkReadableFile(path, error))
-        return false;
-    const QString action = QStringLiteral("read file");
-    const QFileInfo info(path);
-    if (info.size() > maxBytes) {
-        *error = qm::Error{7, action, path,
-                           QStringLiteral("it is too large (%1 bytes, at most %2)").arg(info.size()).arg(maxBytes)};
-        return false;
-    }
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        *error = qm::Error{75, action, path, f.errorString()};
+    try {
+        qm::BoundedRead r = qm::readFileAtMost(path, maxBytes, action);
+        if (r.longer) {
+            *error = qm::Error{7, action, path, QStringLiteral("it is larger than %1 MiB").arg(maxBytes >> 20)};
+            return false;
+        }
+        *data = std::move(r.data);
+        return true;
+    } catch (const qm::QmError& e) {
+        *error = e.error();
         return false;
     }
-    *data = f.read(maxBytes + 1);
-    if (f.error() != QFile::NoError || data->size() > maxBytes) {
-        *error = qm::Error{75, action, path, f.error() != QFile::NoError ? f.errorString() : QStringLiteral("it is too large")};
+}
+
+std::vector<NamedInput> programFiles(const QString& home)
+{
+    return {{home + QStringLiteral("/Uninstall.exe"), QStringLiteral("the settings file")},
+            {home + QStringLiteral("/Kelvex.exe"), QStringLiteral("the template")}};
+}
+
+bool checkOutputPath(const QString& out, const QString& action, const std::vector<NamedInput>& inputs, qm::Error* error)
+{
+    const qm::FileFacts target = qm::fileFacts(out);
+    if (!target.exists())
+        return true; // a new file (a missing folder shows when it is saved)
+    switch (target.kind) {
+    case qm::FileFacts::Kind::Folder:
+        *error = qm::Error{75, action, out, QStringLiteral("it is a folder")};
         return false;
+    case qm::FileFacts::Kind::Pipe:
+    case qm::FileFacts::Kind::Other:
+        *error = qm::Error{75, action, out,
+                           QStringLiteral("it is a device, pipe or socket, not a regular file; only a regular file is replaced")};
+        return false;
+    default:
+        break;
+    }
+    for (const NamedInput& in : inputs) {
+        if (qm::sameFile(target, qm::fileFacts(in.path))) {
+            *error = qm::Error{75, action, out,
+                               QStringLiteral("it is %1 (%2); an output never replaces an input")
+                                   .arg(in.role, qm::elided(qm::printable(in.path), 120))};
+            return false;
+        }
     }
     return true;
 }

@@ -55,13 +55,23 @@ QString defaultHome();
 // The full help of a command (usage line, summary, details, options).
 QString helpText(const CommandSpec& cmd);
 
-// "qm570-cli NAME: message" as one line on stderr; returns kExitFailed.
-int fail(const CommandSpec& cmd, const QString& message);
-// "qm570-cli NAME: action object: reason" for an error value; returns kExitFailed.
-int fail(const CommandSpec& cmd, const qm::Error& error);
+// Every message is one line on stderr that starts with "qm570-cli: NAME: ",
+// shows odd bytes and control characters of names escaped ("\xFF") and is
+// cut to kMaxMessageChars characters.
+inline constexpr int kMaxMessageChars = 300;
 
-// "qm570-cli NAME: message (see qm570-cli NAME --help)" on stderr; returns kExitUsage.
+// "qm570-cli: NAME: action object: reason" for an error value; returns status.
+int fail(const CommandSpec& cmd, const qm::Error& error, int status = kExitFailed);
+// "qm570-cli: NAME: warning: action object: reason"; the command goes on.
+void warn(const CommandSpec& cmd, const qm::Error& warning);
+
+// "qm570-cli: NAME: message (see qm570-cli NAME --help)" on stderr; returns kExitUsage.
 int usageError(const CommandSpec& cmd, const QString& message);
+
+// The exit status of a start-up that failed: kExitUsage when the settings
+// file cannot hold (unreadable, a DatNum other than 8191, a value that is no
+// number), kExitFailed otherwise (no program folder or settings file).
+int startupStatus(const qm::Error& error);
 
 // Writes bytes to stdout; false when the stream refuses them.
 bool writeStdout(const QByteArray& data);
@@ -93,13 +103,30 @@ private:
     std::unique_ptr<QTemporaryDir> settingsCopy_;
 };
 
-// Whether path names a file this process can open for reading: false with
-// the failure (action "read file", the path, "no such file", "it is a
-// folder" or the system's reason).
-bool checkReadableFile(const QString& path, qm::Error* error);
+// Whether path names something a command may read (a file or a pipe): false
+// with the failure (action, the path, "no such file", "it is a folder", "it
+// is a device ...").
+bool checkInputPath(const QString& path, const QString& action, qm::Error* error);
 
-// Reads a whole file for a command: false with the failure when it is
-// missing, a folder, unreadable or larger than maxBytes.
-bool readInputFile(const QString& path, qint64 maxBytes, QByteArray* data, qm::Error* error);
+// Reads a whole input file of at most maxBytes: false with the failure when
+// it is missing, a folder or device, unreadable or larger.
+bool readInputFile(const QString& path, qint64 maxBytes, const QString& action, QByteArray* data, qm::Error* error);
+
+// A file a command reads, as the output check knows it: "the input IMAGE".
+struct NamedInput {
+    QString path;
+    QString role;
+};
+
+// The program folder's settings file and template: a command's output never
+// replaces them.
+std::vector<NamedInput> programFiles(const QString& home);
+
+// Checks an output file before anything is read or written: it must not be
+// one of the inputs, the settings file or the template (compared by device
+// and inode, so another spelling of the path or a hard link is caught too)
+// and, if it exists, must be a regular file (a folder, device or pipe is never
+// replaced). False with the refusal (action, the output, why).
+bool checkOutputPath(const QString& out, const QString& action, const std::vector<NamedInput>& inputs, qm::Error* error);
 
 } // namespace qmcli

@@ -1,30 +1,64 @@
 // Each command starts from the program's start-up state in the program
 // folder, then does what the matching File commands of the desktop program do.
+// Outputs are checked before anything is read or written: never an input,
+// the settings file or the template, never a folder, device or pipe.
 #include "cli/ImageCommands.h"
 
 #include "channels/modChCsv.h"
 #include "cli/CliCommon.h"
-#include "shell/DecodeReport.h"
+#include "image/modIicDat.h"
 #include "settings/SafeFile.h"
+#include "shell/DecodeReport.h"
 #include "shell/modDataFile.h"
 
 namespace qmcli {
 
 namespace {
 
-constexpr qint64 kMaxCsvBytes = 4 << 20; // a table of 260 channels is some 20 KiB
+// A channel table of 260 channels is some 20 KiB; a CSV file past this is
+// something else.
+constexpr qint64 kMaxCsvBytes = 16 << 20;
+
+const QString kSaveDataFile = QStringLiteral("save data file");
+const QString kOpenDataFile = QStringLiteral("open data file");
 
 const OptionSpec kOutputRequired{QStringLiteral("--output"), QStringLiteral("-o"), QStringLiteral("OUT"),
                                  QStringLiteral("data file to write (replaced as a whole, never half-written)")};
 
-// Starts the program state and opens IMAGE into it as File > Open does.
+// Refuses an output that would replace one of the inputs or the program's
+// own files, or that is no regular file; true when it may be written.
+bool outputAllowed(const CommandSpec& cmd, const ParsedArgs& a, const QString& out, const QString& action,
+                   std::vector<NamedInput> inputs, int* status)
+{
+    for (const NamedInput& p : programFiles(a.home))
+        inputs.push_back(p);
+    qm::Error err;
+    if (checkOutputPath(out, action, inputs, &err))
+        return true;
+    *status = fail(cmd, err, kExitUsage);
+    return false;
+}
+
+// Starts the program state and opens IMAGE into it as File > Open does; a
+// file of another size than the image is opened with a warning.
 bool startWithImage(const CommandSpec& cmd, ToolState& tool, const ParsedArgs& a, const QString& image, int* status)
 {
     qm::Error err;
-    if (!checkReadableFile(image, &err) || !tool.start(a.home, &err) || !qm::OpenDataFile(tool.state(), image, &err)) {
+    if (!checkInputPath(image, kOpenDataFile, &err)) {
         *status = fail(cmd, err);
         return false;
     }
+    if (!tool.start(a.home, &err)) {
+        *status = fail(cmd, err, startupStatus(err));
+        return false;
+    }
+    std::optional<qm::Error> warning;
+    if (!qm::OpenDataFile(tool.state(), image, &err, &warning)) {
+        *status = fail(cmd, err);
+        return false;
+    }
+    if (warning)
+        warn(cmd, *warning);
     return true;
 }
 
@@ -33,6 +67,14 @@ int saveTo(const CommandSpec& cmd, qm::AppState& s, const QString& out)
     qm::Error err;
     if (!qm::SaveDataFileTo(s, out, &err))
         return fail(cmd, err);
+    return kExitOk;
+}
+
+int writeToStdout(const CommandSpec& cmd, const QByteArray& data)
+{
+    if (!writeStdout(data))
+        return fail(cmd, qm::Error{75, QStringLiteral("write to"), QStringLiteral("standard output"),
+                                   QStringLiteral("the stream refused the data")});
     return kExitOk;
 }
 
@@ -45,7 +87,9 @@ const CommandSpec kDecode{
         "with -1 for none, dec and enc signalling indices, opt = option fields 5..10,\n"
         "name_codes = the six name character codes, cells = the texts of grid columns\n"
         "1..C), \"OptSel\" (entries 1..100 as the options window shows them) and\n"
-        "\"radio\" (band, version and last_write texts of this image)."),
+        "\"radio\" (band, version and last_write texts of this image).\n"
+        "A file of another size than 8192 bytes is read as the desktop program opens\n"
+        "it (a short one padded with FF, a long one cut), with a warning on stderr."),
     1,
     1,
     {}};
@@ -101,7 +145,10 @@ const CommandSpec kImportCsv{
         "longer than six characters), the whole file is refused instead: the message\n"
         "names the line and column of the first bad value and nothing is written.\n"
         "The file may be UTF-8 with or without a byte-order mark, with CRLF or LF\n"
-        "line ends and quoted fields; the header's columns may stand in any order."),
+        "line ends and quoted fields; the header's columns may stand in any order.\n"
+        "A file with a header but no channel row is refused. A frequency outside the\n"
+        "radio's band (400 to 470 MHz) but within the entry limits is imported as it\n"
+        "is, with a warning on stderr naming its line and column."),
     2,
     2,
     {kOutputRequired}};
@@ -115,9 +162,7 @@ int cmdDecode(const QStringList& args)
         int status = kExitOk;
         if (!startWithImage(kDecode, tool, a, a.positional[0], &status))
             return status;
-        if (!writeStdout(qm::DecodeReportJson(tool.state())))
-            return fail(kDecode, QStringLiteral("cannot write to stdout"));
-        return kExitOk;
+        return writeToStdout(kDecode, qm::DecodeReportJson(tool.state()));
     });
 }
 
@@ -126,11 +171,14 @@ int cmdResave(const QStringList& args)
     return runCommand(kResave, args, [](const ParsedArgs& a) {
         if (!a.has(QStringLiteral("--output")))
             return usageError(kResave, QStringLiteral("missing -o OUT"));
-        ToolState tool;
+        const QString out = a.value(QStringLiteral("--output"));
         int status = kExitOk;
+        if (!outputAllowed(kResave, a, out, kSaveDataFile, {{a.positional[0], QStringLiteral("the input IMAGE")}}, &status))
+            return status;
+        ToolState tool;
         if (!startWithImage(kResave, tool, a, a.positional[0], &status))
             return status;
-        return saveTo(kResave, tool.state(), a.value(QStringLiteral("--output")));
+        return saveTo(kResave, tool.state(), out);
     });
 }
 
@@ -139,32 +187,40 @@ int cmdNew(const QStringList& args)
     return runCommand(kNew, args, [](const ParsedArgs& a) {
         if (!a.has(QStringLiteral("--output")))
             return usageError(kNew, QStringLiteral("missing -o OUT"));
+        const QString out = a.value(QStringLiteral("--output"));
+        int status = kExitOk;
+        if (!outputAllowed(kNew, a, out, kSaveDataFile, {}, &status))
+            return status;
         ToolState tool;
         qm::Error err;
         if (!tool.start(a.home, &err))
-            return fail(kNew, err);
+            return fail(kNew, err, startupStatus(err));
+        // A new file is the template: without all of it there is nothing to save.
+        const qm::TemplateRead t = qm::readTemplate(tool.state().settings, tool.state().doc.IicDat.size());
+        if (t.problem)
+            return fail(kNew, *t.problem);
+        if (t.warning)
+            warn(kNew, *t.warning);
         qm::NewFileSol(tool.state());
-        return saveTo(kNew, tool.state(), a.value(QStringLiteral("--output")));
+        return saveTo(kNew, tool.state(), out);
     });
 }
 
 int cmdExportCsv(const QStringList& args)
 {
     return runCommand(kExportCsv, args, [](const ParsedArgs& a) {
-        ToolState tool;
+        const bool toFile = a.has(QStringLiteral("--output"));
+        const QString out = a.value(QStringLiteral("--output"));
         int status = kExitOk;
+        if (toFile && !outputAllowed(kExportCsv, a, out, QStringLiteral("write CSV file"),
+                                     {{a.positional[0], QStringLiteral("the input IMAGE")}}, &status))
+            return status;
+        ToolState tool;
         if (!startWithImage(kExportCsv, tool, a, a.positional[0], &status))
             return status;
-        const QByteArray csv = qm::ChannelsToCsv(tool.state()).toUtf8();
-        if (!a.has(QStringLiteral("--output"))) {
-            if (!writeStdout(csv))
-                return fail(kExportCsv, QStringLiteral("cannot write to stdout"));
-            return kExitOk;
-        }
-        const QString out = a.value(QStringLiteral("--output"));
-        QString why;
-        if (!qm::writeFileAtomically(out, QByteArray("\xEF\xBB\xBF") + csv, &why))
-            return fail(kExportCsv, qm::Error{75, QStringLiteral("write CSV file"), out, why});
+        if (!toFile)
+            return writeToStdout(kExportCsv, qm::ChannelsToCsv(tool.state()).toUtf8());
+        qm::SaveChannelCsv(tool.state(), out); // a failure is one line through runCommand
         return kExitOk;
     });
 }
@@ -174,19 +230,28 @@ int cmdImportCsv(const QStringList& args)
     return runCommand(kImportCsv, args, [](const ParsedArgs& a) {
         if (!a.has(QStringLiteral("--output")))
             return usageError(kImportCsv, QStringLiteral("missing -o OUT"));
+        const QString out = a.value(QStringLiteral("--output"));
         const QString csvPath = a.positional[1];
+        int status = kExitOk;
+        if (!outputAllowed(kImportCsv, a, out, kSaveDataFile,
+                           {{a.positional[0], QStringLiteral("the input IMAGE")}, {csvPath, QStringLiteral("the input CSV")}},
+                           &status))
+            return status;
+        const QString action = QStringLiteral("import CSV file");
         QByteArray csv;
         qm::Error readError;
-        if (!readInputFile(csvPath, kMaxCsvBytes, &csv, &readError))
+        if (!readInputFile(csvPath, kMaxCsvBytes, action, &csv, &readError))
             return fail(kImportCsv, readError);
         ToolState tool;
-        int status = kExitOk;
         if (!startWithImage(kImportCsv, tool, a, a.positional[0], &status))
             return status;
         QString err;
-        if (!qm::ImportChannelCsv(tool.state(), csv, &err))
-            return fail(kImportCsv, QStringLiteral("%1 refused, nothing written: %2").arg(csvPath, err));
-        return saveTo(kImportCsv, tool.state(), a.value(QStringLiteral("--output")));
+        QStringList warnings;
+        if (!qm::ImportChannelCsv(tool.state(), csv, &err, &warnings))
+            return fail(kImportCsv, qm::Error{380, action, csvPath, QStringLiteral("refused, nothing written: ") + err});
+        for (const QString& w : warnings)
+            warn(kImportCsv, qm::Error{380, action, csvPath, w});
+        return saveTo(kImportCsv, tool.state(), out);
     });
 }
 

@@ -3,6 +3,7 @@
 // a serial port or pseudo-terminal, and report on stderr.
 #include "cli/cmdTransfer.h"
 
+#include "image/modIicDat.h"
 #include "shell/modDataFile.h"
 
 #include "channels/modChMem.h"
@@ -13,7 +14,7 @@
 #include "settings/VbConv.h"
 #include "cli/CliCommon.h"
 
-#include <QFileInfo>
+#include <QDir>
 
 #include <cstdio>
 #ifdef _WIN32
@@ -45,6 +46,7 @@ const CommandSpec kRead{
     QStringLiteral("The read starts from the program's start-up image (the template); the bytes of\n"
                    "the read range are replaced only when every block has been read, and OUT is\n"
                    "written only then (through a temporary file, so a failed read leaves no file).\n"
+                   "OUT is never the settings file, the template, a folder, a device or a pipe.\n"
                    "Exit status: 0 read complete; 1 the port could not be opened, the radio did not\n"
                    "answer (seventh failure) or the file could not be written; 2 bad arguments or a\n"
                    "range that cannot be read."),
@@ -60,14 +62,17 @@ const CommandSpec kRead{
 
 const CommandSpec kWrite{
     QStringLiteral("write"),
-    QStringLiteral("IMAGE [--set-time] [--device PATH | --port N] [--start HEX --end HEX] [--trace]"),
+    QStringLiteral("IMAGE [--set-time] [--device PATH | --port N] [--start HEX --end HEX] [--trace] [--force]"),
     QStringLiteral("write an image file into the radio"),
     QStringLiteral("Opens IMAGE as File > Open does and writes it into the radio: the image is\n"
                    "assembled from the channel and option views, stamped with today's date and\n"
                    "time at 0E70-0E72 / 0E78-0E79, sent block by block and closed by the end frame.\n"
+                   "IMAGE must be a radio image: a file of exactly 8192 bytes that is not text.\n"
+                   "Anything else (a CSV file, an empty or cut file) is refused before the port is\n"
+                   "opened, unless --force is given.\n"
                    "Exit status: 0 write complete; 1 the port could not be opened, the radio did not\n"
-                   "answer (seventh failure) or IMAGE could not be read; 2 bad arguments or a range\n"
-                   "that cannot be written."),
+                   "answer (seventh failure) or IMAGE could not be read or is no radio image; 2 bad\n"
+                   "arguments, a range that cannot be written or a settings file that cannot hold."),
     1,
     1,
     {{QStringLiteral("--set-time"), {}, {}, QStringLiteral("set the radio's clock to this computer's time first")},
@@ -75,7 +80,8 @@ const CommandSpec kWrite{
      kPort,
      {QStringLiteral("--start"), {}, QStringLiteral("HEX"), QStringLiteral("first address (default: key WriteStartAddr)")},
      {QStringLiteral("--end"), {}, QStringLiteral("HEX"), QStringLiteral("last address (default: key WriteEndAddr)")},
-     kTrace}};
+     kTrace,
+     {QStringLiteral("--force"), {}, {}, QStringLiteral("write IMAGE even when it is no radio image (another size, or text)")}}};
 
 bool parseAddress(const QString& text, int16_t& out)
 {
@@ -132,10 +138,21 @@ private:
     int last_ = -1;
 };
 
+// A radio error entry as one message: the procedure that listed it, then the value.
+Error entryError(const ErrorEntry& e)
+{
+    if (e.kind == ErrorEntry::Kind::Option)
+        return Error{380, e.label, {}, e.message};
+    Error err = e.error;
+    err.action = err.action.isEmpty() ? e.label : e.label + QStringLiteral(": ") + err.action;
+    return err;
+}
+
 int runTransferCommand(const CommandSpec& cmd, const ParsedArgs& a, TransferDirection dir)
 {
     const bool writing = dir == TransferDirection::Write;
     const QString output = a.value(QStringLiteral("--output"));
+    const QString saveAction = QStringLiteral("save image file");
     if (!writing && output.isEmpty())
         return usageError(cmd, QStringLiteral("no output file (-o OUT)"));
     if (a.has(QStringLiteral("--device")) && a.has(QStringLiteral("--port")))
@@ -148,26 +165,60 @@ int runTransferCommand(const CommandSpec& cmd, const ParsedArgs& a, TransferDire
             return usageError(cmd, QStringLiteral("--port takes a number from 1 to 16, not '%1'")
                                        .arg(a.value(QStringLiteral("--port"))));
     }
+    Error why;
+    // The read's output: never the settings file or the template, never a
+    // folder, device or pipe. Refused before the radio is touched.
+    if (!writing && !checkOutputPath(output, saveAction, programFiles(a.home), &why))
+        return fail(cmd, why, kExitUsage);
 
     ToolState tool;
-    Error why;
     if (!tool.start(a.home, &why))
-        return fail(cmd, why);
+        return fail(cmd, why, startupStatus(why));
     AppState& s = tool.state();
     if (writing) {
-        if (!OpenDataFile(s, a.positional[0], &why))
+        // Only a radio image goes to the radio: the file is looked at before
+        // the port is opened.
+        const QString image = a.positional[0];
+        const QString openAction = QStringLiteral("open data file");
+        BoundedRead bytes;
+        try {
+            bytes = readFileAtMost(image, static_cast<int64_t>(s.doc.IicDat.size()), openAction);
+        } catch (const QmError& e) {
+            return fail(cmd, e.error());
+        }
+        if (!a.has(QStringLiteral("--force"))) {
+            if (const auto notImage = notARadioImage(bytes, s.doc.IicDat.size()))
+                return fail(cmd, Error{380, QStringLiteral("write"), image,
+                                       *notImage + QStringLiteral("; nothing was sent (--force sends it all the same)")});
+        }
+        std::optional<Error> warning;
+        if (!OpenDataBytes(s, image, bytes, &why, &warning))
             return fail(cmd, why);
+        if (warning)
+            warn(cmd, *warning);
         s.optView.chkSetTime = a.has(QStringLiteral("--set-time"));
     }
     int status = kExitOk;
     if (!applyRange(cmd, a, writing ? s.settings.WriteStartAddr : s.settings.ReadStartAddr,
                     writing ? s.settings.WriteEndAddr : s.settings.ReadEndAddr, &status))
         return status;
+    if (!writing && (s.settings.ReadStartAddr > 0 || s.settings.ReadEndAddr < s.settings.DatNum)) {
+        // The bytes outside a partial read come from the template.
+        const TemplateRead t = readTemplate(s.settings, s.doc.IicDat.size());
+        if (t.problem)
+            warn(cmd, *t.problem);
+    }
 
-    const QString device =
-        a.has(QStringLiteral("--device")) ? a.value(QStringLiteral("--device")) : PortDevicePath(s.settings, port ? port : s.settings.COM);
+    QString device = a.has(QStringLiteral("--device")) ? a.value(QStringLiteral("--device"))
+                                                       : PortDevicePath(s.settings, port ? port : s.settings.COM);
     if (device.isEmpty())
         return usageError(cmd, QStringLiteral("port number %1 is not one of 1-16").arg(s.settings.COM));
+#ifndef _WIN32
+    // A relative device is a path from the current folder (the serial port
+    // class would look for it under /dev).
+    if (a.has(QStringLiteral("--device")) && QDir::isRelativePath(device))
+        device = QDir::cleanPath(QDir::current().absoluteFilePath(device));
+#endif
     SerialLink link(device);
 
     const bool trace = a.has(QStringLiteral("--trace"));
@@ -182,6 +233,7 @@ int runTransferCommand(const CommandSpec& cmd, const ParsedArgs& a, TransferDire
     const TransferOutcome out = runTransfer(s, dir, link, nullptr, cb);
     bar.end();
 
+    const QString radioAction = writing ? QStringLiteral("write radio at") : QStringLiteral("read radio at");
     switch (out.result) {
     case TransferResult::Success:
         break;
@@ -191,24 +243,25 @@ int runTransferCommand(const CommandSpec& cmd, const ParsedArgs& a, TransferDire
         return fail(cmd, out.errors.empty() ? Error{75, QStringLiteral("open port"), device, out.message} : out.errors.back().error);
     case TransferResult::Aborted: {
         const QString t79 = s.settings.text(79);
-        std::fprintf(stderr, "%s\n", (t79.isEmpty() ? out.message : t79).toLocal8Bit().constData());
-        return kExitFailed;
+        return fail(cmd, Error{75, radioAction, device, t79.isEmpty() ? out.message : t79});
     }
     case TransferResult::Stopped:
     case TransferResult::Error:
         // The message names the first failure; the entries the transfer
         // listed follow, one line each, with what they were doing.
-        fail(cmd, out.message);
+        fail(cmd, Error{75, radioAction, device, out.message});
         for (const ErrorEntry& e : out.errors)
-            fail(cmd, e.label + QStringLiteral(": ") + e.detail());
+            fail(cmd, entryError(e));
         return kExitFailed;
     }
 
     if (!writing) {
         const QByteArray bytes(reinterpret_cast<const char*>(s.doc.IicDat.data()), static_cast<qsizetype>(s.doc.IicDat.size()));
-        QString reason;
-        if (!writeFileAtomically(output, bytes, &reason))
-            return fail(cmd, Error{75, QStringLiteral("save image file"), output, reason});
+        try {
+            saveFile(output, bytes, saveAction);
+        } catch (const QmError& e) {
+            return fail(cmd, e.error());
+        }
     }
     return kExitOk;
 }

@@ -1,5 +1,7 @@
 // qm570-cli: the radio program's commands without a screen.
 #include "cli/Commands.h"
+#include "diag/QmError.h"
+#include "settings/SafeFile.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -22,7 +24,13 @@ void printUsage(FILE* out)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
+    // A save stopped by Ctrl+C or a kill leaves no temporary file behind.
+    qm::removeTemporaryFilesOnSignals();
+    // The arguments as given: a file name that is not UTF-8 keeps its bytes
+    // (QCoreApplication::arguments() would replace them).
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << qm::pathFromNative(QByteArray(argv[i]));
     if (args.isEmpty()) {
         printUsage(stderr);
         return 2;
@@ -36,6 +44,8 @@ int main(int argc, char** argv)
         if (name == QLatin1String(c.name))
             return c.run(args);
     }
-    std::fprintf(stderr, "qm570-cli: unknown command '%s' (try qm570-cli --help)\n", name.toLocal8Bit().constData());
+    const QString message = QStringLiteral("qm570-cli: unknown command '%1' (try qm570-cli --help)\n")
+                                .arg(qm::elided(qm::printable(name), 100));
+    std::fputs(message.toUtf8().constData(), stderr);
     return 2;
 }

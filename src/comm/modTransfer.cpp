@@ -63,6 +63,9 @@ QString TransferRangeProblem(const CommContext& s, TransferDirection d)
     const QString what = d == TransferDirection::Read ? QStringLiteral("read") : QStringLiteral("write");
     const QString range = hex4(start) + QStringLiteral("-") + hex4(end);
     const int last = static_cast<int>(s.doc.IicDat.size()) - 1;
+    // A start-up refused by the settings file leaves no image at all.
+    if (last < 0)
+        return QStringLiteral("There is no memory image to %1 (the start-up failed; see the error list).").arg(what);
     // Values from 8000 up are negative 16-bit numbers; no image reaches them.
     if (start < 0 || end < 0)
         return QStringLiteral("The %1 range %2 reaches past the memory image (addresses 0000-%3).")

@@ -2,13 +2,61 @@
 
 #include "diag/modShowErr.h"
 
+#include <algorithm>
+
 namespace qm {
+
+namespace {
+
+// "\x" or "\u" followed by the value in upper-case hexadecimal digits.
+QString escaped(char prefix, unsigned value, int digits)
+{
+    return QString(QLatin1Char('\\')) + QLatin1Char(prefix) + QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
+}
+
+} // namespace
+
+QString printable(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = text[i].unicode();
+        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(text[i + 1].unicode())) {
+            out += text[i];
+            out += text[++i];
+        } else if (u >= 0xDC80 && u <= 0xDCFF) {
+            out += escaped('x', u & 0xFFu, 2); // a byte of a name that is not UTF-8
+        } else if (QChar::isSurrogate(u)) {
+            out += escaped('u', u, 4);
+        } else if (u < 0x20 || u == 0x7F) {
+            out += escaped('x', u, 2);
+        } else if (u >= 0x80 && u < 0xA0) {
+            out += escaped('u', u, 4); // never mistaken for a raw byte
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+QString elided(const QString& text, int maxChars)
+{
+    if (text.size() <= maxChars || maxChars < 5)
+        return text.size() <= maxChars ? text : text.left(std::max(maxChars, 0));
+    const qsizetype keep = maxChars - 3;
+    const qsizetype tail = keep / 2;
+    return text.left(keep - tail) + QStringLiteral("...") + text.right(tail);
+}
 
 QString Error::text() const
 {
     QString head = action;
+    // Names of files and devices come from users and file systems: shown
+    // with their odd bytes escaped and cut to a length a line can hold.
     if (!object.isEmpty())
-        head += (head.isEmpty() ? QString() : QStringLiteral(" ")) + object;
+        head += (head.isEmpty() ? QString() : QStringLiteral(" ")) + elided(printable(object), 200);
     QString why = reason;
     if (why.isEmpty())
         why = VbErrNumDes(number);

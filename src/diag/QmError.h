@@ -39,6 +39,16 @@ private:
     Error error_;
 };
 
+// The text with every character that could garble a one-line message made
+// visible: bytes of a file name that are not UTF-8 (held as U+DC80..U+DCFF,
+// see settings/SafeFile.h) and control characters become "\xNN", other
+// unpaired surrogates "\uXXXX". Everything else stays as it is.
+QString printable(const QString& text);
+
+// The text cut to at most maxChars characters: the middle of it gives way
+// to "..." so that both ends (a path's folder and file name) stay readable.
+QString elided(const QString& text, int maxChars);
+
 // Throws error 9 (index out of range) unless lo <= i <= hi.
 void checkIndex(long long i, long long lo, long long hi);
 

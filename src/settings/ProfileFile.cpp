@@ -3,7 +3,6 @@
 #include "diag/QmError.h"
 #include "settings/SafeFile.h"
 
-#include <QFile>
 #include <QStringList>
 
 namespace qm {
@@ -16,22 +15,30 @@ struct Lines {
     bool bom = false;
     bool exists = false;
     bool unreadable = false; // present but could not be read: never overwrite it
+    Error problem;           // why, when unreadable
+    QByteArray raw;          // the file's bytes as read
 };
 
 Lines load(const QString& path)
 {
     Lines l;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        l.unreadable = f.exists();
+    const FileFacts facts = fileFacts(path);
+    if (!facts.exists() && facts.systemError == 0)
+        return l; // missing: every key takes its default, a write creates it
+    QByteArray data;
+    try {
+        BoundedRead r = readFileAtMost(path, kMaxSettingsBytes, kReadSettingsFile, ReadSource::RegularFile);
+        if (r.longer)
+            throw QmError(7, kReadSettingsFile, path,
+                          QStringLiteral("it is larger than %1 KiB; a settings file is a few KiB of text").arg(kMaxSettingsBytes >> 10));
+        data = std::move(r.data);
+    } catch (const QmError& e) {
+        l.unreadable = true;
+        l.problem = e.error();
         return l;
     }
     l.exists = true;
-    QByteArray data = f.readAll();
-    if (f.error() != QFile::NoError) {
-        l.unreadable = true;
-        return l;
-    }
+    l.raw = data;
     if (data.startsWith("\xEF\xBB\xBF")) {
         l.bom = true;
         data.remove(0, 3);
@@ -137,8 +144,9 @@ bool ProfileFile::write(const QString& section, const QString& key, const QStrin
 {
     Lines l = load(path_);
     if (l.unreadable) {
+        // A file that cannot be read is never replaced by one made of defaults.
         if (why)
-            *why = QStringLiteral("the file exists but cannot be read");
+            *why = QStringLiteral("the file exists but cannot be read (%1)").arg(l.problem.reason);
         return false;
     }
     // A value is one line: a line break inside it would start a new key or
@@ -169,7 +177,26 @@ bool ProfileFile::write(const QString& section, const QString& key, const QStrin
     if (l.bom)
         out = "\xEF\xBB\xBF";
     out += (l.lines.join(eol) + eol).toUtf8();
-    return writeFileAtomically(path_, out, why);
+    // The same bytes again need no save (the option defaults are stored one
+    // key at a time, most of them unchanged).
+    if (l.exists && out == l.raw)
+        return true;
+    try {
+        saveFile(path_, out, QStringLiteral("write settings file"));
+        return true;
+    } catch (const QmError& e) {
+        if (why)
+            *why = e.error().reason;
+        return false;
+    }
+}
+
+std::optional<Error> ProfileFile::problem() const
+{
+    Lines l = load(path_);
+    if (!l.unreadable)
+        return std::nullopt;
+    return l.problem;
 }
 
 void ProfileFile::writeOrThrow(const QString& section, const QString& key, const QString& value) const

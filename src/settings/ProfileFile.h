@@ -4,9 +4,25 @@
 // comments, order and every other line, and replace the file atomically.
 #pragma once
 
+#include "diag/QmError.h"
+
 #include <QString>
+#include <cstdint>
+#include <optional>
 
 namespace qm {
+
+// A settings file is a few KiB of text; anything past this is not one.
+constexpr int64_t kMaxSettingsBytes = 1 << 20;
+
+// The actions of the errors a settings file causes when it cannot be read or
+// holds a value that cannot be used.
+inline const QString kReadSettingsFile = QStringLiteral("read settings file");
+inline const QString kReadSettingsKey = QStringLiteral("read settings key");
+inline bool isSettingsError(const Error& e)
+{
+    return e.action == kReadSettingsFile || e.action == kReadSettingsKey;
+}
 
 class ProfileFile {
 public:
@@ -30,6 +46,11 @@ public:
     // The same, throwing QmError 75 (action "write settings file", object
     // "path [section] key", the system's reason) when the file cannot be written.
     void writeOrThrow(const QString& section, const QString& key, const QString& value) const;
+
+    // Why the file cannot be used although it exists (too large, not a
+    // regular file, unreadable), or nothing. A file that cannot be read gives
+    // every key its default and is never written.
+    std::optional<Error> problem() const;
 
     // True when the key is present in the section.
     bool contains(const QString& section, const QString& key) const;

@@ -27,6 +27,10 @@ constexpr int kSoftFaceCount = 446;
 constexpr int kOptCount = 100;      // OptSel / OptDef 1..100
 constexpr int kNoChar = 255;        // character code "no character"
 constexpr int kAlphabetSize = 41;   // character codes 0..40
+// The radio's EEPROM: addresses 0..8191. The settings key DatNum must say so;
+// an image, a data file and the template hold exactly kImageBytes bytes.
+constexpr int kImageDatNum = 8191;
+constexpr int kImageBytes = kImageDatNum + 1;
 
 struct Settings {
     // Program folder: settings file, template, data folder, help files.

@@ -7,6 +7,8 @@
 #include "options/modSysSet.h"
 #include "shell/DocumentViews.h"
 
+#include "settings/SafeFile.h"
+
 #include <QFileInfo>
 
 #include <filesystem>
@@ -16,17 +18,42 @@ namespace qm {
 
 namespace {
 
-void openInto(AppState& s, const QString& path)
+// Loads bytes read from path; returns the warning for a file of another size.
+std::optional<Error> openBytes(AppState& s, const QString& path, const BoundedRead& read)
 {
-    std::vector<uint8_t> image = readDataFile(s.doc, path);
+    std::optional<Error> warning = sizeWarning(QStringLiteral("open data file"), path, read, s.doc.IicDat.size());
+    std::vector<uint8_t> image = imageFromBytes(s.doc.IicDat.size(), read.data);
     s.doc.IicDat.swap(image);
     SoftDisplay(s);
     setCurrentPath(s, path);
+    return warning;
 }
 
-// Writes the assembled image; throws QmError 75 with the reason.
+// Loads the file; returns the warning for a file of another size.
+std::optional<Error> openInto(AppState& s, const QString& path)
+{
+    return openBytes(s, path, readFileAtMost(path, static_cast<int64_t>(s.doc.IicDat.size()), QStringLiteral("open data file")));
+}
+
+// The program's own files are never replaced by a data file: the settings
+// file would be lost, and the template is only ever read.
+void refuseProgramFiles(const AppState& s, const QString& path, const QString& action)
+{
+    const FileFacts target = fileFacts(path);
+    if (!target.exists())
+        return;
+    if (sameFile(target, fileFacts(s.settings.profile.path())))
+        throw QmError(75, action, path, QStringLiteral("it is the settings file, which a data file never replaces"));
+    if (sameFile(target, fileFacts(templatePath(s.settings))))
+        throw QmError(75, action, path, QStringLiteral("it is the template image, which is only ever read"));
+}
+
+// Writes the assembled image; throws QmError 61 / 75 / 380 with the reason.
 void writeImage(AppState& s, const QString& path)
 {
+    const QString action = QStringLiteral("save data file");
+    refuseProgramFiles(s, path, action);
+    requireRadioImageSize(s.doc, action, path);
     SetConvIicDat(s);
     writeDataFile(s.doc, path);
     setCurrentPath(s, path);
@@ -95,9 +122,22 @@ void NewFileSol(AppState& s, bool storeDefaults)
     s.doc.notify(Document::Change::Replaced);
 }
 
-bool OpenDataFile(AppState& s, const QString& path, Error* error)
+bool OpenDataFile(AppState& s, const QString& path, Error* error, std::optional<Error>* warning)
 {
-    return withError(error, [&] { openInto(s, path); });
+    return withError(error, [&] {
+        std::optional<Error> w = openInto(s, path);
+        if (warning)
+            *warning = std::move(w);
+    });
+}
+
+bool OpenDataBytes(AppState& s, const QString& path, const BoundedRead& read, Error* error, std::optional<Error>* warning)
+{
+    return withError(error, [&] {
+        std::optional<Error> w = openBytes(s, path, read);
+        if (warning)
+            *warning = std::move(w);
+    });
 }
 
 void OpenFile(AppState& s, UserInteraction& ui)
@@ -105,9 +145,13 @@ void OpenFile(AppState& s, UserInteraction& ui)
     const QString name = ui.openFileName(s.view.currentPath, kDatFilter);
     if (name.isEmpty())
         return;
-    const bool ok = guarded(s.errors, QStringLiteral("mdifrmMain->OpenFile"), [&] { openInto(s, name); });
+    const QString label = QStringLiteral("mdifrmMain->OpenFile");
+    std::optional<Error> warning;
+    const bool ok = guarded(s.errors, label, [&] { warning = openInto(s, name); });
     if (!ok)
         ui.message(s.settings.text(83), s.settings.text(70), MsgButtons::Ok, MsgIcon::Critical);
+    else if (warning)
+        s.errors.AddErrInfo(label, *warning); // opened all the same: listed, no message box
 }
 
 void SaveFile(AppState& s, UserInteraction& ui)

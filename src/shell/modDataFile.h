@@ -4,7 +4,10 @@
 #pragma once
 
 #include "shell/AppState.h"
+#include "settings/SafeFile.h"
 #include "shell/UserInteraction.h"
+
+#include <optional>
 
 namespace qm {
 
@@ -29,7 +32,9 @@ void NewFile(AppState& s, UserInteraction& ui);
 void NewFileSol(AppState& s, bool storeDefaults = true);
 
 // File > Open: chooses a file and loads it. A file that cannot be opened or
-// read leaves image, views and path unchanged and shows text 83.
+// read leaves image, views and path unchanged and shows text 83. A file of
+// another size than the image is opened (a short one padded with 0xFF, a long
+// one cut) and listed under "mdifrmMain->OpenFile" without a message box.
 void OpenFile(AppState& s, UserInteraction& ui);
 // File > Save: asks text 82; Yes runs SaveAsFile.
 void SaveFile(AppState& s, UserInteraction& ui);
@@ -38,13 +43,19 @@ void SaveFile(AppState& s, UserInteraction& ui);
 void SaveAsFile(AppState& s, UserInteraction& ui);
 // Encodes and writes the image to path (the current path when empty). The
 // current path becomes path only when the write succeeded; a failed write is
-// listed and shown as text 84.
+// listed and shown as text 84. The settings file and the template are never
+// written over, nor is an image of another size than the radio's saved.
 void SaveDatFile(AppState& s, UserInteraction& ui, const QString& path = QString());
 
 // The load part of Open without dialogs: reads the whole file, replaces the
 // image in one step, redisplays it and makes it the current path. On failure
-// nothing changes and *error holds the failure.
-bool OpenDataFile(AppState& s, const QString& path, Error* error = nullptr);
+// nothing changes and *error holds the failure. *warning tells of a file of
+// another size than the image.
+bool OpenDataFile(AppState& s, const QString& path, Error* error = nullptr, std::optional<Error>* warning = nullptr);
+// The same for bytes already read from path (readFileAtMost with the image's
+// size as limit), for a caller that had to look at them first.
+bool OpenDataBytes(AppState& s, const QString& path, const BoundedRead& read, Error* error = nullptr,
+                   std::optional<Error>* warning = nullptr);
 
 // The write part of Save without dialogs: SetConvIicDat, then the image is
 // written through a temporary file and a rename, then path becomes current.

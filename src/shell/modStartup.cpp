@@ -7,6 +7,7 @@
 #include "image/modIicDat.h"
 #include "options/modSysSet.h"
 #include "settings/CharTable.h"
+#include "settings/SafeFile.h"
 #include "settings/VbConv.h"
 #include "shell/modDataFile.h"
 
@@ -36,7 +37,7 @@ auto readNumber(const AppState& s, const QString& key, const QString& def, int b
     try {
         return convert(text);
     } catch (const QmError& e) {
-        throw QmError(e.number(), QStringLiteral("read settings key"),
+        throw QmError(e.number(), kReadSettingsKey,
                       QStringLiteral("%1 of %2").arg(key, s.settings.profile.path()),
                       QStringLiteral("\"%1\" is not %2").arg(text, QLatin1String(what)));
     }
@@ -64,14 +65,41 @@ void readLanguage(AppState& s, int16_t detected)
     normaliseLanguage(s.settings);
 }
 
+// The image size, checked before anything else is read or written: the
+// radio has 8 KiB of memory, and an image, a data file or a transfer of any
+// other size is wrong. A settings file whose DatNum says otherwise is refused
+// (error 380 naming the file, the key and the value). Without the key the
+// desktop program takes the radio's size (the settings file its first run
+// creates holds no more than FirRun); the tool, which never creates a
+// settings file, refuses a file without it.
+void readDatNum(AppState& s, bool desktop)
+{
+    const QString key = QStringLiteral("DatNum");
+    const QString object = QStringLiteral("%1 of %2").arg(key, s.settings.profile.path());
+    if (!s.settings.profile.contains(kSetting, key)) {
+        if (desktop) {
+            s.settings.DatNum = kImageDatNum;
+            return;
+        }
+        const bool empty = fileFacts(s.settings.profile.path()).size == 0;
+        throw QmError(380, kReadSettingsKey, object,
+                      QStringLiteral("%1 (it must be %2, the radio's highest memory address)")
+                          .arg(empty ? QStringLiteral("the settings file is empty") : QStringLiteral("the key is missing"))
+                          .arg(kImageDatNum));
+    }
+    const int16_t value = readInt16(s, key, QStringLiteral("0"), 10);
+    if (value != kImageDatNum)
+        throw QmError(380, kReadSettingsKey, object,
+                      QStringLiteral("\"%1\" is not %2, the radio's highest memory address (its memory is %3 bytes)")
+                          .arg(readKey(s, key, QString(), 10))
+                          .arg(kImageDatNum)
+                          .arg(kImageBytes));
+    s.settings.DatNum = value;
+}
+
 // Step 7: the image, zero-filled, addresses 0..DatNum.
 void sizeImage(AppState& s)
 {
-    s.settings.DatNum = readInt16(s, QStringLiteral("DatNum"), QStringLiteral("0"), 10);
-    if (s.settings.DatNum < 0)
-        throw QmError(9, QStringLiteral("read settings key"),
-                      QStringLiteral("DatNum of %1").arg(s.settings.profile.path()),
-                      QStringLiteral("the highest address %1 is negative").arg(s.settings.DatNum));
     s.doc.IicDat.assign(static_cast<size_t>(s.settings.DatNum) + 1, 0);
 }
 
@@ -174,12 +202,16 @@ StartupOutcome RunStartup(AppState& s, StartupEnv& env)
         if (!desktop) {
             // The tool never creates a settings file: without one it has
             // nothing to start from.
-            if (!home.isDir())
+            if (fileFacts(env.home).kind != FileFacts::Kind::Folder)
                 throw QmError(53, QStringLiteral("start up in"), env.home, QStringLiteral("the program folder does not exist"));
-            if (!QFileInfo(s.settings.profile.path()).isFile())
+            if (!fileFacts(s.settings.profile.path()).exists())
                 throw QmError(53, QStringLiteral("start up in"), s.settings.home,
                               QStringLiteral("no settings file %1").arg(s.settings.profile.path()));
         }
+        // A settings file that is there but cannot be read (too large, not a
+        // regular file) is refused rather than taken for a missing one.
+        if (const auto problem = s.settings.profile.problem())
+            throw QmError(*problem);
 
         // 2. First run: create the settings file and end without a window.
         if (desktop && readInt16(s, QStringLiteral("FirRun"), QStringLiteral("2"), 3) == 2) {
@@ -193,6 +225,9 @@ StartupOutcome RunStartup(AppState& s, StartupEnv& env)
             // list the problem and come up with the defaults instead.
             s.errors.AddErrInfo(kFormLoad, Error{75, QStringLiteral("write settings file"), s.settings.profile.path(), why});
         }
+
+        // The image size before anything is written (language, port).
+        readDatNum(s, desktop);
 
         // 3. Language detection on the first start after installation.
         const int16_t detected = desktop ? GetSysLang(s, env) : int16_t(0);
@@ -247,6 +282,11 @@ StartupOutcome RunStartup(AppState& s, StartupEnv& env)
         // 18. Radio information window.
         runIf(env.showRadioInfo);
     });
+    if (!ok && env.ui && !s.errors.entries().empty()) {
+        // The window comes up without an image; say why at once.
+        const QString title = s.settings.text(70).isEmpty() ? QStringLiteral("Notice") : s.settings.text(70);
+        env.ui->message(s.errors.entries().back().error.text(), title, MsgButtons::Ok, MsgIcon::Critical);
+    }
     return ok ? outcome : StartupOutcome::Failed;
 }
 

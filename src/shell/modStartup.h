@@ -59,6 +59,10 @@ struct StartupEnv {
     std::function<void()> applyCaptions;                 // step 14 (SetSoftFace)
     std::function<void()> buildChildWindows;             // step 15: memory table and channel window
     std::function<void()> showRadioInfo;                 // step 18
+
+    // Shows a start-up that failed (a settings file that cannot hold, such
+    // as a DatNum other than 8191) in a message box; none without it.
+    UserInteraction* ui = nullptr;
 };
 
 enum class StartupOutcome {
@@ -72,7 +76,9 @@ enum class StartupOutcome {
 // detection, settings, image, scripts, data folder, channel table, template,
 // each as env.mode allows. Any error of its own stops it and is listed as
 // "mdifrmMain->Form_Load"; it never throws. In Tool mode a program folder
-// without a settings file fails (error 53) before anything is read.
+// without a settings file fails (error 53) before anything is read. A
+// settings file that cannot be read or whose DatNum is not 8191 fails it
+// before anything is written; with env.ui the failure is also shown.
 StartupOutcome RunStartup(AppState& s, StartupEnv& env);
 
 // The language detection of the second start (GetSysLang): when FirRun is not

@@ -5,6 +5,7 @@
 // SimRadio and the terminal with the timing of its bytes is PtyServer (both
 // in the qm570sim library); this file owns the command line, the memory file,
 // the log and the signals.
+#include "diag/QmError.h"
 #include "settings/SafeFile.h"
 #include "sim/PtyServer.h"
 #include "sim/SimRadio.h"
@@ -12,6 +13,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -207,28 +209,57 @@ int parseOptions(int argc, char** argv, Options& o)
     return -1;
 }
 
+// A path of the command line as the program's file functions take it (its
+// bytes kept, whatever they are).
+QString pathArg(const std::string& path)
+{
+    return qm::pathFromNative(QByteArray(path.c_str()));
+}
+
+// One line on stderr from an error value, names escaped.
+void printError(const qm::Error& e)
+{
+    std::fprintf(stderr, "qm570-sim: %s\n", qm::printable(e.text()).toUtf8().constData());
+}
+
 bool loadImage(const std::string& path, std::vector<uint8_t>& memory, int logLevel)
 {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
-        std::fprintf(stderr, "qm570-sim: cannot read the image %s: %s\n", path.c_str(), std::strerror(errno));
+    const QString file = pathArg(path);
+    qm::BoundedRead r;
+    try {
+        // At most one byte more than the memory: a device or an endless pipe
+        // cannot fill this program's memory.
+        r = qm::readFileAtMost(file, static_cast<int64_t>(qmsim::kRadioMemorySize), QStringLiteral("read the image"));
+    } catch (const qm::QmError& e) {
+        printError(e.error());
         return false;
     }
-    memory.assign(qmsim::kRadioMemorySize + 1, 0xFF);
-    const std::size_t n = std::fread(memory.data(), 1, memory.size(), f);
-    const bool failed = std::ferror(f);
-    std::fclose(f);
-    if (failed) {
-        std::fprintf(stderr, "qm570-sim: cannot read the image %s\n", path.c_str());
-        return false;
-    }
-    if (n > qmsim::kRadioMemorySize && logLevel > 0)
-        std::fprintf(stderr, "qm570-sim: %s is longer than %zu bytes; the rest is ignored\n", path.c_str(),
+    memory.assign(qmsim::kRadioMemorySize, 0xFF);
+    std::copy(r.data.begin(), r.data.end(), memory.begin());
+    const std::string shown = qm::printable(file).toStdString();
+    if (r.longer && logLevel > 0)
+        std::fprintf(stderr, "qm570-sim: %s is longer than %zu bytes; the rest is ignored\n", shown.c_str(),
                      qmsim::kRadioMemorySize);
-    else if (n < qmsim::kRadioMemorySize && logLevel > 0)
-        std::fprintf(stderr, "qm570-sim: %s holds %zu bytes; the rest of the memory reads FF\n", path.c_str(), n);
-    memory.resize(qmsim::kRadioMemorySize);
+    else if (static_cast<std::size_t>(r.data.size()) < qmsim::kRadioMemorySize && logLevel > 0)
+        std::fprintf(stderr, "qm570-sim: %s holds %zu bytes; the rest of the memory reads FF\n", shown.c_str(),
+                     static_cast<std::size_t>(r.data.size()));
     return true;
+}
+
+// The memory file may be the image the radio started from (that is what it
+// is for), but never a folder, device or pipe.
+bool checkSaveTarget(const std::string& path)
+{
+    if (path.empty())
+        return true;
+    const qm::FileFacts f = qm::fileFacts(pathArg(path));
+    if (!f.exists() || f.kind == qm::FileFacts::Kind::Regular)
+        return true;
+    printError(qm::Error{75, QStringLiteral("save the memory to"), pathArg(path),
+                         f.kind == qm::FileFacts::Kind::Folder
+                             ? QStringLiteral("it is a folder")
+                             : QStringLiteral("it is a device, pipe or socket, not a regular file; only a regular file is replaced")});
+    return false;
 }
 
 class Simulator {
@@ -327,14 +358,14 @@ void Simulator::save(const char* why)
     if (opt_.save.empty())
         return;
     const auto& mem = radio_.memory();
-    QString error;
-    const QString path = QString::fromLocal8Bit(opt_.save.c_str());
-    if (qm::writeFileAtomically(path, QByteArray(reinterpret_cast<const char*>(mem.data()), qsizetype(mem.size())),
-                                &error))
-        log(1, std::string("memory saved to ") + opt_.save + " (" + why + ")");
-    else
-        std::fprintf(stderr, "qm570-sim: cannot save the memory to %s: %s\n", opt_.save.c_str(),
-                     error.toLocal8Bit().constData());
+    const QString path = pathArg(opt_.save);
+    try {
+        qm::saveFile(path, QByteArray(reinterpret_cast<const char*>(mem.data()), qsizetype(mem.size())),
+                     QStringLiteral("save the memory to"));
+        log(1, "memory saved to " + qm::printable(path).toStdString() + " (" + why + ")");
+    } catch (const qm::QmError& e) {
+        printError(e.error());
+    }
 }
 
 // With pacing: how late the simulator itself put the answers on the line
@@ -369,7 +400,7 @@ int main(int argc, char** argv)
         return status;
 
     std::vector<uint8_t> memory;
-    if (!loadImage(opt.image, memory, opt.logLevel))
+    if (!checkSaveTarget(opt.save) || !loadImage(opt.image, memory, opt.logLevel))
         return 1;
 
     Simulator sim(opt, std::move(memory));

@@ -4,7 +4,11 @@
 
 #include "channels/modChEdit.h"
 #include "shell/modStartup.h"
+#include "settings/SafeFile.h"
 #include "support/DeliveredHome.h"
+
+#include <QDir>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -275,4 +279,65 @@ TEST_F(ChannelCsvOnTemplate, SpreadsheetFileImports)
     EXPECT_EQ((std::array{s->doc.ChData[1][1], s->doc.ChData[1][2], s->doc.ChData[1][3], s->doc.ChData[1][4], s->doc.ChData[2][1]}),
               (std::array{46256250, 46756250, 1, 51, 44600625}));
     EXPECT_EQ(s->grid.text[1][11], QStringLiteral("ROAD-1"));
+}
+
+// A header alone, and what is imported but cannot work in the radio.
+TEST_F(ChannelCsvOnTemplate, HeaderWithoutRowsIsRefusedAndOutOfBandValuesAreWarnedRowByRow)
+{
+    const auto data = s->doc.ChData;
+    const auto texts = s->grid.text;
+    for (const QByteArray& tail : {QByteArray(), QByteArray("\n\n"), QByteArray(",,,,,,,,,,,\r\n")}) {
+        QString error;
+        QStringList warnings{QStringLiteral("stale")};
+        EXPECT_FALSE(ImportChannelCsv(*s, "\xEF\xBB\xBF" + line(header) + tail, &error, &warnings));
+        EXPECT_EQ(error, QStringLiteral("line 1: the file lists no channel; after the header each row names a channel"));
+        EXPECT_FALSE(CheckChannelCsv(*s, line(header) + tail, &error));
+    }
+    EXPECT_EQ(s->doc.ChData, data);
+    EXPECT_EQ(s->grid.text, texts);
+
+    // One warning per frequency outside 400-470 MHz, with its line and column;
+    // the band's own edges and empty cells give none. The import goes through.
+    const QByteArray rows = row(1, {{1, "480"}, {2, "399.99375"}}) + row(2, {{1, "400"}, {2, "470"}}) + "\n" +
+                            row(3, {{1, "446.1"}, {2, "999"}}) + row(4, {{1, "100"}});
+    QString error;
+    QStringList warnings;
+    ASSERT_TRUE(ImportChannelCsv(*s, line(header) + rows, &error, &warnings)) << error.toStdString();
+    const QString band = QStringLiteral("MHz lies outside the radio's band 400 to 470 MHz; imported as it is");
+    EXPECT_EQ(warnings, (QStringList{
+                            QStringLiteral("line 2, column \"%1\": 480 %2").arg(header[1], band),
+                            QStringLiteral("line 2, column \"%1\": 399.99375 %2").arg(header[2], band),
+                            QStringLiteral("line 5, column \"%1\": 999 %2").arg(header[2], band),
+                            QStringLiteral("line 6, column \"%1\": 100 %2").arg(header[1], band),
+                        }));
+    EXPECT_EQ(s->doc.ChData[1][1], 48000000);
+    EXPECT_EQ(s->doc.ChData[4][1], 10000000);
+    // A refused file gives no warnings of the rows before the bad one.
+    warnings.clear();
+    EXPECT_FALSE(ImportChannelCsv(*s, line(header) + row(5, {{1, "480"}}) + row(6, {{1, "12"}}), &error, &warnings));
+    EXPECT_TRUE(warnings.isEmpty());
+}
+
+TEST_F(ChannelCsvOnTemplate, ExportThatCannotBeSavedKeepsTheOldFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("table.csv"));
+    SaveChannelCsv(*s, path);
+    const QByteArray saved = qmtest::readFile(path);
+    EXPECT_EQ(saved, "\xEF\xBB\xBF" + ChannelsToCsv(*s).toUtf8());
+    ASSERT_EQ(import(row(1, {{1, "446.1"}})), "ok");
+    for (auto step : {SaveStep::Create, SaveStep::Write, SaveStep::Sync, SaveStep::Close, SaveStep::Rename}) {
+        setSaveFaultForTesting([step](SaveStep at, const QString&) { return at == step ? ENOSPC : 0; });
+        try {
+            SaveChannelCsv(*s, path);
+            ADD_FAILURE() << "saved";
+        } catch (const QmError& e) {
+            EXPECT_EQ(e.number(), 61);
+            EXPECT_EQ(e.error().action, QStringLiteral("write CSV file"));
+            EXPECT_EQ(e.error().object, path);
+        }
+        EXPECT_EQ(qmtest::readFile(path), saved);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("table.csv")});
+    }
+    setSaveFaultForTesting({});
 }

@@ -176,3 +176,80 @@ TEST(E2eTransfer, AddressRangeTraceAndClock)
     EXPECT_EQ(radio.endFrames(), 2);
 }
 #endif
+
+// write sends radio images only: a CSV, an empty file, a cut image and a text
+// of exactly the image's size are refused before the port is opened, so the
+// radio hears nothing and keeps its memory. --force sends a file all the same.
+TEST(E2eTransfer, WriteRefusesWhatIsNoRadioImageAndTheRadioHearsNothing)
+{
+    QTemporaryDir dir;
+    const QString start = dir.filePath("start.dat"), radio = dir.filePath("radio.dat");
+    QByteArray memory(kRadioMemory, '\0');
+    for (int i = 0; i < memory.size(); ++i)
+        memory[i] = char(i * 13 + 5);
+    ASSERT_TRUE(writeFile(start, memory));
+    ASSERT_EQ(cli({"export-csv", kTemplate, "-o", dir.filePath("t.csv")}).exitCode, 0);
+    const QByteArray csv = readFile(dir.filePath("t.csv"));
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        const char* says;
+    } cases[] = {
+        {"t.csv", csv, "it holds %1 bytes, not the 8192 of a radio image"},
+        {"empty.dat", QByteArray(), "it holds 0 bytes, not the 8192 of a radio image"},
+        {"cut.dat", readFile(kTemplate).left(4000), "it holds 4000 bytes, not the 8192 of a radio image"},
+        {"long.dat", readFile(kTemplate) + "x", "it holds more than the 8192 bytes of a radio image"},
+        {"text.csv", csv.repeated(kRadioMemory / csv.size() + 1).left(kRadioMemory), "it is text"},
+    };
+    SimProcess sim({"--image", start, "--save", radio});
+    ASSERT_FALSE(sim.device().isEmpty());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = dir.filePath(c.name);
+        ASSERT_TRUE(writeFile(path, c.bytes));
+        const RunResult r = cli({"write", path, "--device", sim.device()});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.err.count('\n'), 1);
+        EXPECT_TRUE(r.err.startsWith("qm570-cli: write: write " + path.toUtf8() + ": " +
+                                     QString::fromLatin1(c.says).arg(c.bytes.size()).toUtf8()))
+            << r.err.toStdString();
+        EXPECT_TRUE(r.err.endsWith("; nothing was sent (--force sends it all the same)\n"));
+    }
+    sim.process().terminate(); // the simulator saves its memory as it ends
+    ASSERT_TRUE(sim.process().waitForFinished(5000));
+    EXPECT_FALSE(sim.process().readAllStandardError().contains("handshake")) << "the radio was spoken to";
+    EXPECT_EQ(readFile(radio), memory);
+
+    // Forced: the cut image goes out as Open reads it (FF past its end).
+    SimProcess forced({"--image", start, "--save", radio, "--sessions", "1", "--quiet"});
+    ASSERT_FALSE(forced.device().isEmpty());
+    const RunResult r = cli({"write", dir.filePath("cut.dat"), "--force", "--device", forced.device(), "--start", "1F00", "--end", "1F3F"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.startsWith("qm570-cli: write: warning: open data file " + dir.filePath("cut.dat").toUtf8() +
+                                 ": it holds 4000 bytes, not 8192"))
+        << r.err.toStdString();
+    ASSERT_TRUE(forced.process().waitForFinished(5000));
+    const QByteArray after = readFile(radio);
+    EXPECT_EQ(after.mid(0x1F00, 0x40), QByteArray(0x40, '\xFF'));
+    EXPECT_EQ(after.left(0x1F00), memory.left(0x1F00));
+}
+
+#ifdef Q_OS_UNIX
+// A relative --device is a path from the current folder, as any file name on
+// the command line (not a name under /dev).
+TEST(E2eTransfer, RelativeDeviceIsTakenFromTheCurrentFolder)
+{
+    PtyRadio pty(std::vector<uint8_t>(kRadioMemory, 0x3C));
+    ASSERT_TRUE(pty.ok());
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir("cable"));
+    ASSERT_TRUE(QFile::link(pty.path(), dir.filePath("cable/radio")));
+    QProcess p;
+    p.setWorkingDirectory(dir.path());
+    p.start(binPath("qm570-cli"), {"read", "--device", "cable/radio", "-o", "read.dat", "--start", "0000", "--end", "003F",
+                                   "--home", kBin});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    EXPECT_EQ(readFile(dir.filePath("read.dat")).left(0x40), QByteArray(0x40, '\x3C'));
+}
+#endif

@@ -1,11 +1,20 @@
 // The command-line tool end to end: the real qm570-cli in a private copy of
 // the delivered program folder.
 #include "support/DeliveredHome.h"
+#include "support/RawProcess.h"
 #include "support/SimProcess.h"
+#include "support/SmallDisk.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <map>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -178,5 +187,271 @@ TEST_F(Qm570Cli, RefusedImportWritesNothing)
         expectOneLine(r);
         EXPECT_TRUE(r.err.contains(c.message) && r.err.contains("nothing written")) << r.err.toStdString();
         EXPECT_EQ(readFile(file("out.dat")), "keep");
+    }
+}
+
+namespace {
+
+// Every file of a folder with its bytes, hidden ones included.
+std::map<QString, QByteArray> snapshot(const QString& folder)
+{
+    std::map<QString, QByteArray> files;
+    for (const QFileInfo& f : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot))
+        files[f.fileName()] = readFile(f.absoluteFilePath());
+    return files;
+}
+
+QByteArray bytesOf(const QString& s) { return QFile::encodeName(s); }
+
+QByteArray patternBytes(int n)
+{
+    QByteArray b(n, '\0');
+    for (int k = 0; k < n; ++k)
+        b[k] = char(k * 7 + 3);
+    return b;
+}
+
+} // namespace
+
+// -o is checked before anything is read or written: never one of the
+// command's inputs (however spelled, through hard or symbolic links), never
+// the settings file or the template, never a folder, device or pipe.
+TEST_F(Qm570Cli, OutputsNeverReplaceInputsProgramFilesOrWhatIsNoRegularFile)
+{
+    const QString image = file("a.dat"), csv = file("t.csv");
+    ASSERT_TRUE(QFile::copy(templ, image));
+    ok({"export-csv", image, "-o", csv});
+    ASSERT_TRUE(QDir(home.path()).mkdir("sub") && QDir(home.path()).mkdir("folder"));
+    ASSERT_EQ(::link(bytesOf(image).constData(), bytesOf(file("hard.dat")).constData()), 0);
+    ASSERT_EQ(::link(bytesOf(csv).constData(), bytesOf(file("hard.csv")).constData()), 0);
+    ASSERT_TRUE(QFile::link(image, file("soft.dat")));
+    ASSERT_EQ(::mkfifo(bytesOf(file("pipe")).constData(), 0600), 0);
+    const QString input = "it is the input IMAGE", settings = "it is the settings file", tmpl = "it is the template";
+    const QString notRegular = "not a regular file; only a regular file is replaced";
+    const struct {
+        QStringList args;
+        QString says;
+    } cases[] = {
+        {{"resave", image, "-o", file("sub/../a.dat")}, input},
+        {{"resave", file("./a.dat"), "-o", file("hard.dat")}, input},
+        {{"resave", image, "-o", file("soft.dat")}, input},
+        {{"export-csv", image, "-o", file("hard.dat")}, input},
+        {{"import-csv", image, csv, "-o", file("hard.csv")}, "it is the input CSV"},
+        {{"import-csv", image, csv, "-o", image}, input},
+        {{"resave", image, "-o", file("Uninstall.exe")}, settings},
+        {{"new", "-o", file("sub/../Uninstall.exe")}, settings},
+        {{"new", "-o", file("Kelvex.exe")}, tmpl},
+        {{"resave", image, "-o", templ}, tmpl},
+        {{"read", "-o", file("Kelvex.exe"), "--device", file("nodev")}, tmpl}, // before the port is opened
+        {{"resave", image, "-o", "/dev/full"}, notRegular},
+        {{"new", "-o", "/dev/null"}, notRegular},
+        {{"export-csv", image, "-o", file("pipe")}, notRegular},
+        {{"resave", image, "-o", file("folder")}, "it is a folder"},
+    };
+    const auto before = snapshot(home.path());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const RunResult r = run(c.args);
+        EXPECT_EQ(r.exitCode, 2);
+        expectOneLine(r);
+        EXPECT_TRUE(r.err.startsWith("qm570-cli: " + c.args[0].toUtf8() + ": ")) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(c.says.toUtf8())) << r.err.toStdString();
+        EXPECT_EQ(snapshot(home.path()), before);
+    }
+}
+
+// Inputs are read with a bound: a device is refused, an endless pipe read up
+// to one byte past the image; a file of another size is read as Open reads it,
+// with a warning.
+TEST_F(Qm570Cli, InputsAreBoundedAndOddSizesAreWarned)
+{
+    const rlim_t cap = rlim_t(1) << 30; // a run that tried to take all of /dev/zero would die here
+    const QByteArray cli = bytesOf(binPath("qm570-cli")), h = bytesOf(home.path());
+    RunResult r = runRaw({cli, "decode", "/dev/zero", "--home", h}, 30000, cap);
+    EXPECT_TRUE(r.finished);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "qm570-cli: decode: open data file /dev/zero: it is a device or socket, not a regular file\n");
+
+    ASSERT_EQ(::mkfifo(bytesOf(file("pipe")).constData(), 0600), 0);
+    QProcess writer; // as `cat /dev/zero >pipe`
+    writer.start("sh", {"-c", "exec cat /dev/zero >\"$0\"", file("pipe")});
+    r = runRaw({cli, "decode", bytesOf(file("pipe")), "--home", h}, 30000, cap);
+    writer.kill();
+    writer.waitForFinished();
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.err, "qm570-cli: decode: warning: open data file " + bytesOf(file("pipe")) +
+                         ": it holds more than 8192 bytes; only its first 8192 bytes are used\n");
+    EXPECT_TRUE(r.out.startsWith("{"));
+
+    const struct {
+        int size;
+        QByteArray says;
+    } sizes[] = {{100, "it holds 100 bytes, not 8192; the image's remaining 8092 bytes read FF (erased memory)"},
+                 {0, "it holds 0 bytes, not 8192; the image's remaining 8192 bytes read FF (erased memory)"},
+                 {20000, "it holds more than 8192 bytes; only its first 8192 bytes are used"}};
+    for (const auto& c : sizes) {
+        SCOPED_TRACE(c.size);
+        ASSERT_TRUE(writeFile(file("odd.dat"), readFile(templ).leftJustified(c.size, '\xFF', true)));
+        const RunResult d = run({"resave", file("odd.dat"), "-o", file("out.dat")});
+        EXPECT_EQ(d.exitCode, 0);
+        expectOneLine(d);
+        EXPECT_EQ(d.err, "qm570-cli: resave: warning: open data file " + bytesOf(file("odd.dat")) + ": " + c.says + "\n");
+        EXPECT_EQ(readFile(file("out.dat")).size(), 8192);
+    }
+
+    ASSERT_TRUE(writeFile(file("big.csv"), QByteArray((16 << 20) + 1, '\n')));
+    r = run({"import-csv", templ, file("big.csv"), "-o", file("big.dat")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("import CSV file " + bytesOf(file("big.csv")) + ": it is larger than 16 MiB")) << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(file("big.dat")));
+}
+
+// Settings that cannot hold (exit 2) and a template that is missing or short
+// (exit 1 for new, which is made of it): one line naming file, key and value,
+// and no file written.
+TEST_F(Qm570Cli, SettingsThatCannotHoldAndMissingTemplateWriteNothing)
+{
+    QTemporaryDir other;
+    const QString otherHome = other.path(), settingsFile = other.filePath("Uninstall.exe");
+    const QString out = other.filePath("out.dat");
+    const QByteArray good = readFile(file("Uninstall.exe"));
+    ASSERT_TRUE(QFile::copy(templ, other.filePath("Kelvex.exe")));
+    QByteArray datNum100 = good;
+    datNum100.replace("DatNum=8191", "DatNum=100");
+    const struct {
+        QByteArray settings;
+        QStringList args;
+        int status;
+        QString says;
+    } cases[] = {
+        {datNum100, {"new", "-o", out}, 2, "read settings key DatNum of %1: \"100\" is not 8191"},
+        {datNum100, {"resave", templ, "-o", out}, 2, "read settings key DatNum of %1: \"100\" is not 8191"},
+        {datNum100, {"read", "-o", out, "--device", other.filePath("nodev")}, 2, "\"100\" is not 8191"},
+        {datNum100, {"write", templ, "--device", other.filePath("nodev")}, 2, "\"100\" is not 8191"},
+        {"", {"new", "-o", out}, 2, "read settings key DatNum of %1: the settings file is empty"},
+        {"[Setting]\nLanguage=3\n", {"export-csv", templ}, 2, "read settings key DatNum of %1: the key is missing"},
+        {"[Setting]\nDatNum=abc\n", {"decode", templ}, 2, "DatNum of %1: \"abc\" is not a 16-bit number"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString() + " / " + c.settings.left(40).toStdString());
+        ASSERT_TRUE(writeFile(settingsFile, c.settings));
+        const RunResult r = runTool(QStringList(c.args) << "--home" << otherHome);
+        EXPECT_EQ(r.exitCode, c.status);
+        expectOneLine(r);
+        const QString says = c.says.contains(QLatin1String("%1")) ? c.says.arg(settingsFile) : c.says;
+        EXPECT_TRUE(r.err.contains(says.toUtf8())) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+        EXPECT_FALSE(QFile::exists(out));
+        EXPECT_EQ(readFile(settingsFile), c.settings);
+    }
+
+    ASSERT_TRUE(writeFile(settingsFile, good));
+    for (int size : {-1, 0, 4000}) {
+        SCOPED_TRACE(size);
+        QFile::remove(other.filePath("Kelvex.exe"));
+        if (size >= 0) {
+            ASSERT_TRUE(writeFile(other.filePath("Kelvex.exe"), readFile(templ).left(size)));
+        }
+        const RunResult r = runTool({"new", "-o", out, "--home", otherHome});
+        EXPECT_EQ(r.exitCode, 1);
+        expectOneLine(r);
+        EXPECT_TRUE(r.err.startsWith("qm570-cli: new: load template " + bytesOf(other.filePath("Kelvex.exe")) + ": "))
+            << r.err.toStdString();
+        EXPECT_FALSE(QFile::exists(out));
+        EXPECT_EQ(QFile::exists(other.filePath("Kelvex.exe")), size >= 0); // never made up
+        // A data file does not need the template.
+        EXPECT_EQ(runTool({"resave", templ, "-o", out, "--home", otherHome}).exitCode, 0);
+        QFile::remove(out);
+    }
+}
+
+TEST_F(Qm570Cli, CsvWithoutRowsIsRefusedAndOutOfBandRowsAreWarned)
+{
+    const QByteArray csv = ok({"export-csv", templ});
+    const QByteArray header = csv.left(csv.indexOf("\r\n") + 2);
+    ASSERT_TRUE(writeFile(file("head.csv"), "\xEF\xBB\xBF" + header + "\r\n"));
+    RunResult r = run({"import-csv", templ, file("head.csv"), "-o", file("out.dat")});
+    EXPECT_EQ(r.exitCode, 1);
+    expectOneLine(r);
+    EXPECT_TRUE(r.err.contains("refused, nothing written: line 1: the file lists no channel")) << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(file("out.dat")));
+
+    // Channel 1 (line 2) on 480 MHz and channel 2 (line 3) transmitting on
+    // 390 MHz: both imported, each with its warning.
+    QList<QByteArray> lines = csv.split('\n');
+    QList<QByteArray> ch1 = lines[1].split(','), ch2 = lines[2].split(',');
+    ch1[1] = "480";
+    ch2[2] = "390";
+    lines[1] = ch1.join(',');
+    lines[2] = ch2.join(',');
+    ASSERT_TRUE(writeFile(file("band.csv"), lines.join('\n')));
+    const QList<QByteArray> names = header.trimmed().split(',');
+    r = run({"import-csv", templ, file("band.csv"), "-o", file("out.dat")});
+    EXPECT_EQ(r.exitCode, 0);
+    const QByteArray prefix = "qm570-cli: import-csv: warning: import CSV file " + bytesOf(file("band.csv"));
+    const QByteArray band = "MHz lies outside the radio's band 400 to 470 MHz; imported as it is\n";
+    EXPECT_EQ(r.err, prefix + ": line 2, column \"" + names[1] + "\": 480 " + band + prefix + ": line 3, column \"" +
+                         names[2] + "\": 390 " + band);
+    EXPECT_EQ(readFile(file("out.dat")).size(), 8192);
+}
+
+// Names are the bytes the user gave: a name that is not UTF-8 is opened and
+// written as it is, and messages show it escaped on one line, cut to length.
+TEST_F(Qm570Cli, NamesThatAreNotUtf8KeepTheirBytesAndShowEscaped)
+{
+    const QByteArray cli = bytesOf(binPath("qm570-cli")), h = bytesOf(home.path());
+    const QByteArray odd = bytesOf(home.path()) + "/radio\xFF\xFE.dat";
+    RunResult r = runRaw({cli, "resave", bytesOf(templ), "-o", odd, "--home", h});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    struct stat st;
+    ASSERT_EQ(::stat(odd.constData(), &st), 0);
+    EXPECT_EQ(st.st_size, 8192);
+    r = runRaw({cli, "decode", odd, "--home", h});
+    EXPECT_EQ(r.exitCode, 0);
+    r = runRaw({cli, "resave", odd, "-o", odd, "--home", h});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.startsWith("qm570-cli: resave: save data file " + h + "/radio\\xFF\\xFE.dat: it is the input IMAGE"))
+        << r.err.toStdString();
+    ::unlink(odd.constData());
+
+    r = runRaw({cli, "decode", h + "/no\xE9\n\x1B[1m.dat", "--home", h});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "qm570-cli: decode: open data file " + h + "/no\\xE9\\x0A\\x1B[1m.dat: no such file\n");
+
+    r = runRaw({cli, "decode", h + "/" + QByteArray(200, 'x') + "/" + QByteArray(200, 'y') + "/z.dat", "--home", h});
+    EXPECT_EQ(r.exitCode, 1);
+    expectOneLine(r);
+    EXPECT_LE(QString::fromUtf8(r.err).size(), 301);
+    EXPECT_TRUE(r.err.endsWith(": no such file\n")) << r.err.toStdString(); // the middle of the name gave way
+}
+
+// A full disk: the old file stays byte for byte, no temporary file is left,
+// and the message names the file and the system's reason.
+TEST_F(Qm570Cli, FullDiskKeepsTheOldFiles)
+{
+    SmallDisk disk(16);
+    if (!disk.ok())
+        GTEST_SKIP() << disk.why().toStdString();
+    const QByteArray oldImage = patternBytes(2048), oldCsv = "old table\r\n";
+    ASSERT_TRUE(writeFile(disk.file("out.dat"), oldImage) && writeFile(disk.file("out.csv"), oldCsv));
+    ASSERT_TRUE(disk.fill());
+    const auto before = snapshot(disk.path());
+    const struct {
+        QStringList args;
+        QString action, target;
+    } cases[] = {
+        {{"resave", templ, "-o", disk.file("out.dat")}, "save data file", disk.file("out.dat")},
+        {{"new", "-o", disk.file("out.dat")}, "save data file", disk.file("out.dat")},
+        {{"export-csv", templ, "-o", disk.file("out.csv")}, "write CSV file", disk.file("out.csv")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const RunResult r = run(c.args);
+        EXPECT_EQ(r.exitCode, 1);
+        expectOneLine(r);
+        EXPECT_EQ(r.err, QStringLiteral("qm570-cli: %1: %2 %3: %4\n")
+                             .arg(c.args[0], c.action, c.target, qt_error_string(ENOSPC))
+                             .toUtf8());
+        EXPECT_EQ(snapshot(disk.path()), before);
     }
 }

@@ -8,6 +8,9 @@
 #include "support/DeliveredHome.h"
 #include "support/ScriptedUi.h"
 #include "support/TestHome.h"
+#include "settings/SafeFile.h"
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -63,17 +66,39 @@ protected:
 
 } // namespace
 
+// A file of another size opens (padded with erased memory, or cut) and the
+// error list says so, without a message box.
 TEST_F(DataFileTest, OpenLoadsShortAndLongFilesCompletely)
 {
-    for (int size : {8192, 10, 9000}) {
-        SCOPED_TRACE(size);
-        const QByteArray file = patternBytes(size, size);
+    const struct {
+        int size;
+        int listed; // error number of the entry, 0 for none
+        const char* says;
+    } cases[] = {{8192, 0, ""}, {10, 62, "it holds 10 bytes, not 8192"}, {0, 62, "it holds 0 bytes"},
+                 {9000, 59, "it holds more than 8192 bytes; only its first 8192 bytes are used"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.size);
+        const QByteArray file = patternBytes(c.size, c.size);
         ASSERT_TRUE(writeFile(data("radio.dat"), file));
         ui.openNames = {data("radio.dat")};
+        s->errors.clear();
         OpenFile(*s, ui);
-        const int supplied = std::min(size, 8192);
+        const int supplied = std::min(c.size, 8192);
         EXPECT_EQ(image(), file.left(supplied) + QByteArray(8192 - supplied, '\xFF')); // the rest is erased memory
         expectCurrent(data("radio.dat"));
+        // (a pattern is no radio's memory: the decoders list much of it)
+        std::vector<ErrorEntry> listed;
+        for (const ErrorEntry& e : s->errors.entries())
+            if (e.label == QStringLiteral("mdifrmMain->OpenFile"))
+                listed.push_back(e);
+        ASSERT_EQ(listed.size(), c.listed ? 1u : 0u);
+        if (c.listed) {
+            const ErrorEntry& e = listed.front();
+            EXPECT_EQ(e.label, QStringLiteral("mdifrmMain->OpenFile"));
+            EXPECT_EQ(e.error.number, c.listed);
+            EXPECT_EQ(e.error.object, data("radio.dat"));
+            EXPECT_TRUE(e.error.reason.contains(QLatin1String(c.says))) << e.error.reason.toStdString();
+        }
     }
     EXPECT_TRUE(ui.shown.empty());
     EXPECT_EQ(ui.filters.first(), QStringLiteral("Data File(*.dat)|*.dat"));
@@ -175,4 +200,76 @@ TEST_F(DataFileTest, NewAsksAndOnYesReturnsToTheTemplateAndDefaultPath)
     EXPECT_EQ(image(), tmpl);
     EXPECT_EQ(s->doc.ChData[1][1], 43502500); // decoded again
     EXPECT_TRUE(s->errors.lines().isEmpty());
+}
+
+// A save that fails at any step (full disk, I/O error, a rename refused):
+// the old file stays byte for byte, no temporary file is left, the list names
+// the file and the system's reason, text 84 is shown and the path stays.
+TEST_F(DataFileTest, SaveThatFailsAtAnyStepKeepsTheOldFileAndSaysWhy)
+{
+    const QByteArray old = patternBytes(8192, 9);
+    ASSERT_TRUE(writeFile(data("mine.dat"), old));
+    const struct {
+        SaveStep step;
+        int err;
+        int number;
+    } cases[] = {{SaveStep::Create, EACCES, 75}, {SaveStep::Write, ENOSPC, 61}, {SaveStep::Sync, EIO, 75},
+                 {SaveStep::Close, EIO, 75},     {SaveStep::Rename, EBUSY, 75}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int(c.step));
+        setSaveFaultForTesting([&](SaveStep at, const QString&) { return at == c.step ? c.err : 0; });
+        ui.shown.clear();
+        ui.saveNames = {{data("mine.dat"), false}};
+        SaveAsFile(*s, ui);
+        const ErrorEntry& e = s->errors.entries().back();
+        EXPECT_EQ(e.label, QStringLiteral("mdifrmMain->SaveDatFile"));
+        EXPECT_EQ(e.error.number, c.number);
+        EXPECT_EQ(e.error.object, data("mine.dat"));
+        EXPECT_EQ(e.error.reason, qt_error_string(c.err));
+        EXPECT_EQ(shown(), QStringList{notice(84, MsgIcon::Critical)});
+        EXPECT_EQ(readFile(data("mine.dat")), old);
+        EXPECT_EQ(QDir(home.path() + QStringLiteral("/Data")).entryList(QDir::Files | QDir::Hidden),
+                  QStringList{QStringLiteral("mine.dat")});
+        expectCurrent(data("Untitled.dat"));
+    }
+    setSaveFaultForTesting({});
+    ui.saveNames = {{data("mine.dat"), false}};
+    SaveAsFile(*s, ui);
+    EXPECT_EQ(readFile(data("mine.dat")), image());
+}
+
+// Save As never writes over the program's own files or anything that is no
+// regular file; Open never reads a device. Nothing changes either way.
+TEST_F(DataFileTest, ProgramFilesDevicesAndPipesAreNeitherWrittenNorRead)
+{
+    const QString fifo = home.file(QStringLiteral("pipe.dat"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QByteArray settings = readFile(home.file(QStringLiteral("Uninstall.exe")));
+    const struct {
+        QString target;
+        const char* reason;
+    } cases[] = {
+        {home.file(QStringLiteral("Uninstall.exe")), "it is the settings file"},
+        {home.path() + QStringLiteral("/Data/../Kelvex.exe"), "it is the template image"},
+        {QStringLiteral("/dev/full"), "not a regular file"},
+        {fifo, "it is a pipe"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.target.toStdString());
+        ui.shown.clear();
+        ui.saveNames = {{c.target, false}};
+        SaveAsFile(*s, ui);
+        EXPECT_EQ(shown(), QStringList{notice(84, MsgIcon::Critical)});
+        EXPECT_TRUE(s->errors.entries().back().error.reason.contains(QLatin1String(c.reason)))
+            << s->errors.entries().back().error.reason.toStdString();
+    }
+    ui.shown.clear();
+    ui.openNames = {QStringLiteral("/dev/zero")};
+    OpenFile(*s, ui);
+    EXPECT_EQ(shown(), QStringList{notice(83, MsgIcon::Critical)});
+    EXPECT_EQ(readFile(home.file(QStringLiteral("Uninstall.exe"))), settings);
+    EXPECT_EQ(readFile(home.file(QStringLiteral("Kelvex.exe"))), tmpl);
+    EXPECT_EQ(image(), tmpl);
+    EXPECT_EQ(dataFiles(), QStringList());
+    expectCurrent(data("Untitled.dat"));
 }

@@ -1,5 +1,8 @@
 #include "shell/modStartup.h"
 #include "shell/AppState.h"
+#include "shell/modDataFile.h"
+#include "shell/RadioTransfer.h"
+#include "support/FakeLink.h"
 
 #include "support/ChInfoFixture.h"
 #include "support/ScriptedUi.h"
@@ -9,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 using namespace qm;
@@ -207,4 +211,103 @@ TEST(SystemLocale, ChineseChinaOrSimplifiedIsPrcTaiwanIs1028OthersEnglish)
         {L::German, L::Germany, L::LatinScript, 1033}};
     for (auto [l, t, sc, want] : cases)
         EXPECT_EQ(localeNumberFor(l, t, sc), want) << l << " " << t;
+}
+
+// A settings file that cannot hold stops the start before anything is
+// written: a message box names the file, the key and the value; the image
+// stays empty, so no data file and no radio can get an image of that size.
+TEST_F(StartupTest, SettingsThatCannotHoldStopTheStartAndNothingIsWritten)
+{
+    ASSERT_TRUE(writeFile(file("Kelvex.exe"), deliveredTemplate()));
+    const struct {
+        QByteArray settings;
+        const char* says;
+    } cases[] = {
+        {"[Setting]\nFirRun=1\nDatNum=100\n", "DatNum of %1: \"100\" is not 8191"},
+        {"[Setting]\nFirRun=1\nDatNum=8192\n", "DatNum of %1: \"8192\" is not 8191"},
+        {"[Setting]\nFirRun=1\nDatNum=0\n", "DatNum of %1: \"0\" is not 8191"},
+        {"[Setting]\nFirRun=1\nDatNum=99999\n", "DatNum of %1: \"99999\" is not a 16-bit number"},
+        {"[Setting]\nFirRun=1\nDatNum=8191\n" + QByteArray(int(kMaxSettingsBytes), ';'), "%1: it is larger than 1024 KiB"},
+        {QByteArray(), "%1: it is a folder"}, // the settings "file" is a folder
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.says);
+        QDir(file("Uninstall.exe")).removeRecursively();
+        QFile::remove(file("Uninstall.exe"));
+        if (c.settings.isEmpty())
+            ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Uninstall.exe")));
+        else
+            setSettings(c.settings);
+        ScriptedUi ui;
+        env.ui = &ui;
+        prober.usable = {3};
+        EXPECT_EQ(start(), StartupOutcome::Failed);
+        ASSERT_EQ(ui.shown.size(), 1u);
+        const QString says = QString::fromUtf8(c.says).arg(file("Uninstall.exe"));
+        EXPECT_TRUE(ui.shown[0].prompt.contains(says)) << ui.shown[0].prompt.toStdString();
+        EXPECT_EQ(ui.shown[0].icon, MsgIcon::Critical);
+        EXPECT_TRUE(listed("mdifrmMain->Form_Load"));
+        // Not the language, not the port, not the folder: nothing written.
+        if (!c.settings.isEmpty()) {
+            EXPECT_EQ(readFile(file("Uninstall.exe")), c.settings);
+        }
+        EXPECT_FALSE(QFile::exists(file("Data")));
+        EXPECT_TRUE(s->doc.IicDat.empty());
+        Error why;
+        EXPECT_FALSE(SaveDataFileTo(*s, file("out.dat"), &why));
+        EXPECT_EQ(why.number, 380);
+        EXPECT_FALSE(QFile::exists(file("out.dat")));
+        for (auto d : {TransferDirection::Read, TransferDirection::Write}) {
+            FakeLink link;
+            EXPECT_EQ(runTransfer(*s, d, link, nullptr).result, TransferResult::Refused);
+            EXPECT_EQ(link.opens, 0);
+        }
+    }
+    QDir(file("Uninstall.exe")).removeRecursively();
+
+    // The tool starts from a settings file only when it names the radio's size.
+    for (const QByteArray& settings : {QByteArray(), QByteArray("[Setting]\nLanguage=3\n")}) {
+        setSettings(settings);
+        QString err;
+        EXPECT_FALSE(qmtest::startTool(*s, dir.path(), &err));
+        EXPECT_TRUE(err.contains(QStringLiteral("DatNum of %1: %2").arg(file("Uninstall.exe"),
+                                 settings.isEmpty() ? "the settings file is empty" : "the key is missing")))
+            << err.toStdString();
+    }
+}
+
+// The template is read as far as it goes; another size is listed (no
+// message box) and the start goes on with the bytes it has.
+TEST_F(StartupTest, TemplateOfAnotherSizeIsListedAndTheStartGoesOn)
+{
+    const struct {
+        int size; // -1: no template
+        int number;
+        const char* says;
+    } cases[] = {{-1, 53, "no such file"}, {0, 62, "it holds 0 bytes, not 8192"}, {100, 62, "it holds 100 bytes, not 8192"},
+                 {9000, 59, "it holds more than 8192 bytes"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.size);
+        setSettings(settingsText());
+        QFile::remove(file("Kelvex.exe"));
+        if (c.size >= 0) {
+            ASSERT_TRUE(writeFile(file("Kelvex.exe"), patternBytes(c.size)));
+        }
+        ScriptedUi ui;
+        env.ui = &ui;
+        EXPECT_EQ(start(), StartupOutcome::Running);
+        EXPECT_TRUE(ui.shown.empty());
+        std::vector<Error> listedErrors;
+        for (const ErrorEntry& e : s->errors.entries())
+            if (e.label == QStringLiteral("mdifrmMain->InitTempArray"))
+                listedErrors.push_back(e.error);
+        ASSERT_EQ(listedErrors.size(), 1u);
+        EXPECT_EQ(listedErrors[0].number, c.number);
+        EXPECT_EQ(listedErrors[0].object, file("Kelvex.exe"));
+        EXPECT_TRUE(listedErrors[0].reason.contains(QLatin1String(c.says))) << listedErrors[0].reason.toStdString();
+        const int supplied = std::clamp(c.size, 0, 8192);
+        EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(s->doc.IicDat.data()), 8192),
+                  patternBytes(supplied) + QByteArray(8192 - supplied, '\xFF'));
+        EXPECT_EQ(QFile::exists(file("Kelvex.exe")), c.size >= 0); // never created
+    }
 }
