@@ -296,7 +296,9 @@ TEST_F(ChannelWindow, DoubleClickCopiesCyclesAndProposesNames)
 {
     type(3, 1, QStringLiteral("480"));
     type(3, 3, QStringLiteral("D")); // D023N
+    select(3, 2);
     doubleClick(3, 2); // simplex: transmit = receive, encode = decode
+    QTest::qWait(QApplication::doubleClickInterval() + 100); // no late edit from the first click
     EXPECT_EQ(s.doc.ChData[3][2], 48000000);
     EXPECT_EQ(shown(3, 2), QStringLiteral("480"));
     EXPECT_EQ(s.grid.color[3][2], kOver);
