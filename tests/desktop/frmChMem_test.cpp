@@ -258,6 +258,56 @@ TEST_F(ChannelWindow, TypingIntoCells)
     EXPECT_EQ(reportCount(s), 0);
 }
 
+TEST_F(ChannelWindow, KeysWorkAsInASpreadsheet)
+{
+    type(5, 1, QStringLiteral("440"));
+    type(6, 1, QStringLiteral("440"));
+    select(5, 5);
+    const struct { int key; Qt::KeyboardModifiers mods; int r, c; } moves[] = {
+        {Qt::Key_Right, {}, 5, 6},          {Qt::Key_Left, {}, 5, 5},
+        {Qt::Key_Down, {}, 6, 5},           {Qt::Key_Up, {}, 5, 5},
+        {Qt::Key_Tab, {}, 5, 6},            {Qt::Key_Backtab, Qt::ShiftModifier, 5, 5},
+        {Qt::Key_Return, {}, 6, 5},         {Qt::Key_Return, Qt::ShiftModifier, 5, 5},
+    };
+    for (const auto& m : moves) {
+        key(m.key, m.mods);
+        EXPECT_EQ(cursor(), std::make_pair(m.r, m.c)) << "key " << m.key;
+    }
+    EXPECT_EQ(editor(), nullptr);
+
+    // Tab completes an edit and goes on to the next cell.
+    select(5, 10);
+    QTest::keyClick(view, 'O');
+    finishEdit(Qt::Key_Tab);
+    EXPECT_EQ(cursor(), std::make_pair(5, 11));
+    EXPECT_EQ(shown(5, 10), QStringLiteral("On"));
+
+    // F2 on a list cell opens the list on the current value; a choice in the
+    // list completes the edit.
+    select(5, 3);
+    key(Qt::Key_F2);
+    QApplication::processEvents();
+    auto* list = qobject_cast<QComboBox*>(editor());
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->count(), 261);
+    EXPECT_EQ(list->currentText(), QStringLiteral("None"));
+    ASSERT_TRUE(list->view()->isVisible());
+    QTest::keyClick(list->view(), Qt::Key_Down);
+    QTest::keyClick(list->view(), Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(editor(), nullptr);
+    EXPECT_EQ(shown(5, 3), QStringLiteral("67.0"));
+    EXPECT_EQ(s.doc.ChData[5][3], 1);
+    EXPECT_EQ(cursor(), std::make_pair(5, 3));
+
+    // Escape leaves the cell as it was.
+    select(6, 3);
+    QTest::keyClick(view, 'D');
+    finishEdit(Qt::Key_Escape);
+    EXPECT_EQ(shown(6, 3), QStringLiteral("None"));
+    EXPECT_EQ(s.doc.ChData[6][3], 0);
+}
+
 TEST_F(ChannelWindow, EditsTheRulesRefuse)
 {
     type(8, 1, QStringLiteral("440"));
@@ -389,6 +439,11 @@ TEST_F(ChannelWindow, PopupCommands)
     // No menu on the caption row or the label column.
     w->showPopup(0, 3, QPoint(10, 10));
     w->showPopup(3, 0, QPoint(10, 10));
+    for (QHeaderView* header : {view->horizontalHeader(), view->verticalHeader()}) {
+        const QPoint p(header->width() / 3, header->height() / 3);
+        QContextMenuEvent ev(QContextMenuEvent::Mouse, p, header->mapToGlobal(p));
+        QApplication::sendEvent(header, &ev);
+    }
     EXPECT_FALSE(menu()->isVisible());
 
     rightClick(5, 2); // an empty row
