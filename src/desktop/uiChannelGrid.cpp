@@ -207,6 +207,7 @@ QWidget* ChannelDelegate::createEditor(QWidget* parent, const QStyleOptionViewIt
     p.setColor(QPalette::Base, Qt::white);
     editor->setPalette(p);
     editor->setFont(option.font);
+    lastEditor_ = editor;
     return editor;
 }
 
@@ -315,9 +316,10 @@ void ChannelGridView::applyPalette()
 
 void ChannelGridView::setLocked(bool locked)
 {
+    // An edit in progress is dropped: the lock refuses it.
     if (locked && state() == EditingState) {
-        if (auto* d = qobject_cast<ChannelDelegate*>(itemDelegate()); d && focusWidget() && focusWidget() != this)
-            closeEditor(focusWidget(), QAbstractItemDelegate::RevertModelCache);
+        if (auto* d = qobject_cast<ChannelDelegate*>(itemDelegate()); d && d->lastEditor())
+            closeEditor(d->lastEditor(), QAbstractItemDelegate::RevertModelCache);
     }
     locked_ = locked;
     applyPalette();

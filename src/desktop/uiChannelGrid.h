@@ -84,12 +84,15 @@ public:
     void proposeText(const QModelIndex& index, const QString& text);
     // Opens the list of the editor created last, if it is a combo box.
     void openListOfLastEditor();
+    // The editor created last (null once it is gone).
+    QWidget* lastEditor() const { return lastEditor_.data(); }
 
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
 
 private:
     mutable QPointer<QComboBox> lastCombo_;
+    mutable QPointer<QWidget> lastEditor_;
     mutable QPersistentModelIndex proposedIndex_;
     mutable QString proposedText_;
 };
