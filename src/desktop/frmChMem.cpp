@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -217,7 +218,11 @@ bool frmChMem::runCommand(const QString& text, const std::function<void()>& op)
     if (locked())
         return false;
     const ChannelChange change =
-        runChannelCommand(ctx_.undo, ctx_.s, ctx_.s.doc, text, op, [this](int r, int c) { moveCursorTo(r, c); });
+        runChannelCommand(ctx_.undo, ctx_.s, ctx_.s.doc, text, op, [self = QPointer<frmChMem>(this)](int r, int c) {
+            // The stack may outlive the window (it belongs to the context).
+            if (self)
+                self->moveCursorTo(r, c);
+        });
     return !change.empty();
 }
 
