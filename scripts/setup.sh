@@ -12,6 +12,7 @@ PACKAGES=(
   clang libclang-rt-dev
   fonts-wqy-microhei
   xvfb xauth x11-apps imagemagick
+  poppler-utils
   python3
 )
 

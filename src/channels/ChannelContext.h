@@ -32,11 +32,17 @@ public:
     explicit ChannelGrid(QObject* parent = nullptr) : QObject(parent) {}
     ChannelGridData& data() { return *this; }
     const ChannelGridData& data() const { return *this; }
-    // Tells the channel window to show the grid again.
+    // Tells the channel window to show the whole grid again: the table was
+    // replaced (new image, import) or laid out anew.
     void notify() { emit changed(); }
+    // Tells the channel window that only the cells of rows first..last
+    // changed (an edit, a popup command, an undo): it repaints those rows
+    // instead of rebuilding the whole view.
+    void notifyRows(int first, int last) { emit rowsChanged(first, last); }
 
 signals:
     void changed();
+    void rowsChanged(int first, int last);
 };
 
 struct ChannelContext {

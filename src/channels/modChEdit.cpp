@@ -367,6 +367,25 @@ void GridDoubleClick(ChannelContext s, int r, int c)
     });
 }
 
+QString GridNameProposal(const ChannelContext& s, int r, int c)
+{
+    if (ChannelLocked(s) || c != kNameCol || !isChannelCell(s, r, c))
+        return {};
+    if (s.doc.ChData[r][1] == -1 || !s.grid.text[r][kNameCol].isEmpty())
+        return {};
+    return proposedName(r);
+}
+
+bool GridEraseCell(ChannelContext s, int r, int c)
+{
+    if (!isChannelCell(s, r, c) || !GridColumnList(s, c).isEmpty())
+        return false;
+    if (!GridCanEdit(s, r, c) || s.grid.text[r][c].isEmpty())
+        return false;
+    GridAfterEdit(s, r, c, QString());
+    return true;
+}
+
 ChannelPopup ChannelPopupFor(const ChannelContext& s, int row, int col, bool lockCommandVisible)
 {
     ChannelPopup m;

@@ -43,6 +43,19 @@ bool GridClickOpensEntry(ChannelContext s, int r, int c);
 // option column to its next value.
 void GridDoubleClick(ChannelContext s, int r, int c);
 
+// The name a double-click on cell (r, c) proposes: " CH-07" for the empty
+// name cell of an existing channel 7 (the codes are stored when the edit of
+// the cell completes, GridAfterEdit); "" when the double-click proposes
+// nothing there (locked, not the name column, empty row, a name present).
+QString GridNameProposal(const ChannelContext& s, int r, int c);
+
+// Erases cell (r, c) as the Delete key does: a free-text cell (frequency,
+// name) takes the empty text through GridAfterEdit, so an erased receive
+// frequency empties the row. List cells have no empty choice and are left
+// alone, as is every cell the before-edit rules refuse. True when the cell
+// was erased.
+bool GridEraseCell(ChannelContext s, int r, int c);
+
 // The channel popup menu for a right-click on cell (row, col).
 struct ChannelPopup {
     bool show = false;               // false on row 0, column 0 or outside the channels

@@ -123,20 +123,44 @@ int paintTablePages(QPainter& painter, QPagedPaintDevice& device, const PrintTab
     QFont font = table.font;
     if (font.pointSizeF() <= 0)
         font.setPointSize(10);
+
+    // Column widths: the configured widths scaled to the page, each at least
+    // as wide as its longest text. When the table is then wider than the
+    // page, widths and font shrink together, so no text is ever cut off.
+    QVector<double> width(cols, 0.0);
+    {
+        const QFontMetricsF fm(font, &device);
+        const double pad = fm.averageCharWidth() * 1.5;
+        long long total = 0;
+        for (int c = 0; c < cols; ++c)
+            total += std::max(1, c < table.columnWidths.size() ? table.columnWidths[c] : 1);
+        double sum = 0;
+        for (int c = 0; c < cols; ++c) {
+            const int configured = std::max(1, c < table.columnWidths.size() ? table.columnWidths[c] : 1);
+            double need = fm.horizontalAdvance(table.captions[c]);
+            for (const QStringList& cells : table.rows)
+                if (c < cells.size())
+                    need = std::max(need, fm.horizontalAdvance(cells[c]));
+            width[c] = std::max(static_cast<double>(configured) * page.width() / static_cast<double>(total), need + pad);
+            sum += width[c];
+        }
+        if (sum > page.width()) {
+            const double shrink = page.width() / sum;
+            for (double& w : width)
+                w *= shrink;
+            font.setPointSizeF(std::max(4.0, font.pointSizeF() * shrink * 0.97));
+        }
+    }
     painter.setFont(font);
     const QFontMetrics fm(painter.font(), &device);
     const int rowH = fm.height() * 3 / 2;
     const int titleH = table.title.isEmpty() ? 0 : rowH * 2;
 
-    // Column x positions scaled from the configured widths to the page width.
     QVector<int> x(cols + 1, 0);
-    long long total = 0;
-    for (int c = 0; c < cols; ++c)
-        total += std::max(1, c < table.columnWidths.size() ? table.columnWidths[c] : 1);
-    long long acc = 0;
+    double acc = 0;
     for (int c = 0; c < cols; ++c) {
-        acc += std::max(1, c < table.columnWidths.size() ? table.columnWidths[c] : 1);
-        x[c + 1] = static_cast<int>(acc * page.width() / total);
+        acc += width[c];
+        x[c + 1] = std::min(page.width(), static_cast<int>(acc));
     }
 
     const int rowsPerPage = std::max(1, (page.height() - titleH) / rowH - 1);

@@ -62,7 +62,8 @@ struct PrintTable {
 
 // Paints the table across as many pages as it needs, repeating the header
 // row (and the title) on each page and scaling the columns to the page width.
-// Returns the page count.
+// A column is never narrower than its longest text; a table that is then too
+// wide for the page is printed in a smaller font. Returns the page count.
 int paintTablePages(QPainter& painter, QPagedPaintDevice& device, const PrintTable& table);
 
 // Paints a widget's current appearance, scaled to fit one page.

@@ -1,0 +1,758 @@
+// The channel window driven like a user drives it: clicks, double-clicks,
+// typing into cells, the keys of the grid, the popup menu, undo and redo,
+// printing. Assertions look at what the grid shows and at the channel table
+// underneath.
+#include "channels/ChannelTestSupport.h"
+
+#include "channels/ChannelSnapshot.h"
+#include "channels/modChEdit.h"
+#include "channels/modChGrid.h"
+#include "desktop/DesktopContext.h"
+#include "desktop/frmChMem.h"
+#include "desktop/uiChannelGrid.h"
+#include "desktop/uiLook.h"
+#include "image/modIicDat.h"
+#include "settings/SoftFaceTexts.h"
+#include "shell/DocumentViews.h"
+
+#include "support/DeliveredHome.h"
+#include "support/ScriptedUi.h"
+#include "support/TestHome.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <functional>
+#include <memory>
+
+using namespace qm;
+using namespace qmtest;
+
+namespace {
+
+constexpr uint32_t kDef = 0x000000;
+constexpr uint32_t kOver = 0x0000FF;
+
+class ChannelWindow : public ::testing::Test {
+protected:
+    ChannelState cs{true, 100};
+    AppState& s = cs.s();
+    ScriptedUi ui;
+    DesktopContext ctx{s, ui};
+    std::unique_ptr<frmChMem> w;
+    ChannelGridView* view = nullptr;
+
+    void SetUp() override
+    {
+        InitSoftFaceStr(s.settings);
+        ChInfoSaveSol(s, 1); // an erased image: every row empty
+        ShowChTblGrid(s);
+        s.grid.notify();
+        w = std::make_unique<frmChMem>(ctx);
+        w->resize(1100, 700);
+        w->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+        view = w->grid();
+        ASSERT_NE(view, nullptr);
+        view->setFocus();
+    }
+
+    QModelIndex cell(int r, int c) const { return view->model()->index(r - 1, c - 1); }
+    QString shown(int r, int c) const { return cell(r, c).data().toString(); }
+    std::pair<int, int> cursor() const { return {view->currentIndex().row() + 1, view->currentIndex().column() + 1}; }
+    QPoint at(int r, int c)
+    {
+        view->scrollTo(cell(r, c));
+        return view->visualRect(cell(r, c)).center();
+    }
+    void click(int r, int c) { QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at(r, c)); }
+    void doubleClick(int r, int c)
+    {
+        const QPoint p = at(r, c);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, p);
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, p);
+        QApplication::processEvents();
+    }
+    void select(int r, int c)
+    {
+        view->setCurrentIndex(cell(r, c));
+        view->setFocus();
+    }
+    void key(int k, Qt::KeyboardModifiers m = {}) { QTest::keyClick(view, static_cast<Qt::Key>(k), m); }
+
+    // The open in-cell editor, or null.
+    QWidget* editor() const
+    {
+        for (QWidget* e : view->viewport()->findChildren<QWidget*>()) {
+            const QString n = e->objectName();
+            if ((n == QLatin1String("vsfgGridChText") || n == QLatin1String("vsfgGridChList")) && e->isVisible())
+                return e;
+        }
+        return nullptr;
+    }
+    QString editorText() const
+    {
+        if (auto* le = qobject_cast<QLineEdit*>(editor()))
+            return le->text();
+        if (auto* cb = qobject_cast<QComboBox*>(editor()))
+            return cb->currentText();
+        return QStringLiteral("<no editor>");
+    }
+    void finishEdit(int k)
+    {
+        QWidget* e = editor();
+        ASSERT_NE(e, nullptr);
+        QTest::keyClick(e, static_cast<Qt::Key>(k));
+        QApplication::processEvents(); // the delegate commits through a queued call
+    }
+
+    // Types text into cell (r, c) as a user does: the first key starts the
+    // edit, Enter completes it. An empty text is the Delete key.
+    void type(int r, int c, const QString& text)
+    {
+        select(r, c);
+        if (text.isEmpty()) {
+            key(Qt::Key_Delete);
+            return;
+        }
+        QTest::keyClick(view, text[0].toLatin1());
+        QWidget* e = editor();
+        ASSERT_NE(e, nullptr) << "no editor at " << r << "," << c;
+        QTest::keyClicks(e, text.mid(1));
+        finishEdit(Qt::Key_Return);
+    }
+
+    QMenu* menu() const { return w->popupMenu(); }
+    QAction* action(const char* name) const { return menu()->findChild<QAction*>(QLatin1String(name)); }
+    // A right-click on cell (r, c).
+    void rightClick(int r, int c)
+    {
+        menu()->hide();
+        const QPoint p = at(r, c);
+        QContextMenuEvent ev(QContextMenuEvent::Mouse, p, view->viewport()->mapToGlobal(p));
+        QApplication::sendEvent(view->viewport(), &ev);
+    }
+    void choose(const char* name)
+    {
+        ASSERT_TRUE(menu()->isVisible());
+        QAction* a = action(name);
+        ASSERT_TRUE(a && a->isEnabled()) << name;
+        a->trigger();
+        menu()->hide();
+    }
+
+    void lock(bool on)
+    {
+        s.view.ChLockState = on ? QStringLiteral("ShowLock") : QStringLiteral("ShowNo");
+        w->setLocked(on);
+    }
+    QString key(const char* k) const
+    {
+        return s.settings.profile.read(QStringLiteral("ChInfo"), QLatin1String(k), QString(), 100);
+    }
+    static bool same(const ChannelSnapshot& a, const ChannelSnapshot& b) { return a.rows == b.rows && a.defaults == b.defaults; }
+};
+
+} // namespace
+
+TEST_F(ChannelWindow, ShowsTheGridAsTheSettingsDefineIt)
+{
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Channel Info"));
+    auto* frame = w->findChild<QGroupBox*>(QStringLiteral("fraMain"));
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->title(), QStringLiteral("Channel Info"));
+    auto* print = w->findChild<QPushButton*>(QStringLiteral("cmdPrintChannel"));
+    ASSERT_NE(print, nullptr);
+    EXPECT_EQ(print->text(), QStringLiteral("Print Chananel Data"));
+    EXPECT_EQ(view->objectName(), QStringLiteral("vsfgGridCh"));
+
+    const QAbstractItemModel* m = view->model();
+    ASSERT_EQ(m->rowCount(), 100);
+    ASSERT_EQ(m->columnCount(), 11);
+    const QStringList captions = kChInfoCaptions.split(QLatin1Char('|'));
+    for (int c = 1; c <= 11; ++c) {
+        EXPECT_EQ(m->headerData(c - 1, Qt::Horizontal).toString(), captions[c]);
+        // The configured width, wider only where a caption or value would be cut off.
+        EXPECT_GE(view->columnWidth(c - 1), twipsToPx(1000 + 10 * c, view)) << c;
+        if (c == 5 || c == 8) { // "Power", "BCL": room enough
+            EXPECT_EQ(view->columnWidth(c - 1), twipsToPx(1000 + 10 * c, view)) << c;
+        }
+    }
+    const std::pair<int, const char*> labels[] = {{1, "1"}, {99, "99"}, {100, "VFO"}};
+    for (const auto& [r, label] : labels)
+        EXPECT_EQ(m->headerData(r - 1, Qt::Vertical).toString(), QLatin1String(label));
+    EXPECT_FALSE(view->horizontalHeader()->sectionsClickable());
+    EXPECT_EQ(view->font().pointSize(), 10);
+    EXPECT_GE(view->rowHeight(0), twipsToPx(240, view));
+    EXPECT_EQ(view->rowHeight(0), view->rowHeight(99));
+    EXPECT_EQ(cell(1, 1).data(Qt::TextAlignmentRole).value<Qt::Alignment>(), Qt::Alignment(Qt::AlignCenter));
+    EXPECT_EQ(view->palette().color(QPalette::Base), QColor(247, 247, 247)); // the empty area
+    EXPECT_EQ(cell(1, 1).data(Qt::BackgroundRole).value<QColor>(), QColor(Qt::white));
+
+    // Closing only hides the window.
+    EXPECT_FALSE(w->close());
+    EXPECT_TRUE(w->isHidden());
+}
+
+TEST_F(ChannelWindow, TypingIntoCells)
+{
+    const struct {
+        int r, c;
+        const char* typed; // "" = the Delete key
+        int32_t stored;    // field c afterwards
+        const char* text;
+        uint32_t colour;
+        int curR, curC;
+    } cases[] = {
+        {5, 1, "462.5625", 46256250, "462.5625", kDef, 5, 2}, // an empty row becomes a channel
+        {6, 1, "462.5626", 46256250, "462.5625", kDef, 6, 2}, // snapped to 6.25 kHz
+        {7, 1, "50", 44000000, "440", kDef, 7, 2},            // below 100 MHz: the column default
+        {8, 1, "480", 48000000, "480", kOver, 8, 2},          // outside the band
+        {5, 2, "467.5625", 46756250, "467.5625", kDef, 5, 3}, // transmit: on to the decode signalling
+        {5, 3, "D", 51, "D023N", kDef, 6, 3},                 // a letter jumps in the list; Enter goes down
+        {5, 5, "L", 0, "Low", kDef, 6, 5},
+        {5, 11, "ch-1", 0, "CH-1  ", kDef, 6, 11},            // names are stored in the radio's alphabet
+        {5, 2, "", -1, "", kDef, 5, 4},                       // Delete erases the transmit frequency
+        {6, 1, "", -1, "", kDef, 6, 1},                       // ... and the receive frequency the row
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(std::string(k.typed) + " at " + std::to_string(k.r) + "," + std::to_string(k.c));
+        type(k.r, k.c, QLatin1String(k.typed));
+        if (k.c != 11) {
+            EXPECT_EQ(s.doc.ChData[k.r][k.c], k.stored);
+        }
+        EXPECT_EQ(shown(k.r, k.c), QLatin1String(k.text));
+        EXPECT_EQ(s.grid.color[k.r][k.c], k.colour);
+        EXPECT_EQ(cell(k.r, k.c).data(Qt::ForegroundRole).value<QColor>(), colorFromBgr(k.colour));
+        EXPECT_EQ(cursor(), std::make_pair(k.curR, k.curC));
+        EXPECT_EQ(editor(), nullptr);
+    }
+    // The new channel took its defaults; the erased transmit frequency took
+    // the encode signalling with it; the erased receive frequency emptied the row.
+    EXPECT_EQ(s.doc.ChData[7], (std::array<int32_t, kChFields>{1, 44000000, -1, 0, 0, 1, 1, 1, 0, 0, 0, 0}));
+    EXPECT_EQ(shown(7, 3), QStringLiteral("None"));
+    EXPECT_EQ(s.doc.ChData[5][4], -1);
+    EXPECT_EQ(shown(5, 4), QString());
+    for (int c = 1; c <= 11; ++c)
+        EXPECT_EQ(shown(6, c), QString()) << c;
+    EXPECT_EQ(s.doc.ChNameCode[5], (std::array<uint8_t, 7>{0, 12, 17, 36, 1, 38, 38}));
+
+    // A frequency cell takes digits and one point only.
+    select(7, 1);
+    QTest::keyClick(view, '4');
+    QTest::keyClicks(editor(), QStringLiteral("6x2,.5.5"));
+    EXPECT_EQ(editorText(), QStringLiteral("462.55"));
+    finishEdit(Qt::Key_Escape);
+    EXPECT_EQ(shown(7, 1), QStringLiteral("440")); // Escape changed nothing
+    EXPECT_EQ(reportCount(s), 0);
+}
+
+TEST_F(ChannelWindow, KeysWorkAsInASpreadsheet)
+{
+    type(5, 1, QStringLiteral("440"));
+    type(6, 1, QStringLiteral("440"));
+    select(5, 5);
+    const struct { int key; Qt::KeyboardModifiers mods; int r, c; } moves[] = {
+        {Qt::Key_Right, {}, 5, 6},          {Qt::Key_Left, {}, 5, 5},
+        {Qt::Key_Down, {}, 6, 5},           {Qt::Key_Up, {}, 5, 5},
+        {Qt::Key_Tab, {}, 5, 6},            {Qt::Key_Backtab, Qt::ShiftModifier, 5, 5},
+        {Qt::Key_Return, {}, 6, 5},         {Qt::Key_Return, Qt::ShiftModifier, 5, 5},
+    };
+    for (const auto& m : moves) {
+        key(m.key, m.mods);
+        EXPECT_EQ(cursor(), std::make_pair(m.r, m.c)) << "key " << m.key;
+    }
+    EXPECT_EQ(editor(), nullptr);
+
+    // Tab completes an edit and goes on to the next cell.
+    select(5, 10);
+    QTest::keyClick(view, 'O');
+    finishEdit(Qt::Key_Tab);
+    EXPECT_EQ(cursor(), std::make_pair(5, 11));
+    EXPECT_EQ(shown(5, 10), QStringLiteral("On"));
+
+    // F2 on a list cell opens the list on the current value; a choice in the
+    // list completes the edit.
+    select(5, 3);
+    key(Qt::Key_F2);
+    QApplication::processEvents();
+    auto* list = qobject_cast<QComboBox*>(editor());
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->count(), 261);
+    EXPECT_EQ(list->currentText(), QStringLiteral("None"));
+    ASSERT_TRUE(list->view()->isVisible());
+    QTest::keyClick(list->view(), Qt::Key_Down);
+    QTest::keyClick(list->view(), Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(editor(), nullptr);
+    EXPECT_EQ(shown(5, 3), QStringLiteral("67.0"));
+    EXPECT_EQ(s.doc.ChData[5][3], 1);
+    EXPECT_EQ(cursor(), std::make_pair(5, 3));
+
+    // Escape leaves the cell as it was.
+    select(6, 3);
+    QTest::keyClick(view, 'D');
+    finishEdit(Qt::Key_Escape);
+    EXPECT_EQ(shown(6, 3), QStringLiteral("None"));
+    EXPECT_EQ(s.doc.ChData[6][3], 0);
+}
+
+TEST_F(ChannelWindow, EditsTheRulesRefuse)
+{
+    type(8, 1, QStringLiteral("440"));
+    // An empty row opens only its receive frequency; a channel without a
+    // transmit frequency has no encode signalling.
+    for (int c = 2; c <= 11; ++c) {
+        EXPECT_FALSE(cell(9, c).flags() & Qt::ItemIsEditable) << c;
+        select(9, c);
+        key(Qt::Key_F2);
+        QTest::keyClick(view, '4');
+        EXPECT_EQ(editor(), nullptr) << c;
+    }
+    select(8, 4);
+    key(Qt::Key_F2);
+    EXPECT_EQ(editor(), nullptr);
+    select(9, 1);
+    key(Qt::Key_F2);
+    EXPECT_NE(editor(), nullptr);
+    finishEdit(Qt::Key_Escape);
+
+    // A click anywhere on an empty row opens its receive frequency and marks the row.
+    click(12, 7);
+    EXPECT_EQ(cursor(), std::make_pair(12, 1));
+    EXPECT_NE(editor(), nullptr);
+    EXPECT_EQ(cell(12, 4).data(Qt::BackgroundRole).value<QColor>(), QColor(230, 230, 240));
+    finishEdit(Qt::Key_Escape);
+    click(8, 3); // the mark follows the click; a channel opens nothing
+    EXPECT_EQ(editor(), nullptr);
+    EXPECT_EQ(cell(12, 4).data(Qt::BackgroundRole).value<QColor>(), QColor(Qt::white));
+    EXPECT_EQ(cell(8, 4).data(Qt::BackgroundRole).value<QColor>(), QColor(230, 230, 240));
+    EXPECT_EQ(s.doc.ChData[12][1], -1);
+    EXPECT_EQ(ctx.undo.count(), 1); // only the one entry
+}
+
+TEST_F(ChannelWindow, DoubleClickCopiesCyclesAndProposesNames)
+{
+    type(3, 1, QStringLiteral("480"));
+    type(3, 3, QStringLiteral("D")); // D023N
+    select(3, 2);
+    doubleClick(3, 2); // simplex: transmit = receive, encode = decode
+    QTest::qWait(QApplication::doubleClickInterval() + 100); // no late edit from the first click
+    EXPECT_EQ(s.doc.ChData[3][2], 48000000);
+    EXPECT_EQ(shown(3, 2), QStringLiteral("480"));
+    EXPECT_EQ(s.grid.color[3][2], kOver);
+    EXPECT_EQ(shown(3, 4), QStringLiteral("D023N"));
+    EXPECT_EQ(editor(), nullptr);
+
+    select(3, 4);
+    QTest::keyClick(view, '6'); // 67.0
+    finishEdit(Qt::Key_Return);
+    doubleClick(3, 3); // decode = encode
+    EXPECT_EQ(s.doc.ChData[3][3], 1);
+    EXPECT_EQ(shown(3, 3), QStringLiteral("67.0"));
+
+    for (int32_t want : {1, 2, 0, 1}) { // three values: 0 -> 1 -> 2 -> 0
+        doubleClick(3, 8);
+        EXPECT_EQ(s.doc.ChData[3][8], want);
+    }
+    EXPECT_EQ(shown(3, 8), QStringLiteral("Carrier"));
+    s.doc.ChData[3][8] = 5; // a stored value above n - 1
+    doubleClick(3, 8);
+    EXPECT_EQ(s.doc.ChData[3][8], 0);
+    EXPECT_EQ(shown(3, 8), QStringLiteral("Off"));
+
+    // The empty name cell proposes " CH-07"; the name is stored when the edit completes.
+    type(7, 1, QStringLiteral("440"));
+    doubleClick(7, 11);
+    EXPECT_EQ(editorText(), QStringLiteral(" CH-07"));
+    finishEdit(Qt::Key_Return);
+    EXPECT_EQ(shown(7, 11), QStringLiteral(" CH-07"));
+    EXPECT_EQ(s.doc.ChNameCode[7], (std::array<uint8_t, 7>{0, 38, 12, 17, 36, 0, 7}));
+    type(9, 1, QStringLiteral("440"));
+    doubleClick(9, 11);
+    finishEdit(Qt::Key_Escape); // Escape: no name
+    EXPECT_EQ(shown(9, 11), QString());
+    EXPECT_EQ(s.doc.ChNameCode[9][1], 255);
+
+    doubleClick(3, 1); // nothing to copy on a frequency: its editor opens
+    EXPECT_EQ(editorText(), QStringLiteral("480"));
+    finishEdit(Qt::Key_Escape);
+    EXPECT_EQ(reportCount(s), 0);
+}
+
+TEST_F(ChannelWindow, TheLockRefusesEveryChange)
+{
+    type(3, 1, QStringLiteral("440"));
+    ctx.lockCommandVisible = [] { return true; };
+    select(3, 1);
+    QTest::keyClick(view, '4');
+    ASSERT_NE(editor(), nullptr);
+    lock(true); // drops the edit in progress
+    EXPECT_EQ(editor(), nullptr);
+    EXPECT_EQ(shown(3, 1), QStringLiteral("440"));
+    const ChannelSnapshot before = captureChannels(s);
+    const int undoIndex = ctx.undo.index();
+
+    click(9, 4); // empty row: no entry opens
+    EXPECT_EQ(editor(), nullptr);
+    doubleClick(3, 8);
+    doubleClick(3, 2);
+    select(3, 1);
+    key(Qt::Key_F2);
+    QTest::keyClick(view, '4');
+    EXPECT_EQ(editor(), nullptr);
+    key(Qt::Key_Delete);
+    key(Qt::Key_Z, Qt::ControlModifier);
+    GridAfterEdit(s, 3, 1, QStringLiteral("450")); // the rules refuse it too
+    EXPECT_TRUE(same(captureChannels(s), before));
+    EXPECT_EQ(ctx.undo.index(), undoIndex);
+    EXPECT_EQ(view->palette().color(QPalette::Highlight), QColor(247, 247, 247)); // dimmed selection
+
+    rightClick(3, 2);
+    ASSERT_TRUE(menu()->isVisible());
+    for (const char* name : {"mnuOpenCh", "mnuSaveDef", "mnuDelOne", "mnuDelAll"})
+        EXPECT_FALSE(action(name)->isEnabled()) << name;
+    EXPECT_TRUE(action("mnuPopChLock")->isVisible() && action("mnuPopChLock")->isChecked());
+    menu()->hide();
+
+    lock(false); // editing works again
+    EXPECT_EQ(view->palette().color(QPalette::Highlight), ChannelGridView::selectionColor());
+    type(3, 1, QStringLiteral("450"));
+    EXPECT_EQ(s.doc.ChData[3][1], 45000000);
+}
+
+TEST_F(ChannelWindow, PopupCommands)
+{
+    bool isLocked = false;
+    ctx.lockCommand = [&] { // the main window's lock command
+        isLocked = !isLocked;
+        lock(isLocked);
+    };
+    ctx.lockCommandVisible = [] { return true; };
+
+    // No menu on the caption row or the label column.
+    w->showPopup(0, 3, QPoint(10, 10));
+    w->showPopup(3, 0, QPoint(10, 10));
+    for (QHeaderView* header : {view->horizontalHeader(), view->verticalHeader()}) {
+        const QPoint p(header->width() / 3, header->height() / 3);
+        QContextMenuEvent ev(QContextMenuEvent::Mouse, p, header->mapToGlobal(p));
+        QApplication::sendEvent(header, &ev);
+    }
+    EXPECT_FALSE(menu()->isVisible());
+
+    rightClick(5, 2); // an empty row
+    ASSERT_TRUE(menu()->isVisible());
+    EXPECT_EQ(w->PopupCh(), 5);
+    EXPECT_EQ(action("mnuOpenCh")->text(), QStringLiteral("Open channel 5"));
+    EXPECT_EQ(action("mnuDelOne")->text(), QStringLiteral("Delete channel 5"));
+    const struct { const char* name; bool onEmpty, onChannel; } entries[] = {
+        {"mnuOpenCh", true, false}, {"mnuSaveDef", false, true}, {"mnuDelOne", false, true}, {"mnuDelAll", true, true}};
+    for (const auto& e : entries)
+        EXPECT_EQ(action(e.name)->isEnabled(), e.onEmpty) << e.name;
+    EXPECT_TRUE(action("mnuPopChLock")->isVisible());
+    EXPECT_FALSE(action("mnuPopChLock")->isChecked());
+    choose("mnuOpenCh");
+    EXPECT_EQ(shown(5, 1), QStringLiteral("440"));
+    EXPECT_EQ(shown(5, 11), QStringLiteral(" CH-05"));
+    EXPECT_EQ(cursor(), std::make_pair(5, 1));
+
+    // From the keyboard: the popup key opens the menu for the current cell.
+    select(5, 3);
+    key(Qt::Key_F10, Qt::ShiftModifier);
+    ASSERT_TRUE(menu()->isVisible());
+    for (const auto& e : entries)
+        EXPECT_EQ(action(e.name)->isEnabled(), e.onChannel) << e.name;
+    menu()->hide();
+
+    // Save as default, then Open channel on another row.
+    type(5, 1, QStringLiteral("462.5625"));
+    doubleClick(5, 8); // Carrier
+    rightClick(5, 1);
+    choose("mnuSaveDef");
+    EXPECT_EQ(key("3202"), QStringLiteral("46256250"));
+    rightClick(9, 4);
+    choose("mnuOpenCh");
+    EXPECT_EQ(shown(9, 1), QStringLiteral("462.5625"));
+    EXPECT_EQ(shown(9, 8), QStringLiteral("Carrier"));
+    EXPECT_EQ(s.doc.ChData[9][1], 46256250);
+
+    // The VFO row cannot be deleted; Delete all keeps it.
+    type(100, 1, QStringLiteral("440"));
+    rightClick(100, 3);
+    EXPECT_FALSE(action("mnuDelOne")->isEnabled());
+    rightClick(9, 3);
+    choose("mnuDelOne");
+    EXPECT_EQ(s.doc.ChData[9][1], -1);
+    EXPECT_EQ(shown(9, 1), QString());
+    rightClick(5, 3);
+    choose("mnuDelAll");
+    for (int r = 1; r <= 99; ++r)
+        ASSERT_EQ(s.doc.ChData[r][1], -1) << r;
+    EXPECT_EQ(shown(100, 1), QStringLiteral("440"));
+
+    // The lock entry runs the main window's lock command.
+    rightClick(100, 3);
+    choose("mnuPopChLock");
+    EXPECT_TRUE(isLocked);
+    EXPECT_TRUE(ChannelLocked(s));
+    rightClick(100, 3);
+    EXPECT_TRUE(action("mnuPopChLock")->isChecked());
+    EXPECT_FALSE(action("mnuDelAll")->isEnabled());
+    menu()->hide();
+    EXPECT_EQ(reportCount(s), 0);
+}
+
+TEST_F(ChannelWindow, UndoAndRedoOfEveryKindOfChange)
+{
+    type(10, 1, QStringLiteral("440")); // the channels the changes below work on
+    type(12, 1, QStringLiteral("446"));
+    const struct {
+        const char* name;
+        std::function<void()> act;
+    } changes[] = {
+        {"receive entry", [&] { type(11, 1, QStringLiteral("462.5625")); }},
+        {"transmit entry", [&] { type(10, 2, QStringLiteral("467.5625")); }},
+        {"list choice", [&] { type(10, 3, QStringLiteral("D")); }},
+        {"name entry", [&] { type(10, 11, QStringLiteral("abc")); }},
+        {"double-click option", [&] { doubleClick(10, 8); }},
+        {"double-click name", [&] { doubleClick(12, 11); finishEdit(Qt::Key_Return); }},
+        {"double-click simplex copy", [&] { doubleClick(12, 2); }},
+        {"Delete key", [&] { type(10, 2, QString()); }},
+        {"open channel", [&] { rightClick(13, 1); choose("mnuOpenCh"); }},
+        {"save as default", [&] { rightClick(12, 1); choose("mnuSaveDef"); }},
+        {"delete channel", [&] { rightClick(10, 1); choose("mnuDelOne"); }},
+        {"delete all", [&] { rightClick(12, 1); choose("mnuDelAll"); }},
+    };
+    for (const auto& c : changes) {
+        SCOPED_TRACE(c.name);
+        const ChannelSnapshot before = captureChannels(s);
+        const QString defaultKey = key("3202");
+        const int count = ctx.undo.count();
+        c.act();
+        const ChannelSnapshot after = captureChannels(s);
+        ASSERT_FALSE(same(before, after));
+        EXPECT_EQ(ctx.undo.count(), count + 1); // one step per change
+        const QString changedKey = key("3202");
+
+        key(Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_TRUE(same(captureChannels(s), before));
+        EXPECT_EQ(key("3202"), defaultKey);
+        for (const auto& row : diffChannels(before, after).rows)
+            EXPECT_EQ(shown(row.row, 1), before.rows[row.row].text[1]); // the view shows it too
+        key(Qt::Key_Y, Qt::ControlModifier);
+        EXPECT_TRUE(same(captureChannels(s), after));
+        key(Qt::Key_Z, Qt::ControlModifier);
+        key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        EXPECT_TRUE(same(captureChannels(s), after));
+        EXPECT_EQ(key("3202"), changedKey);
+    }
+    // Locked, undo is refused; a new image clears the stack.
+    lock(true);
+    const ChannelSnapshot now = captureChannels(s);
+    w->undoEdit();
+    EXPECT_TRUE(same(captureChannels(s), now));
+    lock(false);
+    SoftDisplay(s);
+    EXPECT_EQ(ctx.undo.count(), 0);
+    EXPECT_EQ(reportCount(s), 0);
+}
+
+TEST_F(ChannelWindow, AnEditRepaintsItsRowsAndOnlyANewTableResets)
+{
+    QSignalSpy resets(view->model(), &QAbstractItemModel::modelReset);
+    QSignalSpy cells(view->model(), &QAbstractItemModel::dataChanged);
+    type(4, 1, QStringLiteral("440"));
+    EXPECT_EQ(resets.count(), 0);
+    ASSERT_GE(cells.count(), 1);
+    const auto topLeft = cells.last().at(0).value<QModelIndex>();
+    const auto bottomRight = cells.last().at(1).value<QModelIndex>();
+    EXPECT_EQ(std::make_pair(topLeft.row(), bottomRight.row()), std::make_pair(3, 3));
+    SoftDisplay(s);
+    EXPECT_EQ(resets.count(), 1);
+    EXPECT_EQ(shown(4, 1), QString()); // the erased image again
+}
+
+TEST_F(ChannelWindow, EditsReachTheSavedFileAsTheCodecWritesThem)
+{
+    type(5, 1, QStringLiteral("462.5625"));
+    type(5, 2, QStringLiteral("467.5625"));
+    type(5, 3, QStringLiteral("6"));  // 67.0
+    type(5, 11, QStringLiteral("ab"));
+    doubleClick(5, 5);                // Power High -> Low (0)
+    ASSERT_TRUE(SetConvIicDat(s));
+    const QString path = s.settings.home + QStringLiteral("/saved.dat");
+    writeDataFile(s.doc, path);
+    const QByteArray file = readFile(path);
+    ASSERT_EQ(file.size(), 0x2000);
+    const auto rec = static_cast<int>(chRecordAddr(5));
+    // Encode signalling stays "None" (index 0): the transmit entry found it set.
+    EXPECT_EQ(file.mid(rec, 16).toHex(' '), QByteArray("50 62 25 46 50 62 75 46 9e 02 ff ff 24 ff 0a 0b"));
+    EXPECT_EQ(file.mid(static_cast<int>(chNameAddr(5)), 4).toHex(' '), QByteArray("26 26 26 26"));
+    // An empty channel: no frequencies or signalling, its option bits from the column defaults.
+    EXPECT_EQ(file.mid(static_cast<int>(chRecordAddr(6)), 16).toHex(' '),
+              QByteArray("ff ff ff ff ff ff ff ff ff ff ff ff a4 ff ff ff"));
+}
+
+namespace {
+
+// Runs a poppler tool; false when it is not installed.
+bool poppler(const QString& tool, const QStringList& args, QString* out)
+{
+    const QString exe = QStandardPaths::findExecutable(tool);
+    if (exe.isEmpty())
+        return false;
+    QProcess p;
+    p.start(exe, args);
+    if (!p.waitForFinished(30000))
+        return false;
+    *out = QString::fromUtf8(p.readAllStandardOutput());
+    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+} // namespace
+
+TEST_F(ChannelWindow, PrintsTheWholeGridToAPdfWhenThereIsNoPrinter)
+{
+    // Row r receives at 400 + r/2 MHz: every row has a text no other row has.
+    for (int r = 1; r <= 100; ++r)
+        GridAfterEdit(s, r, 1, QString::number(400 + r * 0.5, 'f', 1));
+    GridAfterEdit(s, 100, 1, QStringLiteral("480")); // out of band
+    s.grid.notify();
+    s.view.setStatus(1, QStringLiteral("Ready"));
+    QStringList panel1; // what status panel 1 showed meanwhile
+    const auto watch = QObject::connect(&s.view, &ViewState::statusPanelChanged, [&](int p) {
+        if (p == 1)
+            panel1 << s.view.statusPanel[1];
+    });
+    w->setPrintToFile(true);
+    QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("cmdPrintChannel")), Qt::LeftButton);
+
+    const PrintOutcome& out = w->lastPrintOutcome();
+    ASSERT_TRUE(out.ok) << out.error.toStdString();
+    EXPECT_TRUE(out.toPdf);
+    EXPECT_TRUE(out.pdfPath.startsWith(dataFolder(s.settings) + QLatin1Char('/')));
+    ASSERT_EQ(ui.shown.size(), 1u); // the user is told where the pages went
+    EXPECT_TRUE(ui.shown[0].prompt.contains(out.pdfPath));
+    QObject::disconnect(watch);
+    EXPECT_EQ(panel1, (QStringList{QStringLiteral("Printing，Please wait..."), QStringLiteral("Ready")}));
+
+    if (const QByteArray dir = qgetenv("QM570_SCREENSHOT_DIR"); !dir.isEmpty()) // for a look
+        QFile::copy(out.pdfPath, QString::fromLocal8Bit(dir) + QStringLiteral("/frmChMem-print.pdf"));
+
+    QString info, text;
+    if (!poppler(QStringLiteral("pdfinfo"), {out.pdfPath}, &info) ||
+        !poppler(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), out.pdfPath, QStringLiteral("-")}, &text))
+        GTEST_SKIP() << "pdfinfo/pdftotext (poppler-utils) are not installed: the PDF's content is not checked";
+    EXPECT_TRUE(info.contains(QStringLiteral("Page size:") ) && info.contains(QStringLiteral("A4")));
+    EXPECT_TRUE(info.contains(QStringLiteral("Title:")) && info.contains(QStringLiteral("QM570")));
+    const QRegularExpressionMatch pages = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(info);
+    ASSERT_TRUE(pages.hasMatch());
+    const int pageCount = pages.captured(1).toInt();
+    EXPECT_EQ(pageCount, out.pages);
+    EXPECT_GT(pageCount, 1); // 100 rows at 10 points do not fit one A4 page
+
+    const QStringList pageTexts = text.split(QLatin1Char('\f'), Qt::SkipEmptyParts);
+    ASSERT_EQ(pageTexts.size(), pageCount);
+    for (int p = 0; p < pageCount; ++p) {
+        EXPECT_TRUE(pageTexts[p].contains(QStringLiteral("RX Freq"))) << "captions on page " << p + 1;
+        EXPECT_TRUE(pageTexts[p].contains(QStringLiteral("%1/%2").arg(p + 1).arg(pageCount)));
+    }
+    const QStringList words = text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+    for (int r = 1; r < 100; ++r)
+        EXPECT_EQ(words.count(QString::number(400 + r * 0.5)), 1) << "row " << r;
+    EXPECT_EQ(words.count(QStringLiteral("480")), 1);
+    EXPECT_EQ(words.count(QStringLiteral("VFO")), 1);
+
+    // No caption runs into its neighbour (a cut-off caption still has its
+    // whole width in the PDF's text).
+    QString boxes;
+    ASSERT_TRUE(poppler(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), QStringLiteral("-f"), QStringLiteral("1"),
+                                                     QStringLiteral("-l"), QStringLiteral("1"), out.pdfPath, QStringLiteral("-")},
+                        &boxes));
+    const QRegularExpression wordBox(
+        QStringLiteral("xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\"[^>]*>([^<]*)</word>"));
+    double captionY = -1;
+    QVector<std::pair<double, double>> captionRow;
+    for (auto it = wordBox.globalMatch(boxes); it.hasNext();) {
+        const auto m = it.next();
+        if (m.captured(4) == QLatin1String("RX"))
+            captionY = m.captured(2).toDouble();
+    }
+    ASSERT_GE(captionY, 0);
+    for (auto it = wordBox.globalMatch(boxes); it.hasNext();) {
+        const auto m = it.next();
+        if (std::abs(m.captured(2).toDouble() - captionY) < 0.5)
+            captionRow.push_back({m.captured(1).toDouble(), m.captured(3).toDouble()});
+    }
+    std::sort(captionRow.begin(), captionRow.end());
+    ASSERT_EQ(captionRow.size(), 15); // 12 captions, three of two words
+    for (int i = 1; i < captionRow.size(); ++i)
+        EXPECT_LE(captionRow[i - 1].second, captionRow[i].first) << "caption word " << i;
+}
+
+TEST_F(ChannelWindow, APrintFailureIsListedAndShown)
+{
+    // The data folder cannot be made: home is a file.
+    const QString home = s.settings.home + QStringLiteral("/not-a-folder");
+    ASSERT_TRUE(writeFile(home, "x"));
+    s.settings.home = home;
+    w->setPrintToFile(true);
+    w->PrintChGrid();
+    EXPECT_FALSE(w->lastPrintOutcome().ok);
+    EXPECT_EQ(reportsAt(s, QStringLiteral("modChMem->PrintChGrid"), 482), 1);
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].prompt, QStringLiteral("Print occur error!"));
+    EXPECT_EQ(ui.shown[0].title, QStringLiteral("Notice"));
+}
+
+// Renders the window with the delivered data in English and in Chinese. With
+// QM570_SCREENSHOT_DIR set, the pictures are saved there for a look.
+TEST(ChannelWindowLook, RendersInEnglishAndChinese)
+{
+    for (int16_t language : {3, 1}) {
+        DeliveredHome home;
+        QString why;
+        if (!home.create(&why))
+            GTEST_SKIP() << why.toStdString();
+        ProfileFile(home.file(QStringLiteral("Uninstall.exe")))
+            .write(QStringLiteral("Setting"), QStringLiteral("Language"), QString::number(language));
+        auto s = std::make_unique<AppState>();
+        ASSERT_TRUE(startTool(*s, home.path(), &why)) << why.toStdString();
+        GridAfterEdit(*s, 3, 1, QStringLiteral("480"));
+        GridAfterEdit(*s, 4, 11, QStringLiteral("base-1"));
+        s->grid.notify();
+        ScriptedUi ui;
+        DesktopContext ctx(*s, ui);
+        frmChMem w(ctx);
+        w.resize(1000, 520);
+        w.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+        const QImage shot = w.grab().toImage();
+        EXPECT_FALSE(shot.isNull());
+        const QByteArray dir = qgetenv("QM570_SCREENSHOT_DIR");
+        if (!dir.isEmpty())
+            shot.save(QString::fromLocal8Bit(dir) + QStringLiteral("/frmChMem-%1.png").arg(language == 1 ? "zh" : "en"));
+        // Every caption and every text fits its column; the label column holds "VFO".
+        const QFontMetrics fm(w.grid()->font());
+        const QAbstractItemModel* m = w.grid()->model();
+        for (int c = 0; c < m->columnCount(); ++c) {
+            const QString caption = m->headerData(c, Qt::Horizontal).toString();
+            EXPECT_LE(fm.horizontalAdvance(caption), w.grid()->columnWidth(c)) << caption.toStdString();
+            for (int r = 0; r < m->rowCount(); ++r)
+                EXPECT_LE(fm.horizontalAdvance(m->index(r, c).data().toString()), w.grid()->columnWidth(c)) << r << "," << c;
+        }
+        EXPECT_LE(fm.horizontalAdvance(QStringLiteral("VFO")), w.grid()->verticalHeader()->width());
+        EXPECT_GE(w.grid()->rowHeight(0), fm.height());
+    }
+}
