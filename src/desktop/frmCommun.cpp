@@ -160,9 +160,12 @@ frmCommun::frmCommun(DesktopContext& ctx, QWidget* parent) : QDialog(parent), ct
     chkNotShowProg_ = check(fraRdWrDat_, "chkNotShowProg", "Not Show Course");
     chkStopCom_ = check(fraRdWrDat_, "chkStopCom", "Stop Communication");
     chkStopCom_->setEnabled(false); // a request to the running transfer
-    rw->addWidget(chkShowMemDat_, 3, 0, 1, 2);
-    rw->addWidget(chkNotShowProg_, 3, 2, 1, 3);
-    rw->addWidget(chkStopCom_, 2, 3, 1, 3);
+    auto* checks = new QHBoxLayout;
+    checks->addWidget(chkShowMemDat_);
+    checks->addWidget(chkNotShowProg_);
+    checks->addWidget(chkStopCom_);
+    checks->addStretch(1);
+    rw->addLayout(checks, 3, 0, 1, 7);
     rw->setColumnStretch(6, 1);
     connect(chkNotShowProg_, &QCheckBox::toggled, this, &frmCommun::applyCourseVisibility);
     connect(chkStopCom_, &QCheckBox::clicked, this, [this](bool on) {

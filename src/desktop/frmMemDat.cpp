@@ -10,11 +10,14 @@
 #include "shell/DocumentViews.h"
 
 #include <QDateTime>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace qm {
 
@@ -60,9 +63,13 @@ frmMemDat::frmMemDat(DesktopContext& ctx, QWidget* parent) : MdiChild(ctx, paren
     vsfgGridMemDat_->verticalHeader()->setDefaultSectionSize(twipsToPx(kRowTwips, this));
     vsfgGridMemDat_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     vsfgGridMemDat_->horizontalHeader()->setMinimumSectionSize(1);
-    vsfgGridMemDat_->setColumnWidth(0, twipsToPx(kAddrColTwips, this));
+    // The radio program's widths, or wider where this system's font needs it.
+    const QFontMetrics fm(vsfgGridMemDat_->font());
+    const int addrWidth = std::max(twipsToPx(kAddrColTwips, this), fm.horizontalAdvance(QStringLiteral("0000H")) + 10);
+    const int byteWidth = std::max(twipsToPx(kByteColTwips, this), fm.horizontalAdvance(QStringLiteral("WW")) + 8);
+    vsfgGridMemDat_->setColumnWidth(0, addrWidth);
     for (int c = 1; c <= MemTable::kBytesPerRow; ++c)
-        vsfgGridMemDat_->setColumnWidth(c, twipsToPx(kByteColTwips, this));
+        vsfgGridMemDat_->setColumnWidth(c, byteWidth);
     vsfgGridMemDat_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                                      QAbstractItemView::AnyKeyPressed);
     vsfgGridMemDat_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -77,7 +84,7 @@ frmMemDat::frmMemDat(DesktopContext& ctx, QWidget* parent) : MdiChild(ctx, paren
     layout->addWidget(vsfgGridMemDat_, 1);
 
     // Wide enough for all seventeen columns and the scroll bar.
-    int width = twipsToPx(kAddrColTwips, this) + MemTable::kBytesPerRow * twipsToPx(kByteColTwips, this) + 40;
+    int width = addrWidth + MemTable::kBytesPerRow * byteWidth + 40;
     resize(width + layout->contentsMargins().left() + layout->contentsMargins().right(), 520);
 
     SetGridMemDat(memContext());

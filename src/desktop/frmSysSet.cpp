@@ -19,6 +19,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace qm {
 
 struct frmSysSet::Snapshot {
@@ -252,6 +254,14 @@ void frmSysSet::InitOpt()
             cbo->addItems(optionListTexts(ctx_.s, opt));
         }
     });
+    // The lists of a column of the common frame share one width.
+    for (int column = 0; column < 2; ++column) {
+        int width = 0;
+        for (int k = column * 8; k < column * 8 + 8; ++k)
+            width = std::max(width, lists_[kCommonLists[k]]->sizeHint().width());
+        for (int k = column * 8; k < column * 8 + 8; ++k)
+            lists_[kCommonLists[k]]->setMinimumWidth(width);
+    }
     // Shows OptSel and tells this window (showOptions) through the view.
     qm::InitOpt(ctx_.s);
 }

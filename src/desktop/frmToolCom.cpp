@@ -119,10 +119,12 @@ QString frmToolCom::portStatusText() const
     return QStringLiteral("COM") + QString::number(chosenPort());
 }
 
-void frmToolCom::showEvent(QShowEvent* event)
+void frmToolCom::setVisible(bool visible)
 {
-    Form_Load();
-    QDialog::showEvent(event);
+    // Before the dialog is laid out for showing, so it is sized for its captions.
+    if (visible && !isVisible())
+        Form_Load();
+    QDialog::setVisible(visible);
 }
 
 void frmToolCom::cmdOK_Click()

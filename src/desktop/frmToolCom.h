@@ -42,8 +42,10 @@ public:
     void cmdOK_Click();
     void cmdCancel_Click();
 
+    // Showing the dialog (exec(), show()) runs Form_Load first.
+    void setVisible(bool visible) override;
+
 protected:
-    void showEvent(QShowEvent* event) override;
     // Escape and the close button are Cancel.
     void reject() override;
 

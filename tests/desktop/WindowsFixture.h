@@ -67,16 +67,17 @@ inline void retype(QWidget* w, const QString& text)
     typeText(w, text);
 }
 
-// Runs `answer` on the next modal dialog that opens (for exec() calls).
-inline void onNextModal(std::function<void(QWidget*)> answer)
+// Runs `answer` once `dialog` has become the active modal window (for the
+// exec() calls of the code under test). Other modal windows are left alone.
+inline void whenModal(QWidget* dialog, std::function<void()> answer)
 {
     auto* poll = new QTimer;
     poll->setInterval(20);
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, answer] {
-        if (QWidget* m = QApplication::activeModalWidget()) {
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, dialog, answer] {
+        if (QApplication::activeModalWidget() == dialog && dialog->isVisible()) {
             poll->stop();
             poll->deleteLater();
-            answer(m);
+            answer();
         }
     });
     poll->start();

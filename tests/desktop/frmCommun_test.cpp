@@ -255,7 +255,9 @@ TEST(frmCommun, WriteLeavesTheEncodedImageInTheRadio)
 
     ASSERT_TRUE(t.run(TransferDirection::Write));
     ASSERT_EQ(t.outcome->result, TransferResult::Success) << t.outcome->message.toStdString();
-    ASSERT_TRUE(sim.process().waitForFinished(5000)) << "the write ends with an end frame";
+    // The test's event loop may already have seen the simulator end.
+    const bool ended = sim.process().state() == QProcess::NotRunning || sim.process().waitForFinished(5000);
+    ASSERT_TRUE(ended) << "the write ends with an end frame";
     const QByteArray written = readFile(radio);
     ASSERT_EQ(written.size(), 8192);
     EXPECT_EQ(bytesOf(written), s.doc.IicDat) << "the program holds exactly what was sent";
@@ -333,9 +335,10 @@ TEST(frmCommun, LampBlinksAndTheWindowStaysLiveDuringAPacedRead)
     tick.stop();
     ASSERT_EQ(t.outcome->result, TransferResult::Success);
     EXPECT_GT(ms, 500) << "32 blocks at 9600 baud take their line time";
-    // The lamp toggles every 100 ms, the test's 10 ms timer keeps firing.
-    EXPECT_GE(lamp.toggles, static_cast<int>(ms / 100) - 3);
-    EXPECT_GE(ticks, static_cast<int>(ms / 10) / 2);
+    // The lamp toggles every 100 ms and the test's 10 ms timer keeps firing
+    // (with room for a busy machine; a blocked window thread gives neither).
+    EXPECT_GE(lamp.toggles, std::max(4, static_cast<int>(ms / 100) / 2));
+    EXPECT_GE(ticks, static_cast<int>(ms / 10) / 4);
     EXPECT_GE(progressSeen, 30);
     EXPECT_FALSE(child<QLabel>(d, "imgGreen")->isVisible());
     EXPECT_EQ(t.h.s->doc.IicDat[0x0010], 0x00);
@@ -364,7 +367,7 @@ TEST(frmCommun, StopCommunicationEndsTheReadAndKeepsTheImage)
     QElapsedTimer clock;
     clock.start();
     ASSERT_TRUE(waitUntil([&] { return t.outcome.has_value(); }, 5000));
-    EXPECT_LT(clock.elapsed(), 1000) << "stopped between two scripts";
+    EXPECT_LT(clock.elapsed(), 2000) << "stopped between two scripts, long before the end of the read";
     EXPECT_EQ(t.outcome->result, TransferResult::Stopped);
     EXPECT_EQ(s.doc.IicDat, image);
     EXPECT_FALSE(stop->isChecked() || stop->isEnabled());
@@ -382,10 +385,10 @@ TEST(frmCommun, PortThatCannotOpenShowsThePortDialogAndListsTheError)
     AppState& s = *t.h.s;
     const auto image = s.doc.IicDat;
     bool portDialog = false;
-    onNextModal([&](QWidget* m) {
-        portDialog = m == t.h.toolCom;
+    whenModal(t.h.toolCom, [&] {
+        portDialog = true;
         t.h.toolCom->option(4)->click(); // COM5 is usable for the fake prober
-        child<QPushButton>(m, "cmdCancel")->click();
+        child<QPushButton>(t.h.toolCom, "cmdCancel")->click();
     });
     ASSERT_TRUE(t.run(TransferDirection::Write));
     EXPECT_EQ(t.outcome->result, TransferResult::PortOpenFailed);
