@@ -301,6 +301,10 @@ void frmCommun::startTransfer(TransferDirection d)
         (d == TransferDirection::Read ? cmdWrite_ : cmdRead_)->setFont(normal);
         cmdRead_->setEnabled(false);
         cmdWrite_->setEnabled(false);
+        // The ranges of a running transfer are fixed; a change would only
+        // take effect at the next one.
+        for (QLineEdit* box : addrBoxes_)
+            box->setEnabled(false);
         chkStopCom_->setChecked(false);
         chkStopCom_->setEnabled(true);
         setLamp(true);
@@ -359,6 +363,8 @@ void frmCommun::onFinished(const TransferOutcome& o)
     chkStopCom_->setEnabled(false);
     cmdRead_->setEnabled(true);
     cmdWrite_->setEnabled(true);
+    for (QLineEdit* box : addrBoxes_)
+        box->setEnabled(true);
 
     // The outcome into the program: trace, counters, errors; a complete read
     // replaces the image and refreshes the views and the radio facts; text 79

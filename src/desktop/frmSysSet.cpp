@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -63,15 +64,23 @@ constexpr int kToneChecks[] = {16, 17, 18, 19, 20};
 frmSysSet::frmSysSet(DesktopContext& ctx, QWidget* parent) : MdiChild(ctx, parent)
 {
     setObjectName(QStringLiteral("frmSysSet"));
+    // The page holds every control; it scrolls only in a main window too
+    // small for it, and does not make the main window's MDI area grow.
+    page_ = new QWidget;
+    page_->setObjectName(QStringLiteral("fraSysSetPage"));
+    QWidget* page = page_;
 
     // Controls from the table of options, in the window's order.
     for (const OptionSpec& opt : optionSpecs()) {
         switch (opt.kind) {
         case OptionKind::List: {
-            auto* cbo = new QComboBox(this);
+            auto* cbo = new QComboBox(page);
             cbo->setObjectName(controlName(opt));
             cbo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-            auto* lbl = new QLabel(this);
+            // Filled from the start: an empty list would size itself (and
+            // keep that as its minimum) for seven characters.
+            cbo->addItems(optionListTexts(ctx_.s, opt));
+            auto* lbl = new QLabel(page);
             lbl->setObjectName(labelName(opt));
             lbl->setBuddy(cbo);
             if (opt.alarm >= 0) {
@@ -85,7 +94,7 @@ frmSysSet::frmSysSet(DesktopContext& ctx, QWidget* parent) : MdiChild(ctx, paren
             break;
         }
         case OptionKind::Check: {
-            auto* chk = new QCheckBox(this);
+            auto* chk = new QCheckBox(page);
             chk->setObjectName(controlName(opt));
             if (opt.alarm >= 0)
                 chk->setProperty("index", opt.alarm);
@@ -95,12 +104,12 @@ frmSysSet::frmSysSet(DesktopContext& ctx, QWidget* parent) : MdiChild(ctx, paren
             break;
         }
         case OptionKind::Message: {
-            txtPwrMsg_ = new QLineEdit(this);
+            txtPwrMsg_ = new QLineEdit(page);
             txtPwrMsg_->setObjectName(QStringLiteral("txtPwrMsg"));
             txtPwrMsg_->setMaxLength(6);
             txtPwrMsg_->installEventFilter(this);
             connect(txtPwrMsg_, &QLineEdit::returnPressed, this, &frmSysSet::txtPwrMsg_LostFocus);
-            auto* lbl = new QLabel(this);
+            auto* lbl = new QLabel(page);
             lbl->setObjectName(QStringLiteral("lblPwrMsg"));
             lbl->setBuddy(txtPwrMsg_);
             labels_[opt.optIndex] = lbl;
@@ -108,22 +117,22 @@ frmSysSet::frmSysSet(DesktopContext& ctx, QWidget* parent) : MdiChild(ctx, paren
         }
         }
     }
-    chkSetTime_ = new QCheckBox(this);
+    chkSetTime_ = new QCheckBox(page);
     chkSetTime_->setObjectName(QStringLiteral("chkSetTime"));
     connect(chkSetTime_, &QCheckBox::clicked, this, [this](bool on) { ctx_.s.optView.chkSetTime = on; });
     // The radio's lock code is not programmed by this program: shown, inert.
-    txtLockRadio_ = new QLineEdit(this);
+    txtLockRadio_ = new QLineEdit(page);
     txtLockRadio_->setObjectName(QStringLiteral("txtLockRadio"));
     txtLockRadio_->setReadOnly(true);
     txtLockRadio_->setFocusPolicy(Qt::NoFocus);
-    lblLockRadio_ = new QLabel(this);
+    lblLockRadio_ = new QLabel(page);
     lblLockRadio_->setObjectName(QStringLiteral("lblLockRadio"));
-    cmdSysSetPrint_ = new QPushButton(this);
+    cmdSysSetPrint_ = new QPushButton(page);
     cmdSysSetPrint_->setObjectName(QStringLiteral("cmdSysSetPrint"));
     connect(cmdSysSetPrint_, &QPushButton::clicked, this, &frmSysSet::cmdSysSetPrint_Click);
 
     // Common settings: two columns of eight lists.
-    fraCommonSet_ = new QGroupBox(this);
+    fraCommonSet_ = new QGroupBox(page);
     fraCommonSet_->setObjectName(QStringLiteral("fraCommonSet"));
     auto* common = new QGridLayout(fraCommonSet_);
     common->setVerticalSpacing(4);
@@ -137,7 +146,7 @@ frmSysSet::frmSysSet(DesktopContext& ctx, QWidget* parent) : MdiChild(ctx, paren
     }
     common->setRowStretch(8, 1);
 
-    fraTone_ = new QGroupBox(this);
+    fraTone_ = new QGroupBox(page);
     fraTone_->setObjectName(QStringLiteral("fraTone"));
     auto* tone = new QVBoxLayout(fraTone_);
     for (int i : kToneChecks) {
@@ -146,7 +155,7 @@ frmSysSet::frmSysSet(DesktopContext& ctx, QWidget* parent) : MdiChild(ctx, paren
     }
     tone->addStretch(1);
 
-    fraMessage_ = new QGroupBox(this);
+    fraMessage_ = new QGroupBox(page);
     fraMessage_->setObjectName(QStringLiteral("fraMessage"));
     auto* message = new QGridLayout(fraMessage_);
     labels_[25]->setParent(fraMessage_);
@@ -160,7 +169,7 @@ frmSysSet::frmSysSet(DesktopContext& ctx, QWidget* parent) : MdiChild(ctx, paren
     message->addWidget(txtLockRadio_, 1, 1);
     message->addWidget(chkSetTime_, 2, 0, 1, 2);
 
-    fraAlarm_ = new QGroupBox(this);
+    fraAlarm_ = new QGroupBox(page);
     fraAlarm_->setObjectName(QStringLiteral("fraAlarm"));
     auto* alarm = new QGridLayout(fraAlarm_);
     alarm->setVerticalSpacing(4);
@@ -177,9 +186,11 @@ frmSysSet::frmSysSet(DesktopContext& ctx, QWidget* parent) : MdiChild(ctx, paren
         }
     }
     alarm->setColumnMinimumWidth(1, 8);
+    // Spare width goes to the right of the rows, not between their controls.
+    alarm->addItem(new QSpacerItem(0, 0, QSizePolicy::Expanding, QSizePolicy::Minimum), 0, 6);
     alarm->setColumnStretch(6, 1);
 
-    auto* grid = new QGridLayout(this);
+    auto* grid = new QGridLayout(page);
     grid->addWidget(fraCommonSet_, 0, 0, 2, 1);
     grid->addWidget(fraTone_, 0, 1);
     grid->addWidget(fraMessage_, 1, 1);
@@ -187,6 +198,14 @@ frmSysSet::frmSysSet(DesktopContext& ctx, QWidget* parent) : MdiChild(ctx, paren
     grid->addWidget(cmdSysSetPrint_, 2, 1, Qt::AlignRight | Qt::AlignBottom);
     grid->setRowStretch(3, 1);
     grid->setColumnStretch(2, 1);
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("scrSysSet"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(page);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scroll);
 
     connect(&ctx_.s.optView, &OptionsView::changed, this, &frmSysSet::showOptions);
     connect(&ctx_.s.doc, &Document::changed, this, [this](Document::Change what) {
@@ -349,7 +368,7 @@ void frmSysSet::cmdSysSetPrint_Click()
                                                  : QFileInfo(s.view.defaultPath).absolutePath();
     req.pdfBaseName = QStringLiteral("OptionalFeatures");
     req.forcePdf = printToPdf;
-    lastPrint = printDocument(req, [this](QPainter& p, QPagedPaintDevice& d) { return paintWidgetPage(p, d, this); });
+    lastPrint = printDocument(req, [this](QPainter& p, QPagedPaintDevice& d) { return paintWidgetPage(p, d, page_); });
     if (!lastPrint.ok) {
         s.errors.AddErrInfo(QStringLiteral("frmSysSet->cmdSysSetPrint_Click"),
                             Error{482, QStringLiteral("print"), lastPrint.toPdf ? lastPrint.pdfPath : req.documentName,

@@ -35,7 +35,7 @@ public:
     // replaced by their defaults).
     void InitOpt();
 
-    // Prints the window's appearance: to the printer, or to a PDF in the data
+    // Prints the window's controls as they look: to the printer, or to a PDF in the data
     // folder when there is none (or when printToPdf is set); the user is told where.
     void cmdSysSetPrint_Click();
     bool printToPdf = false;
@@ -68,6 +68,7 @@ private:
     QGroupBox* fraMessage_ = nullptr;
     QGroupBox* fraAlarm_ = nullptr;
     QPushButton* cmdSysSetPrint_ = nullptr;
+    QWidget* page_ = nullptr; // every control, inside a scroll area
 };
 
 } // namespace qm

@@ -326,6 +326,7 @@ TEST(frmCommun, LampBlinksAndTheWindowStaysLiveDuringAPacedRead)
     EXPECT_FALSE(d->close());
     EXPECT_TRUE(d->isVisible());
     EXPECT_FALSE(child<QPushButton>(d, "cmdRead")->isEnabled());
+    EXPECT_FALSE(child<QLineEdit>(d, "txtReadEndAddr")->isEnabled()) << "the running transfer's range is fixed";
     d->cmdRead_Click();
     int progressSeen = 0;
     QObject::connect(&t.h.s->xfer, &Transfer::progressChanged, [&] { ++progressSeen; });
@@ -373,6 +374,7 @@ TEST(frmCommun, StopCommunicationEndsTheReadAndKeepsTheImage)
     EXPECT_FALSE(stop->isChecked() || stop->isEnabled());
 
     // The port was closed: the next transfer opens it again.
+    ASSERT_TRUE(child<QLineEdit>(d, "txtReadEndAddr")->isEnabled());
     retype(child<QLineEdit>(d, "txtReadEndAddr"), QStringLiteral("000F"));
     ASSERT_TRUE(t.run(TransferDirection::Read));
     EXPECT_EQ(t.outcome->result, TransferResult::Success);
