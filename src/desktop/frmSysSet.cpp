@@ -13,6 +13,7 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -190,14 +191,26 @@ frmSysSet::frmSysSet(DesktopContext& ctx, QWidget* parent) : MdiChild(ctx, paren
     alarm->addItem(new QSpacerItem(0, 0, QSizePolicy::Expanding, QSizePolicy::Minimum), 0, 6);
     alarm->setColumnStretch(6, 1);
 
-    auto* grid = new QGridLayout(page);
-    grid->addWidget(fraCommonSet_, 0, 0, 2, 1);
-    grid->addWidget(fraTone_, 0, 1);
-    grid->addWidget(fraMessage_, 1, 1);
-    grid->addWidget(fraAlarm_, 2, 0);
-    grid->addWidget(cmdSysSetPrint_, 2, 1, Qt::AlignRight | Qt::AlignBottom);
-    grid->setRowStretch(3, 1);
-    grid->setColumnStretch(2, 1);
+    // Two bands, each as narrow as its frames: the common settings beside
+    // the tones, the alarms beside the message and the print button. So the
+    // page fits the MDI area of the main window at its size on a 1024 x 768
+    // screen.
+    auto* top = new QHBoxLayout;
+    top->addWidget(fraCommonSet_);
+    top->addWidget(fraTone_);
+    top->addStretch(1);
+    auto* side = new QVBoxLayout;
+    side->addWidget(fraMessage_);
+    side->addStretch(1);
+    side->addWidget(cmdSysSetPrint_, 0, Qt::AlignRight);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(fraAlarm_);
+    bottom->addLayout(side);
+    bottom->addStretch(1);
+    auto* bands = new QVBoxLayout(page);
+    bands->addLayout(top);
+    bands->addLayout(bottom);
+    bands->addStretch(1);
     auto* scroll = new QScrollArea(this);
     scroll->setObjectName(QStringLiteral("scrSysSet"));
     scroll->setFrameShape(QFrame::NoFrame);

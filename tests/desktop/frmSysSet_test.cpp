@@ -79,8 +79,8 @@ TEST(frmSysSet, EveryControlWithItsCaptionAndListInBothLanguages)
         // screen; a smaller main window scrolls the page instead of growing.
         const QSize need = w->findChild<QScrollArea*>(QStringLiteral("scrSysSet"))->widget()->minimumSizeHint();
         EXPECT_LT(w->minimumSizeHint().height(), 200);
-        EXPECT_LE(need.width(), 800);
-        EXPECT_LE(need.height(), 560);
+        EXPECT_LE(need.width(), 760);
+        EXPECT_LE(need.height(), 540);
     }
 }
 
