@@ -36,7 +36,7 @@ struct frmSysSet::Snapshot {
 
 namespace {
 
-// The control name of a spec with its row for the alarm arrays ("cboAlarmHour_2").
+// The control name of an option, with its row for the alarm arrays ("cboAlarmHour_2").
 QString controlName(const OptionSpec& opt)
 {
     QString n = QString::fromLatin1(opt.control);
