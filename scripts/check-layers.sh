@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Checks that the folders of src/ include one another in one direction only:
-#   diag -> settings -> image -> channels | options -> comm -> sim -> shell -> front ends
-# A folder may include only folders of a lower layer (and itself); channels and
-# options are peers that never include each other; the front ends (desktop,
-# cli) include nothing of each other. Only desktop/ may use Qt Widgets.
+#   diag -> settings -> image -> channels | options | memtools -> comm -> sim -> shell -> front ends
+# A folder may include only folders of a lower layer (and itself); channels,
+# options and memtools are peers that never include each other; the front ends
+# (desktop, cli) include nothing of each other. Only desktop/ may use Qt Widgets.
 # Exit status 0 when every include is in order, 1 with one line per violation.
 set -euo pipefail
 src="${1:-$(dirname "$0")/../src}"
@@ -13,7 +13,7 @@ rank() {
     diag) echo 0 ;;
     settings) echo 1 ;;
     image) echo 2 ;;
-    channels|options) echo 3 ;;
+    channels|options|memtools) echo 3 ;;
     comm) echo 4 ;;
     sim) echo 5 ;;
     shell) echo 6 ;;

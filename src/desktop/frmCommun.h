@@ -1,16 +1,35 @@
 // The read/write dialog: cmdRead/cmdWrite, progress, lamp, frame trace, address boxes.
+//
+// A transfer runs on a worker thread (comm/TransferWorker.h); progress, trace
+// lines and the outcome come back as queued signals, so the dialog repaints
+// and the lamp blinks while the radio is read or written. While it runs the
+// dialog cannot be closed and no second transfer can start.
 #pragma once
 
+#include "comm/modTransfer.h"
 #include "desktop/DesktopContext.h"
 
 #include <QDialog>
 
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QThread;
+class QTimer;
+
 namespace qm {
+
+class TransferWorker;
 
 class frmCommun : public QDialog {
     Q_OBJECT
 public:
     explicit frmCommun(DesktopContext& ctx, QWidget* parent = nullptr);
+    ~frmCommun() override;
     enum class Mode {
         Read,  // Program > Read: cmdRead shown, cmdWrite hidden
         Write, // Program > Write: cmdWrite shown, cmdRead hidden
@@ -21,8 +40,63 @@ public:
     // True while a transfer runs (the dialog cannot be closed meanwhile).
     bool transferRunning() const;
 
+    // The transfers (the buttons' click handlers). Each returns at once; the
+    // transfer goes on in the background until transferFinished().
+    void cmdRead_Click();
+    void cmdWrite_Click();
+
+    // Compact form (only fraOne) or expanded form (all three frames); the
+    // double-click on fraOne switches while DebugMode is on.
+    bool expanded() const { return expanded_; }
+    void fraOne_DblClick();
+
+    // Window heights of the two forms in twips, as the radio program sized
+    // them (the window's outer height, caption and border included).
+    static int compactHeightTwips();
+    static int expandedHeightTwips();
+
+signals:
+    // After the outcome of a transfer has been applied and shown.
+    void transferFinished(const qm::TransferOutcome& outcome);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void done(int result) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void InitFace();
+    void startTransfer(TransferDirection d);
+    void onProgress(int percent);
+    void onTraceLine(int index, const QString& line, bool reset);
+    void onFinished(const TransferOutcome& o);
+    void showProgress();
+    void showTrace();
+    void setLamp(bool on);
+    void applyForm();
+    void applyCourseVisibility();
+
     DesktopContext& ctx_;
+    QGroupBox* fraOne_ = nullptr;
+    QGroupBox* fraRdWrDat_ = nullptr;
+    QGroupBox* fraTwo_ = nullptr;
+    QPushButton* cmdRead_ = nullptr;
+    QPushButton* cmdWrite_ = nullptr;
+    QProgressBar* prgCommunicate_ = nullptr;
+    QLabel* lblComStatus_ = nullptr;
+    QLabel* imgGreen_ = nullptr;
+    QTimer* tmrLigGrint_ = nullptr;
+    QListWidget* listRtData_ = nullptr;
+    QCheckBox* chkShowMemDat_ = nullptr;
+    QCheckBox* chkNotShowProg_ = nullptr;
+    QCheckBox* chkStopCom_ = nullptr;
+    QLineEdit* addrBoxes_[5] = {};
+
+    bool expanded_ = false;
+    bool running_ = false;
+    TransferDirection runningDir_ = TransferDirection::Read;
+    TransferWorker* worker_ = nullptr; // alive until its outcome has been handled
+    QThread* thread_ = nullptr;
 };
 
 } // namespace qm

@@ -7,6 +7,7 @@
 #include "options/modOptView.h"
 
 #include "settings/CharTable.h"
+#include "settings/SoftFaceTexts.h"
 
 namespace qm {
 
@@ -134,7 +135,7 @@ const OptionSpec* optionSpecFor(int optIndex)
 
 QString optionCaption(const OptionsContext& s, const OptionSpec& opt)
 {
-    QString caption = s.settings.text(opt.captionText);
+    QString caption = SoftFaceText(s.settings, opt.captionText);
     if (opt.kind == OptionKind::Check && opt.alarm >= 0)
         caption += QString::number(opt.alarm + 1);
     return caption;
@@ -147,7 +148,7 @@ QStringList optionListTexts(const OptionsContext& s, const OptionSpec& opt)
         return items;
     for (int n = 0; n <= opt.max; ++n) {
         if (n < opt.itemTextCount)
-            items << s.settings.text(opt.firstItemText + n);
+            items << SoftFaceText(s.settings, opt.firstItemText + n);
         else
             items << QString::number(opt.firstNumber + n - opt.itemTextCount);
     }

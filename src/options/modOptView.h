@@ -39,12 +39,13 @@ const std::vector<OptionSpec>& optionSpecs();
 // The opt that shows OptSel index i (for 25..30 the message), or nullptr.
 const OptionSpec* optionSpecFor(int optIndex);
 
-// Caption of the control: its UI text, with the alarm number 1..5 appended
-// for the alarm check boxes ("Enable Alarm1").
+// Caption of the control: its UI text (English where the text table has
+// none, as under language 2), with the alarm number 1..5 appended for the
+// alarm check boxes ("Enable Alarm1").
 QString optionCaption(const OptionsContext& s, const OptionSpec& opt);
 
-// The entries of a list in list order (entry n = value n); empty for a
-// check box or the message.
+// The entries of a list in list order (entry n = value n), English where the
+// text table has none; empty for a check box or the message.
 QStringList optionListTexts(const OptionsContext& s, const OptionSpec& opt);
 
 // The out-of-range report text of a list control.

@@ -14,6 +14,9 @@ namespace qmtest {
 
 inline QString binPath(const char* name) { return QStringLiteral(QM570_BIN_DIR "/") + QLatin1String(name); }
 
+// Shared with TestHome.h / SimProcess.h: defined once when both are included.
+#ifndef QMTEST_FILE_HELPERS
+#define QMTEST_FILE_HELPERS
 inline bool writeFile(const QString& path, const QByteArray& data)
 {
     QFile f(path);
@@ -25,6 +28,7 @@ inline QByteArray readFile(const QString& path)
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
+#endif
 
 // qm570-sim with the given options; killed when it goes out of scope.
 class SimProcess {

@@ -66,6 +66,9 @@ public:
     }
 };
 
+// Shared with TestHome.h / SimProcess.h: defined once when both are included.
+#ifndef QMTEST_FILE_HELPERS
+#define QMTEST_FILE_HELPERS
 inline bool writeFile(const QString& path, const QByteArray& data)
 {
     QFile f(path);
@@ -79,6 +82,7 @@ inline QByteArray readFile(const QString& path)
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
+#endif
 
 // A settings file of a program that has run before (FirRun=0) in English with
 // an 8 KiB image, plus extra lines for section "Setting" (keys not named

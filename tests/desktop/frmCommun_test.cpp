@@ -1,0 +1,403 @@
+#include "desktop/WindowsFixture.h"
+
+#include "desktop/uiLook.h"
+#include "memtools/modMemDat.h"
+#include "settings/VbConv.h"
+#include "support/SimProcess.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QUndoCommand>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+using namespace qm;
+using namespace qmtest;
+
+namespace {
+
+template <class W>
+W* child(QWidget* parent, const char* name)
+{
+    return parent->findChild<W*>(QString::fromLatin1(name));
+}
+
+void doubleClick(QWidget* w)
+{
+    const QPointF p(w->width() / 2.0, w->height() / 2.0);
+    QMouseEvent e(QEvent::MouseButtonDblClick, p, w->mapToGlobal(p), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+// Counts the lamp's blinks: every show and hide of imgGreen.
+class ToggleCounter : public QObject {
+public:
+    int toggles = 0;
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::ShowToParent || e->type() == QEvent::HideToParent)
+            ++toggles;
+        return false;
+    }
+};
+
+// The radio the simulator starts with: the delivered template with a
+// different step, channel 1 on 435.125 MHz and firmware V2.1 of 2010-09-13.
+QByteArray radioImage()
+{
+    QByteArray b = deliveredTemplate();
+    b[0x0E00] = 5;
+    const char rx[] = {0x00, 0x25, 0x51, 0x43};
+    for (int i = 0; i < 4; ++i)
+        b[0x0010 + i] = rx[i];
+    b[0x0F30] = 0x21;
+    b[0x0F31] = static_cast<char>(0xA9);
+    b[0x0F32] = 0x0D;
+    return b;
+}
+
+std::vector<uint8_t> bytesOf(const QByteArray& b)
+{
+    return std::vector<uint8_t>(b.begin(), b.end());
+}
+
+// A program on port 5, which points at the simulator's pseudo-terminal.
+struct Session {
+    WindowsHarness h;
+    std::optional<TransferOutcome> outcome;
+
+    bool start(const QString& device, const std::vector<std::pair<QString, QString>>& keys = {})
+    {
+        h.prober.usable = {5};
+        std::vector<std::pair<QString, QString>> all = {{QStringLiteral("COM"), QStringLiteral("5")},
+                                                        {QStringLiteral("Port5"), device}};
+        all.insert(all.end(), keys.begin(), keys.end());
+        QString why;
+        if (!h.start(3, all, &why)) {
+            ADD_FAILURE() << why.toStdString();
+            return false;
+        }
+        QObject::connect(h.commun, &frmCommun::transferFinished, h.commun,
+                         [this](const TransferOutcome& o) { outcome = o; });
+        h.commun->show();
+        return true;
+    }
+    // Clicks the button of the direction and waits for the outcome.
+    bool run(TransferDirection d, int ms = 60000)
+    {
+        outcome.reset();
+        h.commun->setMode(d == TransferDirection::Read ? frmCommun::Mode::Read : frmCommun::Mode::Write);
+        child<QPushButton>(h.commun, d == TransferDirection::Read ? "cmdRead" : "cmdWrite")->click();
+        return waitUntil([this] { return outcome.has_value(); }, ms);
+    }
+};
+
+} // namespace
+
+TEST(frmCommun, FormsButtonsBoxesAndCourse)
+{
+    WindowsHarness h;
+    ASSERT_TRUE(h.start(3));
+    frmCommun* d = h.commun;
+    d->show();
+    EXPECT_EQ(d->windowTitle(), QStringLiteral("Communicate"));
+    EXPECT_EQ(child<QGroupBox>(d, "fraOne")->title(), QStringLiteral("Communication"));
+    auto* read = child<QPushButton>(d, "cmdRead");
+    auto* write = child<QPushButton>(d, "cmdWrite");
+    EXPECT_EQ(read->text(), QStringLiteral("&Read"));
+    EXPECT_EQ(read->accessibleName(), QStringLiteral("Read"));
+    d->setMode(frmCommun::Mode::Read);
+    EXPECT_TRUE(read->isVisible() && !write->isVisible());
+    d->setMode(frmCommun::Mode::Write);
+    EXPECT_TRUE(!read->isVisible() && write->isVisible());
+    d->setMode(frmCommun::Mode::Keep);
+    EXPECT_TRUE(!read->isVisible() && write->isVisible());
+    auto* status = child<QLabel>(d, "lblComStatus");
+    EXPECT_EQ(status->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    EXPECT_TRUE(status->text().isEmpty());
+
+    // Compact until a double-click on fraOne in debug mode.
+    auto* one = child<QGroupBox>(d, "fraOne");
+    auto* two = child<QGroupBox>(d, "fraTwo");
+    auto* rw = child<QGroupBox>(d, "fraRdWrDat");
+    const int compact = d->height();
+    EXPECT_FALSE(two->isVisible() || rw->isVisible());
+    doubleClick(one);
+    EXPECT_FALSE(d->expanded()) << "only in debug mode";
+    h.s->view.DebugMode = 1;
+    doubleClick(one);
+    ASSERT_TRUE(d->expanded());
+    EXPECT_TRUE(two->isVisible() && rw->isVisible());
+    EXPECT_NEAR(d->height() - compact,
+                twipsToPx(frmCommun::expandedHeightTwips() - frmCommun::compactHeightTwips(), d), 1);
+    EXPECT_GE(one->y(), 0);
+    EXPECT_LE(two->geometry().bottom(), d->height());
+    doubleClick(one);
+    EXPECT_EQ(d->height(), compact);
+
+    // Address boxes: every change written to its key; bad text listed, value kept.
+    const struct {
+        const char* box;
+        const char* key;
+        const char* text;
+        int16_t Settings::*value;
+        int expect;
+        const char* error; // label, or nullptr
+    } boxes[] = {
+        {"txtReadEndAddr", "ReadEndAddr", "1FF", &Settings::ReadEndAddr, 0x01FF, nullptr},
+        {"txtReadEndAddr", "ReadEndAddr", "XYZ", &Settings::ReadEndAddr, 0x01FF, "frmCommun->txtReadEndAddr_Change"},
+        {"txtReadStartAddr", "ReadStartAddr", "0100", &Settings::ReadStartAddr, 0x0100, nullptr},
+        {"txtWriteStartAddr", "WriteStartAddr", "10", &Settings::WriteStartAddr, 0x0010, nullptr},
+                // Each keystroke is stored: "1234" was the last good value on the way.
+        {"txtWriteEndAddr", "WriteEndAddr", "12345", &Settings::WriteEndAddr, 0x1234, "frmCommun->txtWriteEndAddr_Change"},
+        {"txtMaxAddr", "TableMaxAddr", "0FF0", &Settings::TableMaxAddr, 0x0FF0, nullptr},
+    };
+    for (const auto& b : boxes) {
+        SCOPED_TRACE(b.text);
+        h.s->errors.clear();
+        retype(child<QLineEdit>(d, b.box), QString::fromLatin1(b.text));
+        EXPECT_EQ(h.s->settings.*b.value, b.expect);
+        EXPECT_EQ(h.profile().read(QStringLiteral("Setting"), QString::fromLatin1(b.key), {}, 20), QString::fromLatin1(b.text));
+        if (b.error) {
+            ASSERT_FALSE(h.s->errors.entries().empty());
+            EXPECT_EQ(h.s->errors.entries().back().label, QString::fromLatin1(b.error));
+        } else {
+            EXPECT_TRUE(h.s->errors.entries().empty());
+        }
+    }
+
+    // "Not Show Course" hides the bar and the percentage.
+    auto* bar = child<QProgressBar>(d, "prgCommunicate");
+    child<QCheckBox>(d, "chkNotShowProg")->click();
+    EXPECT_FALSE(bar->isVisible() || status->isVisible());
+    child<QCheckBox>(d, "chkNotShowProg")->click();
+    EXPECT_TRUE(bar->isVisible() && status->isVisible());
+
+    // Closing resets the progress and only hides the dialog.
+    ShowComPercent(h.s->xfer, 45);
+    h.s->xfer.notifyProgress();
+    EXPECT_EQ(status->text(), QStringLiteral("45 %"));
+    EXPECT_EQ(bar->value(), 45);
+    pressKey(d, Qt::Key_Escape);
+    EXPECT_FALSE(d->isVisible());
+    EXPECT_EQ(bar->value(), 0);
+    EXPECT_TRUE(status->text().isEmpty());
+}
+
+TEST(frmCommun, ReadRefreshesEveryViewAndTheMemoryTable)
+{
+    QTemporaryDir dir;
+    const QString radio = dir.filePath(QStringLiteral("radio.dat"));
+    const QByteArray image = radioImage();
+    ASSERT_TRUE(writeFile(radio, image));
+    SimProcess sim({QStringLiteral("--image"), radio, QStringLiteral("--quiet")});
+    ASSERT_FALSE(sim.device().isEmpty());
+    Session t;
+    ASSERT_TRUE(t.start(sim.device()));
+    AppState& s = *t.h.s;
+    frmCommun* d = t.h.commun;
+    t.h.memDat->TableFreDat();
+    child<QCheckBox>(d, "chkShowMemDat")->click();
+    t.h.ctx->undo.push(new QUndoCommand(QStringLiteral("an edit of the old image")));
+    const QString rxBefore = s.grid.text[1][1];
+
+    ASSERT_TRUE(t.run(TransferDirection::Read));
+    ASSERT_EQ(t.outcome->result, TransferResult::Success) << t.outcome->message.toStdString();
+    EXPECT_EQ(s.doc.IicDat, bytesOf(image));
+    EXPECT_EQ(s.doc.OptSel[1], 5);
+    EXPECT_EQ(child<QComboBox>(t.h.sysSet, "cboStep")->currentText(), QStringLiteral("20K"));
+    EXPECT_NE(s.grid.text[1][1], rxBefore);
+    EXPECT_TRUE(s.grid.text[1][1].startsWith(QStringLiteral("435.125"))) << s.grid.text[1][1].toStdString();
+    EXPECT_EQ(s.radioInfo.txtSoftVer, QStringLiteral("V2.1 -- 2010.09.13"));
+    EXPECT_TRUE(t.h.memDat->table().marked(0x0E00));
+    EXPECT_TRUE(t.h.memDat->table().marked(0x0F30));
+    EXPECT_EQ(t.h.memDat->table().text(0x0E00), QStringLiteral("05"));
+    EXPECT_EQ(t.h.ctx->undo.count(), 0) << "a new image";
+    EXPECT_TRUE(t.h.ui.shown.empty());
+    EXPECT_EQ(child<QLabel>(d, "lblComStatus")->text(), QStringLiteral("100 %"));
+    EXPECT_EQ(child<QProgressBar>(d, "prgCommunicate")->value(), 100);
+    auto* list = child<QListWidget>(d, "listRtData");
+    ASSERT_EQ(list->count(), s.xfer.listRtData.size());
+    EXPECT_EQ(list->item(0)->text(), QStringLiteral("Tx: 50 52 4F 47 "));
+    EXPECT_TRUE(child<QPushButton>(d, "cmdRead")->font().bold());
+    EXPECT_FALSE(child<QLabel>(d, "imgGreen")->isVisible());
+    EXPECT_FALSE(d->transferRunning());
+}
+
+TEST(frmCommun, WriteLeavesTheEncodedImageInTheRadio)
+{
+    QTemporaryDir dir;
+    const QString blank = dir.filePath(QStringLiteral("blank.dat")), radio = dir.filePath(QStringLiteral("radio.dat"));
+    ASSERT_TRUE(writeFile(blank, QByteArray(8192, '\0')));
+    SimProcess sim({QStringLiteral("--image"), blank, QStringLiteral("--save"), radio, QStringLiteral("--sessions"),
+                    QStringLiteral("1"), QStringLiteral("--quiet")});
+    ASSERT_FALSE(sim.device().isEmpty());
+    Session t;
+    ASSERT_TRUE(t.start(sim.device()));
+    AppState& s = *t.h.s;
+    child<QCheckBox>(t.h.commun, "chkShowMemDat")->click();
+    // An option changed in the window reaches the radio.
+    auto* step = child<QComboBox>(t.h.sysSet, "cboStep");
+    pressKey(step, Qt::Key_Home);
+    EXPECT_EQ(s.doc.OptSel[1], 0);
+
+    ASSERT_TRUE(t.run(TransferDirection::Write));
+    ASSERT_EQ(t.outcome->result, TransferResult::Success) << t.outcome->message.toStdString();
+    // The test's event loop may already have seen the simulator end.
+    const bool ended = sim.process().state() == QProcess::NotRunning || sim.process().waitForFinished(5000);
+    ASSERT_TRUE(ended) << "the write ends with an end frame";
+    const QByteArray written = readFile(radio);
+    ASSERT_EQ(written.size(), 8192);
+    EXPECT_EQ(bytesOf(written), s.doc.IicDat) << "the program holds exactly what was sent";
+    EXPECT_EQ(static_cast<uint8_t>(written[0x0E00]), 0);
+    EXPECT_EQ(static_cast<uint8_t>(written[0x0E2E]), 0x5A);
+    EXPECT_EQ(static_cast<uint8_t>(written[0x0E72]), QDate::currentDate().day());
+    EXPECT_EQ(t.h.memDat->table().text(0x0E72), FormatByteDat(static_cast<uint8_t>(written[0x0E72])));
+    EXPECT_TRUE(child<QPushButton>(t.h.commun, "cmdWrite")->font().bold());
+    EXPECT_FALSE(child<QPushButton>(t.h.commun, "cmdRead")->font().bold());
+}
+
+TEST(frmCommun, SilentRadioShowsText79AndLeavesTheImage)
+{
+    QTemporaryDir dir;
+    const QString radio = dir.filePath(QStringLiteral("radio.dat"));
+    ASSERT_TRUE(writeFile(radio, radioImage()));
+    SimProcess sim({QStringLiteral("--image"), radio, QStringLiteral("--fail-first"), QStringLiteral("7"),
+                    QStringLiteral("--quiet")});
+    ASSERT_FALSE(sim.device().isEmpty());
+    Session t;
+    ASSERT_TRUE(t.start(sim.device()));
+    AppState& s = *t.h.s;
+    const auto image = s.doc.IicDat;
+    const auto sel = s.doc.OptSel;
+    ASSERT_TRUE(t.run(TransferDirection::Read));
+    EXPECT_EQ(t.outcome->result, TransferResult::Aborted);
+    ASSERT_EQ(t.h.ui.shown.size(), 1u);
+    EXPECT_EQ(t.h.ui.shown[0].prompt, QStringLiteral("Communication failed,please check commuication port!"));
+    EXPECT_EQ(t.h.ui.shown[0].title, QStringLiteral("Notice"));
+    EXPECT_EQ(t.h.ui.shown[0].icon, MsgIcon::Exclamation);
+    EXPECT_EQ(s.doc.IicDat, image);
+    EXPECT_EQ(s.doc.OptSel, sel);
+    EXPECT_FALSE(t.h.commun->transferRunning());
+    EXPECT_TRUE(child<QPushButton>(t.h.commun, "cmdRead")->isEnabled());
+}
+
+TEST(frmCommun, LampBlinksAndTheWindowStaysLiveDuringAPacedRead)
+{
+    QTemporaryDir dir;
+    const QString radio = dir.filePath(QStringLiteral("radio.dat"));
+    ASSERT_TRUE(writeFile(radio, radioImage()));
+    SimProcess sim({QStringLiteral("--image"), radio, QStringLiteral("--pace-baud"), QStringLiteral("9600"),
+                    QStringLiteral("--quiet")});
+    ASSERT_FALSE(sim.device().isEmpty());
+    Session t;
+    ASSERT_TRUE(t.start(sim.device()));
+    frmCommun* d = t.h.commun;
+    retype(child<QLineEdit>(d, "txtReadEndAddr"), QStringLiteral("01FF"));
+
+    ToggleCounter lamp;
+    child<QLabel>(d, "imgGreen")->installEventFilter(&lamp);
+    int ticks = 0;
+    QTimer tick;
+    tick.setInterval(10);
+    QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+    tick.start();
+    QElapsedTimer clock;
+    clock.start();
+    d->setMode(frmCommun::Mode::Read);
+    child<QPushButton>(d, "cmdRead")->click();
+    ASSERT_TRUE(d->transferRunning());
+
+    // While it runs: no closing, no second transfer.
+    pressKey(d, Qt::Key_Escape);
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_FALSE(d->close());
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_FALSE(child<QPushButton>(d, "cmdRead")->isEnabled());
+    EXPECT_FALSE(child<QLineEdit>(d, "txtReadEndAddr")->isEnabled()) << "the running transfer's range is fixed";
+    d->cmdRead_Click();
+    int progressSeen = 0;
+    QObject::connect(&t.h.s->xfer, &Transfer::progressChanged, [&] { ++progressSeen; });
+
+    ASSERT_TRUE(waitUntil([&] { return t.outcome.has_value(); }, 30000));
+    const qint64 ms = clock.elapsed();
+    tick.stop();
+    ASSERT_EQ(t.outcome->result, TransferResult::Success);
+    EXPECT_GT(ms, 500) << "32 blocks at 9600 baud take their line time";
+    // The lamp toggles every 100 ms and the test's 10 ms timer keeps firing
+    // (with room for a busy machine; a blocked window thread gives neither).
+    EXPECT_GE(lamp.toggles, std::max(4, static_cast<int>(ms / 100) / 2));
+    EXPECT_GE(ticks, static_cast<int>(ms / 10) / 4);
+    EXPECT_GE(progressSeen, 30);
+    EXPECT_FALSE(child<QLabel>(d, "imgGreen")->isVisible());
+    EXPECT_EQ(t.h.s->doc.IicDat[0x0010], 0x00);
+    EXPECT_EQ(t.h.s->doc.IicDat[0x0013], 0x43);
+}
+
+TEST(frmCommun, StopCommunicationEndsTheReadAndKeepsTheImage)
+{
+    QTemporaryDir dir;
+    const QString radio = dir.filePath(QStringLiteral("radio.dat"));
+    ASSERT_TRUE(writeFile(radio, radioImage()));
+    SimProcess sim({QStringLiteral("--image"), radio, QStringLiteral("--pace-baud"), QStringLiteral("9600"),
+                    QStringLiteral("--quiet")});
+    ASSERT_FALSE(sim.device().isEmpty());
+    Session t;
+    ASSERT_TRUE(t.start(sim.device()));
+    AppState& s = *t.h.s;
+    frmCommun* d = t.h.commun;
+    const auto image = s.doc.IicDat;
+    auto* stop = child<QCheckBox>(d, "chkStopCom");
+    EXPECT_FALSE(stop->isEnabled()) << "a request to a running transfer";
+    d->setMode(frmCommun::Mode::Read);
+    child<QPushButton>(d, "cmdRead")->click();
+    ASSERT_TRUE(waitUntil([&] { return s.xfer.ComPercent >= 5; }, 10000));
+    stop->click();
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(waitUntil([&] { return t.outcome.has_value(); }, 5000));
+    EXPECT_LT(clock.elapsed(), 2000) << "stopped between two scripts, long before the end of the read";
+    EXPECT_EQ(t.outcome->result, TransferResult::Stopped);
+    EXPECT_EQ(s.doc.IicDat, image);
+    EXPECT_FALSE(stop->isChecked() || stop->isEnabled());
+
+    // The port was closed: the next transfer opens it again.
+    ASSERT_TRUE(child<QLineEdit>(d, "txtReadEndAddr")->isEnabled());
+    retype(child<QLineEdit>(d, "txtReadEndAddr"), QStringLiteral("000F"));
+    ASSERT_TRUE(t.run(TransferDirection::Read));
+    EXPECT_EQ(t.outcome->result, TransferResult::Success);
+}
+
+TEST(frmCommun, PortThatCannotOpenShowsThePortDialogAndListsTheError)
+{
+    Session t;
+    ASSERT_TRUE(t.start(QStringLiteral("/dev/qm570-no-such-port")));
+    AppState& s = *t.h.s;
+    const auto image = s.doc.IicDat;
+    bool portDialog = false;
+    whenModal(t.h.toolCom, [&] {
+        portDialog = true;
+        t.h.toolCom->option(4)->click(); // COM5 is usable for the fake prober
+        child<QPushButton>(t.h.toolCom, "cmdCancel")->click();
+    });
+    ASSERT_TRUE(t.run(TransferDirection::Write));
+    EXPECT_EQ(t.outcome->result, TransferResult::PortOpenFailed);
+    EXPECT_TRUE(portDialog);
+    ASSERT_FALSE(s.errors.entries().empty());
+    EXPECT_EQ(s.errors.entries().back().label, QStringLiteral("modCommun->OpenCom"));
+    EXPECT_EQ(s.view.statusPanel[2], QStringLiteral("COM5"));
+    EXPECT_EQ(s.doc.IicDat, image) << "a write that never opened the port changes nothing";
+    EXPECT_FALSE(t.h.commun->transferRunning());
+}

@@ -1,0 +1,169 @@
+#include "desktop/WindowsFixture.h"
+
+#include "desktop/uiLook.h"
+#include "memtools/modMemDat.h"
+#include "settings/VbConv.h"
+
+#include <QAbstractItemModel>
+#include <QBrush>
+#include <QHelpEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QToolTip>
+
+#include <gtest/gtest.h>
+
+using namespace qm;
+using namespace qmtest;
+
+namespace {
+
+QModelIndex cellOf(QTableView* v, int addr)
+{
+    return v->model()->index(addr / 16, addr % 16 + 1);
+}
+
+bool red(QTableView* v, int addr)
+{
+    return v->model()->data(cellOf(v, addr), Qt::ForegroundRole).value<QBrush>().color() == QColor(255, 0, 0);
+}
+
+// Types text into a cell through its editor and commits it with Return.
+void typeIntoCell(QTableView* v, int addr, const QString& text)
+{
+    const QModelIndex i = cellOf(v, addr);
+    v->setCurrentIndex(i);
+    v->edit(i);
+    QLineEdit* editor = nullptr;
+    for (QLineEdit* e : v->findChildren<QLineEdit*>())
+        if (e->isVisible())
+            editor = e; // closed editors linger until deleted later
+    ASSERT_NE(editor, nullptr);
+    retype(editor, text);
+    pressKey(editor, Qt::Key_Return);
+    // The delegate commits and closes the editor on a queued call.
+    QApplication::processEvents();
+}
+
+} // namespace
+
+TEST(frmMemDat, TableMarksChangesInRedAndSetDefColorClearsThem)
+{
+    WindowsHarness h;
+    ASSERT_TRUE(h.start(3));
+    AppState& s = *h.s;
+    QTableView* v = h.memDat->grid();
+    ASSERT_EQ(v->objectName(), QStringLiteral("vsfgGridMemDat"));
+    const QAbstractItemModel* m = v->model();
+    ASSERT_EQ(m->columnCount(), 17);
+    QStringList header;
+    for (int c = 0; c < 17; ++c)
+        header << m->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+    EXPECT_EQ(header.join(QLatin1Char('|')), QStringLiteral("Addr|0|1|2|3|4|5|6|7|8|9|A|B|C|D|E|F"));
+    EXPECT_EQ(m->rowCount(), 512);
+    EXPECT_EQ(m->data(m->index(0x1A, 0), Qt::DisplayRole).toString(), QStringLiteral("01A0H"));
+    // 620 and 420 twips, or wider where the font needs it.
+    EXPECT_GE(v->columnWidth(0), twipsToPx(620, v));
+    EXPECT_GT(v->columnWidth(0), v->fontMetrics().horizontalAdvance(QStringLiteral("01A0H")));
+    EXPECT_GE(v->columnWidth(5), twipsToPx(420, v));
+    EXPECT_GT(v->columnWidth(5), v->fontMetrics().horizontalAdvance(QStringLiteral("FF")));
+
+    h.memDat->TableFreDat();
+    EXPECT_EQ(m->data(cellOf(v, 0x0E00), Qt::DisplayRole).toString(), FormatByteDat(s.doc.IicDat[0x0E00]));
+    s.doc.IicDat[0x0100] ^= 0xFF;
+    s.doc.IicDat[0x0101] ^= 0x01;
+    h.memDat->TableFreDat();
+    int reds = 0;
+    for (int a = 0; a < 0x2000; ++a)
+        reds += red(v, a);
+    EXPECT_EQ(reds, 2);
+    EXPECT_TRUE(red(v, 0x0100) && red(v, 0x0101));
+    EXPECT_EQ(v->currentIndex(), cellOf(v, 0x0101));
+    h.memDat->findChild<QPushButton*>(QStringLiteral("cmdSetDefCol"))->click();
+    EXPECT_FALSE(red(v, 0x0100) || red(v, 0x0101));
+
+    // "Fill Gird": the image as it would leave the program, date stamp included.
+    h.memDat->findChild<QPushButton*>(QStringLiteral("cmdFillGrid"))->click();
+    for (int a = 0; a < 0x2000; ++a)
+        ASSERT_EQ(m->data(cellOf(v, a), Qt::DisplayRole).toString(), FormatByteDat(s.doc.IicDat[static_cast<size_t>(a)]));
+    EXPECT_EQ(s.doc.IicDat[0x0E72], QDate::currentDate().day());
+
+    // A TableMaxAddr that starts a row gets that row.
+    s.settings.TableMaxAddr = 0x0100;
+    h.memDat->TableFreDat();
+    EXPECT_EQ(m->rowCount(), 17);
+    EXPECT_FALSE(m->data(cellOf(v, 0x0100), Qt::DisplayRole).toString().isEmpty());
+    EXPECT_TRUE(m->data(cellOf(v, 0x0101), Qt::DisplayRole).toString().isEmpty());
+    EXPECT_FALSE(m->flags(cellOf(v, 0x0101)) & Qt::ItemIsEditable);
+}
+
+TEST(frmMemDat, TypingACellStoresItsByteOrRefusesIt)
+{
+    WindowsHarness h;
+    ASSERT_TRUE(h.start(3));
+    AppState& s = *h.s;
+    h.memDat->show();
+    QTableView* v = h.memDat->grid();
+    h.memDat->TableFreDat();
+    const std::vector<uint8_t> before = s.doc.IicDat;
+
+    typeIntoCell(v, 0x0010, QStringLiteral("7f"));
+    EXPECT_EQ(s.doc.IicDat[0x0010], 0x7F);
+    EXPECT_EQ(v->model()->data(cellOf(v, 0x0010), Qt::DisplayRole).toString(), QStringLiteral("7F"));
+    std::vector<uint8_t> expect = before;
+    expect[0x0010] = 0x7F;
+    EXPECT_EQ(s.doc.IicDat, expect);
+    EXPECT_FALSE(red(v, 0x0010));
+    EXPECT_TRUE(s.errors.entries().empty());
+
+    typeIntoCell(v, 0x0011, QStringLiteral("1FF"));
+    EXPECT_EQ(s.doc.IicDat, expect) << "a value above FF is refused";
+    EXPECT_EQ(v->model()->data(cellOf(v, 0x0011), Qt::DisplayRole).toString(), FormatByteDat(before[0x0011]));
+    ASSERT_EQ(s.errors.entries().size(), 1u);
+    EXPECT_EQ(s.errors.entries()[0].label, QStringLiteral("frmMemDat->GridDataTemp"));
+    EXPECT_EQ(s.errors.entries()[0].error.object, QStringLiteral("address 0011"));
+
+    ASSERT_EQ(h.ctx->undo.count(), 1);
+    h.ctx->undo.undo();
+    EXPECT_EQ(s.doc.IicDat, before);
+    EXPECT_EQ(v->model()->data(cellOf(v, 0x0010), Qt::DisplayRole).toString(), FormatByteDat(before[0x0010]));
+    h.ctx->undo.redo();
+    EXPECT_EQ(s.doc.IicDat, expect);
+}
+
+TEST(frmMemDat, TooltipShowsAddressBitsAndValue)
+{
+    WindowsHarness h;
+    ASSERT_TRUE(h.start(3));
+    h.s->doc.IicDat[0x01A3] = 0xA5;
+    h.memDat->resize(600, 400);
+    h.memDat->show();
+    QTableView* v = h.memDat->grid();
+    h.memDat->TableFreDat();
+    const QModelIndex i = cellOf(v, 0x01A3);
+    v->scrollTo(i);
+    const QRect r = v->visualRect(i);
+    QHelpEvent help(QEvent::ToolTip, r.center(), v->viewport()->mapToGlobal(r.center()));
+    QApplication::sendEvent(v->viewport(), &help);
+    const QString tip = v->model()->data(i, Qt::ToolTipRole).toString();
+    EXPECT_TRUE(tip.startsWith(QStringLiteral("地址为: 0x01A3")));
+    EXPECT_TRUE(tip.contains(QStringLiteral("10100101")));
+    EXPECT_TRUE(tip.contains(QStringLiteral("B0:1 B1:0 B2:1 B3:0   B4:0 B5:1 B6:0 B7:1")));
+    EXPECT_TRUE(tip.contains(QStringLiteral("十进制165")));
+    EXPECT_EQ(QToolTip::text(), tip);
+    QToolTip::hideText();
+}
+
+TEST(frmMemDat, PartFillButtonOpensTheDialog)
+{
+    WindowsHarness h;
+    ASSERT_TRUE(h.start(3));
+    bool opened = false;
+    whenModal(h.partFill, [&] {
+        opened = true;
+        h.partFill->close();
+    });
+    h.memDat->findChild<QPushButton*>(QStringLiteral("cmdPartFill"))->click();
+    EXPECT_TRUE(opened);
+}
