@@ -27,11 +27,6 @@ QString PortDevicePath(const Settings& s, int port)
     return over.isEmpty() ? DefaultPortDevice(port) : over;
 }
 
-std::unique_ptr<CommLink> makePortLink(const Settings& s, int port)
-{
-    return std::make_unique<SerialLink>(PortDevicePath(s, port));
-}
-
 void VerdictCom(CommContext s, PortProber& prober, int port)
 {
     if (port < 1 || port > kPortCount)

@@ -26,8 +26,6 @@ QString DefaultPortDevice(int port);
 // The device of port number n: the "Port<n>" override of the settings file,
 // else the built-in table ("" outside 1..16).
 QString PortDevicePath(const Settings& s, int port);
-// A serial link to port number n (not opened yet).
-std::unique_ptr<CommLink> makePortLink(const Settings& s, int port);
 
 // Probes one port and records the outcome in PortAvail (1 usable, -1 not).
 void VerdictCom(CommContext s, PortProber& prober, int port);

@@ -5,6 +5,8 @@
 // functions of the image and the UI text table.
 #include "comm/modRadioFacts.h"
 
+#include "settings/SoftFaceTexts.h"
+
 namespace qm {
 
 namespace {
@@ -63,9 +65,11 @@ QString ComDatText(const DocumentData& s, const Settings& settings)
     const uint8_t d = s.img(kWriteDateAddr + 2);
     // Only the upper limits are tested: month 0 or day 0 show as they are.
     if (y > 50 || m > 12 || d >= 32)
-        return settings.text(179);
-    return QStringLiteral("20") + dec(y, 2) + settings.text(180) + QString::number(m) + settings.text(181) + QString::number(d) +
-           settings.text(182);
+        return SoftFaceText(settings, 179);
+    // Texts 180 and 181 are the date separators; language 2 has no text set,
+    // so they come from the English wording there as every caption does.
+    return QStringLiteral("20") + dec(y, 2) + SoftFaceText(settings, 180) + QString::number(m) + SoftFaceText(settings, 181) +
+           QString::number(d) + SoftFaceText(settings, 182);
 }
 
 void ShowFreBand(CommContext s)

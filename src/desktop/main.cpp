@@ -91,9 +91,8 @@ int main(int argc, char** argv)
     std::unique_ptr<qm::PortProber> prober = qm::makeSystemPortProber(s.settings);
     qm::DesktopContext& ctx = window.context();
     ctx.prober = prober.get();
-    // Runs on the transfer's worker thread; the port cannot change while the
-    // read/write dialog is open.
-    ctx.makeLink = [&s] { return qm::makePortLink(s.settings, s.settings.COM); };
+    // No link factory: the read/write dialog opens the configured port,
+    // its device fixed when the transfer starts.
 
     qm::StartupEnv env;
     env.home = home;

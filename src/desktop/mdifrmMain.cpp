@@ -428,6 +428,9 @@ StartupOutcome mdifrmMain::Form_Load(StartupEnv& env)
     env.showRadioInfo = chain([this] { showChild(ctx_.w.radioInfo); }, env.showRadioInfo);
     if (!ctx_.prober)
         ctx_.prober = env.prober;
+    // A settings file that cannot hold is shown in a message box, not only listed.
+    if (!env.ui)
+        env.ui = &ctx_.ui;
 
     const StartupOutcome outcome = RunStartup(s_, env);
     if (outcome == StartupOutcome::QuietExit) {

@@ -1,8 +1,11 @@
 #include "desktop/uiPrint.h"
 
+#include "diag/QmError.h"
+#include "settings/SafeFile.h"
+
+#include <QBuffer>
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPainter>
@@ -71,42 +74,29 @@ PrintOutcome printDocument(const PrintRequest& request, const PagePainter& paint
         out.error = QStringLiteral("cannot create the folder %1").arg(QFileInfo(out.pdfPath).absolutePath());
         return out;
     }
-    // Written under a temporary name and renamed when complete: a full disk
-    // never leaves a truncated PDF behind.
-    const QString partial = out.pdfPath + QStringLiteral(".part");
+    // The pages are rendered in memory and saved through the program's one
+    // save function (temporary file, checked writes, fsync, rename), so a
+    // full disk never leaves a truncated PDF behind.
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
     {
-        QFile file(partial);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            out.error = QStringLiteral("cannot write %1: %2").arg(partial, file.errorString());
-            return out;
-        }
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&buffer);
         writer.setTitle(request.documentName);
         writer.setCreator(QStringLiteral("QM570 programmer"));
         writer.setResolution(300);
         writer.setPageLayout(a4Layout(request));
         QPainter painter;
         if (!painter.begin(&writer)) {
-            out.error = QStringLiteral("cannot start the PDF %1").arg(partial);
-            file.close();
-            QFile::remove(partial);
+            out.error = QStringLiteral("cannot start the PDF %1").arg(out.pdfPath);
             return out;
         }
         out.pages = paint(painter, writer);
         painter.end();
-        const bool flushed = file.flush();
-        const bool good = flushed && file.error() == QFileDevice::NoError;
-        const QString why = file.errorString();
-        file.close();
-        if (!good) {
-            QFile::remove(partial);
-            out.error = QStringLiteral("cannot write %1: %2").arg(out.pdfPath, why);
-            return out;
-        }
     }
-    if (!QFile::rename(partial, out.pdfPath)) {
-        QFile::remove(partial);
-        out.error = QStringLiteral("cannot rename %1 to %2").arg(partial, out.pdfPath);
+    try {
+        saveFile(out.pdfPath, buffer.data(), QStringLiteral("print to PDF"));
+    } catch (const QmError& e) {
+        out.error = e.error().text();
         return out;
     }
     out.ok = true;
