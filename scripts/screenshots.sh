@@ -44,3 +44,9 @@ shot() {
 
 shot 3 mdifrmMain docs/main-en.png
 shot 1 mdifrmMain docs/main-zh.png
+shot 3 frmChMem docs/channels-en.png
+shot 1 frmChMem docs/channels-zh.png
+shot 3 frmSysSet docs/options-en.png
+shot 1 frmSysSet docs/options-zh.png
+shot 3 frmCommun docs/readwrite-en.png
+shot 1 frmCommun docs/readwrite-zh.png

@@ -174,9 +174,13 @@ void frmChMem::applyGridLayout()
         grid_->setColumnWidth(c - 1, px);
     }
 
-    const QModelIndex cur = model_->cell(g.curRow, g.curCol);
-    if (cur.isValid())
-        grid_->selectionModel()->setCurrentIndex(cur, QItemSelectionModel::ClearAndSelect);
+    // A table shown afresh (start-up, New, Open, Read) starts at its first
+    // cell, scrolled to the top left, whatever cell the decoding touched last.
+    const QModelIndex first = model_->cell(1, 1);
+    if (first.isValid()) {
+        grid_->selectionModel()->setCurrentIndex(first, QItemSelectionModel::ClearAndSelect);
+        grid_->scrollTo(first);
+    }
 }
 
 void frmChMem::setLocked(bool locked)

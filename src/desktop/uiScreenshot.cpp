@@ -1,7 +1,13 @@
 #include "desktop/uiScreenshot.h"
 
 #include "desktop/frmAboutSoft.h"
+#include "desktop/frmChMem.h"
+#include "desktop/frmCommun.h"
+#include "desktop/frmMemDat.h"
+#include "desktop/frmPartFill.h"
 #include "desktop/frmRadioInfo.h"
+#include "desktop/frmSysSet.h"
+#include "desktop/frmToolCom.h"
 #include "desktop/mdifrmMain.h"
 
 #include <QDockWidget>
@@ -48,6 +54,31 @@ const std::vector<Target>& targets()
              return &m;
          }},
         {"frmAboutSoft", [](mdifrmMain& m) { return dialog(m.context().w.aboutSoft); }},
+        {"frmChMem", [](mdifrmMain& m) { return mdiChild(m, m.context().w.chMem); }},
+        {"frmSysSet", [](mdifrmMain& m) { return mdiChild(m, m.context().w.sysSet); }},
+        {"frmMemDat",
+         [](mdifrmMain& m) -> QWidget* {
+             if (m.context().w.memDat)
+                 m.context().w.memDat->TableFreDat();
+             return mdiChild(m, m.context().w.memDat);
+         }},
+        {"frmCommun",
+         [](mdifrmMain& m) -> QWidget* {
+             frmCommun* commun = m.context().w.commun;
+             if (!commun)
+                 return nullptr;
+             // The expanded form (frame trace, address ranges, check boxes),
+             // which the debug switch opens.
+             m.context().s.view.DebugMode = -1;
+             commun->setMode(frmCommun::Mode::Read);
+             dialog(commun);
+             if (!commun->expanded())
+                 commun->fraOne_DblClick();
+             m.context().s.view.DebugMode = 0;
+             return commun;
+         }},
+        {"frmToolCom", [](mdifrmMain& m) { return dialog(m.context().w.toolCom); }},
+        {"frmPartFill", [](mdifrmMain& m) { return dialog(m.context().w.partFill); }},
     };
     return kTargets;
 }
