@@ -5,6 +5,7 @@
 // is in SimRadio; this file owns the terminal, the timing of the bytes on the
 // line, the memory file and the command line.
 #include "image/SafeFile.h"
+#include "shell/ProgramFolder.h"
 #include "sim/SimRadio.h"
 
 #include <QByteArray>
@@ -41,7 +42,8 @@ constexpr const char* kUsage =
     "is the terminal's device path; give it to the programmer as its port.\n"
     "\n"
     "options:\n"
-    "  --home DIR            folder of the default image (default: the folder of this program)\n"
+    "  --home DIR            folder of the default image (default: the folder of this program;\n"
+    "                        installed: ~/.local/share/qm570 or the installed data)\n"
     "  --image FILE          radio memory to start from (default: Kelvex.exe in the home folder);\n"
     "                        a short file is padded with FF, only the first 8192 bytes are used\n"
     "  --save FILE           write the memory to FILE after every write session and on exit\n"
@@ -157,7 +159,10 @@ int parseOptions(int argc, char** argv, Options& o)
         }
     }
     if (o.home.empty())
-        o.home = executableFolder(argv[0]);
+        o.home = qm::chooseProgramFolder(QString(),
+                                         qm::systemProgramFolderPlaces(QString::fromStdString(executableFolder(argv[0]))),
+                                         qm::FolderAccess::ReadOnly)
+                     .path.toStdString();
     if (o.image.empty())
         o.image = o.home + "/Kelvex.exe";
     return -1;
