@@ -3,7 +3,5 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-if [ ! -f build/CMakeCache.txt ]; then
-  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
+bash scripts/configure.sh build
 cmake --build build -j"$(nproc)"

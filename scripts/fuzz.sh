@@ -5,10 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 seconds="${FUZZ_SECONDS:-30}"
-if [ ! -f build-fuzz/CMakeCache.txt ]; then
-  cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_CXX_COMPILER=clang++ -DQM570_BUILD_FUZZERS=ON -DQM570_BUILD_TESTS=OFF >/dev/null
-fi
+bash scripts/configure.sh build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DQM570_BUILD_FUZZERS=ON -DQM570_BUILD_TESTS=OFF
 targets=$(cd tests/fuzz && ls fuzz_*.cpp 2>/dev/null | sed 's/\.cpp$//')
 [ -n "$targets" ] || { echo "fuzz: no targets"; exit 0; }
 cmake --build build-fuzz -j"$(nproc)" --target $targets

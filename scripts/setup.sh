@@ -1,19 +1,26 @@
 #!/usr/bin/env bash
-# Installs every distribution package that the build, the tests, the benchmarks
-# and the Chinese user interface need. Safe to run again: packages that are
+# Installs the distribution packages that the build, the tests, the fuzzers and
+# the scripts use, and nothing else. Safe to run again: packages that are
 # already present are left alone and nothing is printed unless work is done.
 set -euo pipefail
 
 PACKAGES=(
-  build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-l10n-tools
-  libgl-dev libglx-dev libopengl-dev libxkbcommon-dev
-  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  # The build: compiler, CMake and Ninja; Qt 6 Widgets/PrintSupport (its
+  # -dev package brings moc and the OpenGL headers its CMake files look for)
+  # and Qt SerialPort.
+  build-essential cmake ninja-build
+  qt6-base-dev qt6-serialport-dev
+  # The tests (GoogleTest) and the install test's check of the desktop entry.
+  libgtest-dev desktop-file-utils
+  # scripts/fuzz.sh: clang with libFuzzer and its sanitizer runtimes.
   clang libclang-rt-dev
+  # The Chinese user interface (the settings' ChsFont) and what window tests see.
   fonts-wqy-microhei
-  xvfb xauth x11-apps imagemagick
+  # The smoke test and scripts/screenshots.sh: a virtual X display and
+  # ImageMagick's import for the screenshots.
+  xvfb xauth imagemagick
+  # Print tests read the printed PDF back with pdftotext.
   poppler-utils
-  python3
 )
 
 missing=()

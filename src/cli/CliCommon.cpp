@@ -1,5 +1,6 @@
 #include "cli/CliCommon.h"
 
+#include "settings/ProgramFolder.h"
 #include "shell/modStartup.h"
 #include "settings/ProfileFile.h"
 #include "settings/SafeFile.h"
@@ -51,7 +52,9 @@ const OptionSpec* findOption(const std::vector<OptionSpec>& options, const QStri
 
 QString defaultHome()
 {
-    return QCoreApplication::applicationDirPath();
+    return qm::chooseProgramFolder(QString(), qm::systemProgramFolderPlaces(QCoreApplication::applicationDirPath()),
+                                   qm::FolderAccess::ReadOnly)
+        .path;
 }
 
 QString helpText(const CommandSpec& cmd)
@@ -70,7 +73,8 @@ QString helpText(const CommandSpec& cmd)
         rows.emplace_back(left, o.help);
     }
     rows.emplace_back(QStringLiteral("--home DIR"),
-                      QStringLiteral("program folder holding \"Uninstall.exe\" and \"Kelvex.exe\" (default: the folder of qm570-cli)"));
+                      QStringLiteral("program folder holding \"Uninstall.exe\" and \"Kelvex.exe\" (default: the folder of qm570-cli; "
+                                     "installed: ~/.local/share/qm570 when it holds the settings, else the installed data)"));
     rows.emplace_back(QStringLiteral("-h, --help"), QStringLiteral("show this help"));
     qsizetype width = 0;
     for (const auto& r : rows)

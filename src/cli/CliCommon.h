@@ -41,7 +41,7 @@ struct CommandSpec {
 };
 
 struct ParsedArgs {
-    QString home;           // --home DIR, else the executable's folder
+    QString home;           // --home DIR, else the program folder found by defaultHome()
     QStringList positional;
     QHash<QString, QString> values; // by long name ("--output"); "" for a flag
 
@@ -49,7 +49,8 @@ struct ParsedArgs {
     QString value(const QString& longName) const { return values.value(longName); }
 };
 
-// The folder of the running executable: the program folder by default.
+// The program folder without --home: the executable's folder when it holds
+// the settings file, else (installed) the user's folder or the installed data.
 QString defaultHome();
 
 // The full help of a command (usage line, summary, details, options).

@@ -1,7 +1,8 @@
 // The desktop program: the main window runs the start-up when it loads.
 //   qm570 [--home DIR] [--screenshot FILE [--screenshot-window NAME]]
 //     --home DIR           folder of the settings file, the template and the
-//                          data folder (default: the program's own folder)
+//                          data folder (default: the program's own folder,
+//                          or for an installed program the user's own folder)
 //     --screenshot FILE    after the start-up, capture the window into FILE
 //                          (PNG), then end through File > Exit answered Yes
 #include "comm/PortProber.h"
@@ -11,12 +12,14 @@
 #include "desktop/uiQtInteraction.h"
 #include "desktop/uiScreenshot.h"
 #include "shell/AppState.h"
+#include "settings/ProgramFolder.h"
 #include "shell/modStartup.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QMessageBox>
 #include <QTimer>
 
 #include <cstdio>
@@ -57,7 +60,8 @@ int main(int argc, char** argv)
     parser.setApplicationDescription(QStringLiteral("QM570 radio programming software"));
     parser.addHelpOption();
     QCommandLineOption homeOpt(QStringLiteral("home"),
-                               QStringLiteral("Folder holding Uninstall.exe, Kelvex.exe and Data (default: the program's folder)."),
+                               QStringLiteral("Folder holding Uninstall.exe, Kelvex.exe and Data (default: the program's folder, "
+                                              "or ~/.local/share/qm570 when installed)."),
                                QStringLiteral("DIR"));
     QCommandLineOption shotOpt(QStringLiteral("screenshot"),
                                QStringLiteral("After the start-up, save a picture of the window to FILE (PNG) and exit."),
@@ -80,8 +84,16 @@ int main(int argc, char** argv)
 
     auto state = std::make_unique<qm::AppState>();
     qm::AppState& s = *state;
-    const QString home = parser.isSet(homeOpt) ? QDir(parser.value(homeOpt)).absolutePath()
-                                               : QApplication::applicationDirPath();
+    QString folderError;
+    const auto folder = qm::resolveProgramFolder(parser.isSet(homeOpt) ? QDir(parser.value(homeOpt)).absolutePath() : QString(),
+                                                 qm::systemProgramFolderPlaces(QApplication::applicationDirPath()),
+                                                 qm::FolderAccess::ReadWrite, &folderError);
+    if (!folder) {
+        std::fprintf(stderr, "qm570: %s\n", folderError.toLocal8Bit().constData());
+        QMessageBox::critical(nullptr, QStringLiteral("QM570"), folderError);
+        return 1;
+    }
+    const QString home = folder->path;
 
     ProgramInteraction ui;
     qm::mdifrmMain window(s, ui);

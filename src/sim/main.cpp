@@ -7,6 +7,7 @@
 // the log and the signals.
 #include "diag/QmError.h"
 #include "settings/SafeFile.h"
+#include "settings/ProgramFolder.h"
 #include "sim/PtyServer.h"
 #include "sim/SimRadio.h"
 
@@ -41,7 +42,8 @@ constexpr const char* kUsage =
     "is the terminal's device path; give it to the programmer as its port.\n"
     "\n"
     "options:\n"
-    "  --home DIR            folder of the default image (default: the folder of this program)\n"
+    "  --home DIR            folder of the default image (default: the folder of this program;\n"
+    "                        installed: ~/.local/share/qm570 or the installed data)\n"
     "  --image FILE          radio memory to start from (default: Kelvex.exe in the home folder);\n"
     "                        a short file is padded with FF, only the first 8192 bytes are used\n"
     "  --save FILE           write the memory to FILE after every write session and on exit\n"
@@ -203,7 +205,10 @@ int parseOptions(int argc, char** argv, Options& o)
         }
     }
     if (o.home.empty())
-        o.home = executableFolder(argv[0]);
+        o.home = qm::chooseProgramFolder(QString(),
+                                         qm::systemProgramFolderPlaces(QString::fromStdString(executableFolder(argv[0]))),
+                                         qm::FolderAccess::ReadOnly)
+                     .path.toStdString();
     if (o.image.empty())
         o.image = o.home + "/Kelvex.exe";
     return -1;
