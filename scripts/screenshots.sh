@@ -19,12 +19,15 @@ cmake --build build -j2 --target qm570 qm570-data >/dev/null
 
 mkdir -p docs
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+shots="${TMPDIR:-/tmp}/qm570-screenshots"
+trap 'rm -rf "$work" "$shots"' EXIT
 
 # shot LANGUAGE WINDOW OUTPUT   (LANGUAGE: 1 Simplified Chinese, 3 English)
 shot() {
   local language=$1 window=$2 out=$3
-  local home="$work/home-$language-$window"
+  # A fixed, short folder: its path shows in the status bar of the pictures.
+  local home="$shots/QM570"
+  rm -rf "$home"
   mkdir -p "$home"
   cp build/bin/Uninstall.exe build/bin/Kelvex.exe "$home/"
   sed -i -e 's/^FirRun=.*/FirRun=0/' -e "s/^Language=.*/Language=$language/" "$home/Uninstall.exe"
