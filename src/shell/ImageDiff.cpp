@@ -9,6 +9,8 @@
 #include "options/modOptView.h"
 #include "options/modSysSet.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 #include <memory>
 
@@ -288,17 +290,21 @@ QString channelHeading(const ChannelChange& ch, const Settings& s)
 
 QString channelFieldText(const ChannelChange& ch, const ChannelFieldChange& f, const Settings& s)
 {
-    const QString none = tr(s, "(none)", "（无）");
+    // Names fill their six places with blanks; a line shows them without.
+    auto shown = [&](const QString& cell) {
+        static const QRegularExpression trailing(QStringLiteral("\\s+$"));
+        const QString t = QString(cell).remove(trailing);
+        return t.isEmpty() ? tr(s, "(none)", "（无）") : t;
+    };
     switch (ch.kind) {
     case ChannelChange::Kind::Added:
-        return f.caption + QLatin1Char(' ') + f.after;
+        return f.caption + QLatin1Char(' ') + shown(f.after);
     case ChannelChange::Kind::Removed:
-        return f.caption + QLatin1Char(' ') + f.before;
+        return f.caption + QLatin1Char(' ') + shown(f.before);
     case ChannelChange::Kind::Changed:
         break;
     }
-    return f.caption + QLatin1Char(' ') + (f.before.isEmpty() ? none : f.before) + kArrow +
-           (f.after.isEmpty() ? none : f.after);
+    return f.caption + QLatin1Char(' ') + shown(f.before) + kArrow + shown(f.after);
 }
 
 QString optionChangeText(const OptionChange& o, const Settings&)
@@ -351,10 +357,10 @@ QString changeSummary(const ImageChanges& c, const Settings& s)
     auto count = [](size_t n, const char* one, const char* many) {
         return QStringLiteral("%1 %2").arg(n).arg(QString::fromLatin1(n == 1 ? one : many));
     };
-    return QStringLiteral("%1, %2 and %3 change (%4 differ).")
+    return QStringLiteral("%1, %2 and %3 change (%4).")
         .arg(count(c.channels.size(), "channel", "channels"), count(c.options.size(), "option", "options"),
              count(c.bytes.size(), "byte range", "byte ranges"),
-             count(static_cast<size_t>(c.differingBytes), "byte", "bytes"));
+             count(static_cast<size_t>(c.differingBytes), "byte differs", "bytes differ"));
 }
 
 } // namespace qm

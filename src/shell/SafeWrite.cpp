@@ -100,10 +100,10 @@ QString VerifyResult::text() const
 {
     if (ok())
         return QStringLiteral("the radio holds what was written");
-    return QStringLiteral("first difference at 0x%1 (%2 %3 differ)")
+    return QStringLiteral("first difference at 0x%1 (%2 %3)")
         .arg(hexAddress(firstDifference))
         .arg(differing)
-        .arg(differing == 1 ? QStringLiteral("byte") : QStringLiteral("bytes"));
+        .arg(differing == 1 ? QStringLiteral("byte differs") : QStringLiteral("bytes differ"));
 }
 
 VerifyResult compareWritten(const std::vector<uint8_t>& sent, const std::vector<uint8_t>& readBack, AddressRange range)
@@ -247,6 +247,7 @@ void SafeWriteFlow::requestStop()
 
 void SafeWriteFlow::sessionFinished(const TransferOutcome& o)
 {
+    last_ = o;
     switch (phase_) {
     case SafeWritePhase::Backup:
         afterBackup(o);

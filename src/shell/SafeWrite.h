@@ -140,6 +140,8 @@ public:
     const std::vector<uint8_t>& backupImage() const { return backup_; }
     const VerifyResult& verifyResult() const { return verify_; }
     int writeSessions() const { return writes_; }
+    // The outcome of the last session that ran.
+    const TransferOutcome& lastOutcome() const { return last_; }
     const SafeWriteOptions& options() const { return opts_; }
     AppState& state() { return s_; }
 
@@ -165,6 +167,7 @@ private:
     std::vector<uint8_t> sent_;
     AddressRange range_;
     VerifyResult verify_;
+    TransferOutcome last_;
     int writes_ = 0;
     bool stop_ = false;
     bool refusalPending_ = false;
