@@ -68,17 +68,23 @@ QString backupFileName(const QDateTime& when)
     return when.toString(QStringLiteral("yyyyMMdd-HHmmss")) + QStringLiteral(".dat");
 }
 
+void makeBackupFolder(const QString& folder)
+{
+    const QString action = QStringLiteral("create backup folder");
+    const FileFacts f = fileFacts(folder);
+    if (f.exists() && f.kind != FileFacts::Kind::Folder)
+        throw QmError(75, action, folder, QStringLiteral("it is not a folder"));
+    if (!f.exists() && !QDir().mkpath(folder))
+        throw QmError(75, action, folder, QStringLiteral("the folder could not be created"));
+}
+
 QString saveBackup(const QString& folder, const std::vector<uint8_t>& image, const QDateTime& when)
 {
     const QString action = QStringLiteral("save backup file");
     if (image.size() != static_cast<size_t>(kImageBytes))
         throw QmError(380, action, folder,
                       QStringLiteral("the image holds %1 bytes, not the %2 of the radio").arg(image.size()).arg(kImageBytes));
-    const FileFacts f = fileFacts(folder);
-    if (f.exists() && f.kind != FileFacts::Kind::Folder)
-        throw QmError(75, QStringLiteral("create backup folder"), folder, QStringLiteral("it is not a folder"));
-    if (!f.exists() && !QDir().mkpath(folder))
-        throw QmError(75, QStringLiteral("create backup folder"), folder, QStringLiteral("the folder could not be created"));
+    makeBackupFolder(folder);
     const QByteArray bytes(reinterpret_cast<const char*>(image.data()), static_cast<qsizetype>(image.size()));
     const QString stem = backupFileName(when).chopped(4);
     for (int n = 1; n <= kBackupNamesPerSecond; ++n) {
@@ -227,6 +233,16 @@ std::unique_ptr<TransferDriver> SafeWriteFlow::nextSession()
     }
     switch (phase_) {
     case SafeWritePhase::Backup:
+        // A folder that cannot take the backup is found before the radio is read.
+        try {
+            makeBackupFolder(opts_.backupFolder);
+        } catch (const QmError& e) {
+            finish(SafeWriteEnd::BackupFailed, e.error());
+            show(text("The backup of the radio could not be saved; nothing was written to it.",
+                      "无法保存对讲机的备份，没有写入任何数据。") +
+                 QLatin1Char('\n') + e.error().text());
+            return nullptr;
+        }
         return std::make_unique<TransferDriver>(s_, TransferDirection::Read, WriteAssembler{}, clock_,
                                                 AddressRange{0, s_.settings.DatNum});
     case SafeWritePhase::Write:

@@ -54,6 +54,10 @@ QString backupFolder(const Settings& s);
 // "<yyyyMMdd>-<HHmmss>.dat".
 QString backupFileName(const QDateTime& when);
 
+// Creates the backup folder when missing; throws QmError 75 ("create backup
+// folder") when it cannot be made or a file stands in its place.
+void makeBackupFolder(const QString& folder);
+
 // Saves the image into folder (created when missing) as backupFileName(when),
 // or "<yyyyMMdd>-<HHmmss>-2.dat", "-3" ... when that name is taken: an
 // existing file is never replaced. Returns the path; throws QmError (58 when

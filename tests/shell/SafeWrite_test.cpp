@@ -57,7 +57,7 @@ TEST(SafeWrite, SessionsBackupPreviewAndVerify)
         {"preview cancelled", {true, true, true, {}}, {}, {false}, {}, false, false, C, 512, 0, 1, false, ""},
         {"backup read fails", {true, true, true, {}}, [](qmsim::RadioFaults& f) { f.failFirst = 7; }, {}, {}, false,
          false, B, 0, 0, 0, false, "nothing was written to it"},
-        {"backup cannot be saved", {true, false, false, {}}, {}, {}, {}, true, false, B, 512, 0, 0, false,
+        {"backup cannot be saved", {true, false, false, {}}, {}, {}, {}, true, false, B, 0, 0, 0, false,
          "The backup of the radio could not be saved"},
         {"weak cell, written again, then given up", {true, true, false, {}},
          [](qmsim::RadioFaults& f) { f.corruptStore = 0x1F05; }, {}, {MsgAnswer::Yes, MsgAnswer::No}, false, false, M,
@@ -78,6 +78,7 @@ TEST(SafeWrite, SessionsBackupPreviewAndVerify)
         if (c.fault)
             c.fault(link.radio.faults());
         s.doc.ChData[5][1] = 46257500;
+        s.optView.chkSetTime = true;
         const QString folder = home.file(QStringLiteral("Data/backups"));
         if (c.folderIsAFile) {
             ASSERT_TRUE(QDir(home.path()).mkpath(QStringLiteral("Data")));
@@ -99,6 +100,9 @@ TEST(SafeWrite, SessionsBackupPreviewAndVerify)
         EXPECT_EQ(runSafeWrite(flow, link), c.end);
         EXPECT_EQ(link.countWrites(0x52), c.readBlocks) << "read blocks";
         EXPECT_EQ(flow.writeSessions(), c.writeSessions);
+        // The clock is set by each write session only, as its first frame.
+        EXPECT_EQ(link.countWrites(0x55), c.writeSessions);
+        EXPECT_EQ(!link.writes.isEmpty() && uint8_t(link.writes[0][0]) == 0x55, !c.options.backup && c.writeSessions > 0);
         const QStringList backups = QDir(folder).entryList(QDir::Files);
         EXPECT_EQ(backups.size(), c.backups);
         if (c.backups == 1) {
