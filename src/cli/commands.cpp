@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 #include "cli/ImageCommands.h"
+#include "cli/cmdDiff.h"
 #include "cli/cmdTransfer.h"
 
 namespace qmcli {
@@ -15,6 +16,7 @@ const std::vector<Command>& allCommands()
         {"import-csv", "apply a channel CSV to a data file and save the result", cmdImportCsv},
         {"read", "read the radio's memory into an image file", cmdRead},
         {"write", "write an image file into the radio", cmdWrite},
+        {"diff", "list what changes from one data file to another", cmdDiff},
     };
     return commands;
 }

@@ -95,11 +95,24 @@ struct TransferDriver::Work {
     QString text175;
 };
 
-TransferDriver::TransferDriver(CommContext s, TransferDirection d, WriteAssembler assemble, Clock clock)
+TransferDriver::TransferDriver(CommContext c, TransferDirection d, WriteAssembler assemble, Clock clock,
+                               std::optional<AddressRange> range)
     : dir_(d),
       assemble_(std::move(assemble)),
       clock_(clock ? std::move(clock) : Clock([] { return QDateTime::currentDateTime(); }))
 {
+    // A range of its own: the script lists are built from a copy of the
+    // settings that holds it, so the address boxes and keys stay as they are.
+    Settings own;
+    if (range) {
+        own = c.settings;
+        auto& start = d == TransferDirection::Read ? own.ReadStartAddr : own.WriteStartAddr;
+        auto& end = d == TransferDirection::Read ? own.ReadEndAddr : own.WriteEndAddr;
+        // Values that do not fit 16 bits are refused below like any bad range.
+        start = static_cast<int16_t>(std::clamp(range->start, -1, 0x7FFF));
+        end = static_cast<int16_t>(std::clamp(range->end, -1, 0x7FFF));
+    }
+    CommContext s{c.doc, range ? own : c.settings, c.optView, c.radioInfo, c.xfer, c.errors};
     const auto di = static_cast<size_t>(d);
     InitProtocol(s, clock_().time());
     refusal_ = TransferRangeProblem(s, d);

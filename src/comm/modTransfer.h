@@ -28,6 +28,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace qm {
@@ -84,6 +85,12 @@ using WriteAssembler = std::function<void(DocumentData& image, ErrorList& errors
 // does not reach those addresses.
 bool WriteComDat(DocumentData& doc, ErrorList& errors, const QDateTime& now);
 
+// An address range of a transfer, both ends included.
+struct AddressRange {
+    int start = 0;
+    int end = 0;
+};
+
 // Progress bar value and status label ("45 %").
 void ShowComPercent(TransferData& x, int percent);
 
@@ -96,8 +103,11 @@ public:
     using Clock = std::function<QDateTime()>;
 
     // Step 1 (on the state's thread). A write needs `assemble`; without it
-    // the write is refused.
-    TransferDriver(CommContext s, TransferDirection d, WriteAssembler assemble, Clock clock = {});
+    // the write is refused. `range` replaces the direction's configured
+    // address range for this transfer only (a backup or verify read); the
+    // settings keep their values.
+    TransferDriver(CommContext s, TransferDirection d, WriteAssembler assemble, Clock clock = {},
+                   std::optional<AddressRange> range = std::nullopt);
     ~TransferDriver();
 
     TransferDirection direction() const { return dir_; }

@@ -6,7 +6,9 @@
 #include "comm/modPorts.h"
 #include "desktop/frmMemDat.h"
 #include "desktop/frmToolCom.h"
+#include "desktop/frmWritePreview.h"
 #include "desktop/uiLook.h"
+#include "desktop/uiWinTexts.h"
 #include "settings/SoftFaceTexts.h"
 #include "shell/RadioTransfer.h"
 
@@ -34,7 +36,7 @@ namespace {
 
 // Frame heights and the dialog's width in twips. The radio program sized the
 // window by its outer height: caption and borders take kChromeTwips of it.
-constexpr int kFraOneTwips = 1500;
+constexpr int kFraOneTwips = 1900; // buttons, progress, the write's two check boxes
 constexpr int kFraRdWrDatTwips = 2200;
 constexpr int kFraTwoTwips = 3000;
 constexpr int kWidthTwips = 7500;
@@ -123,6 +125,22 @@ frmCommun::frmCommun(DesktopContext& ctx, QWidget* parent) : QDialog(parent), ct
     tmrLigGrint_->setInterval(kLampMs);
     connect(tmrLigGrint_, &QTimer::timeout, this, [this] { imgGreen_->setHidden(!imgGreen_->isHidden()); });
 
+    // The write's safety net, stored at once in the settings file.
+    chkBackupBeforeWrite_ = new QCheckBox(fraOne_);
+    chkVerifyAfterWrite_ = new QCheckBox(fraOne_);
+    connect(chkBackupBeforeWrite_, &QCheckBox::clicked, this, [this](bool on) {
+        QString why;
+        if (!setBackupBeforeWrite(ctx_.s.settings, on, &why))
+            ctx_.s.errors.AddErrInfo(QStringLiteral("frmCommun->chkBackupBeforeWrite_Click"),
+                                     Error{75, QStringLiteral("write settings file"), ctx_.s.settings.profile.path(), why});
+    });
+    connect(chkVerifyAfterWrite_, &QCheckBox::clicked, this, [this](bool on) {
+        QString why;
+        if (!setVerifyAfterWrite(ctx_.s.settings, on, &why))
+            ctx_.s.errors.AddErrInfo(QStringLiteral("frmCommun->chkVerifyAfterWrite_Click"),
+                                     Error{75, QStringLiteral("write settings file"), ctx_.s.settings.profile.path(), why});
+    });
+
     auto* one = new QGridLayout(fraOne_);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(cmdRead_);
@@ -132,6 +150,11 @@ frmCommun::frmCommun(DesktopContext& ctx, QWidget* parent) : QDialog(parent), ct
     one->addLayout(buttons, 0, 0, 1, 2);
     one->addWidget(prgCommunicate_, 1, 0);
     one->addWidget(lblComStatus_, 1, 1);
+    auto* safety = new QHBoxLayout;
+    safety->addWidget(chkBackupBeforeWrite_);
+    safety->addWidget(chkVerifyAfterWrite_);
+    safety->addStretch(1);
+    one->addLayout(safety, 2, 0, 1, 2);
 
     // fraRdWrDat: the address boxes and the three check boxes.
     fraRdWrDat_ = new QGroupBox(QStringLiteral("Read Write Data"), this);
@@ -169,7 +192,13 @@ frmCommun::frmCommun(DesktopContext& ctx, QWidget* parent) : QDialog(parent), ct
     rw->setColumnStretch(6, 1);
     connect(chkNotShowProg_, &QCheckBox::toggled, this, &frmCommun::applyCourseVisibility);
     connect(chkStopCom_, &QCheckBox::clicked, this, [this](bool on) {
-        if (on && running_ && worker_)
+        if (!on || !running_)
+            return;
+        // Between two scripts of the running transfer, and no further
+        // transfer of a write (a stop during the backup writes nothing).
+        if (flow_)
+            flow_->requestStop();
+        if (worker_)
             worker_->requestStop();
     });
 
@@ -232,7 +261,26 @@ void frmCommun::InitFace()
         lblComStatus_->clear();
         for (int k = 0; k < 5; ++k)
             addrBoxes_[k]->setText(addrBoxText(ctx_.s.settings, kBoxes[k]));
+        chkBackupBeforeWrite_->setText(winText(st, "Back up the radio before writing", "写入前备份对讲机"));
+        chkVerifyAfterWrite_->setText(winText(st, "Verify after writing", "写入后校验"));
+        nameControl(chkBackupBeforeWrite_, QStringLiteral("chkBackupBeforeWrite"), chkBackupBeforeWrite_->text());
+        nameControl(chkVerifyAfterWrite_, QStringLiteral("chkVerifyAfterWrite"), chkVerifyAfterWrite_->text());
+        loadWriteChecks();
     });
+}
+
+void frmCommun::loadWriteChecks()
+{
+    chkBackupBeforeWrite_->setChecked(BackupBeforeWrite(ctx_.s.settings));
+    chkVerifyAfterWrite_->setChecked(VerifyAfterWrite(ctx_.s.settings));
+}
+
+void frmCommun::showEvent(QShowEvent* event)
+{
+    // The keys may have changed since (another copy of the program, an editor).
+    if (!running_)
+        loadWriteChecks();
+    QDialog::showEvent(event);
 }
 
 void frmCommun::setMode(Mode mode)
@@ -244,6 +292,10 @@ void frmCommun::setMode(Mode mode)
         cmdWrite_->show();
         cmdRead_->hide();
     }
+    // The write's check boxes go with its button.
+    const bool writing = !cmdWrite_->isHidden();
+    chkBackupBeforeWrite_->setVisible(writing);
+    chkVerifyAfterWrite_->setVisible(writing);
 }
 
 bool frmCommun::transferRunning() const
@@ -274,23 +326,30 @@ void frmCommun::startTransfer(TransferDirection d)
             if (!addrBoxes_[k]->hasFocus() && addrBoxes_[k]->text() != addrBoxText(s.settings, kBoxes[k]))
                 addrBoxes_[k]->setText(addrBoxText(s.settings, kBoxes[k]));
 
-        std::unique_ptr<TransferDriver> driver = prepareTransfer(s, d);
-        if (driver->refused()) {
-            TransferOutcome o;
-            o.direction = d;
-            o.result = TransferResult::Refused;
-            o.message = driver->refusal();
-            finishTransfer(s, o, &ctx_.ui);
-            emit transferFinished(o);
-            return;
-        }
-
-        // The link is made on the worker thread; without a factory of the
-        // main window it is the configured port, fixed now.
-        TransferWorker::LinkFactory factory = ctx_.makeLink;
-        if (!factory) {
-            const QString device = PortDevicePath(s.settings, s.settings.COM);
-            factory = [device]() -> std::unique_ptr<CommLink> { return std::make_unique<SerialLink>(device); };
+        std::unique_ptr<TransferDriver> driver;
+        phaseText_.clear();
+        if (d == TransferDirection::Write) {
+            SafeWriteOptions opts;
+            opts.backup = chkBackupBeforeWrite_->isChecked();
+            opts.verify = chkVerifyAfterWrite_->isChecked();
+            opts.preview = opts.backup;
+            flow_ = std::make_unique<SafeWriteFlow>(s, opts, &ctx_.ui,
+                                                    [this](const ImageChanges& c) { return previewWrite(c); });
+            lastWriteEnd_ = SafeWriteEnd::Running;
+            lastBackupPath_.clear();
+            lastWriteSessions_ = 0;
+            driver = flow_->nextSession();
+            if (!driver) {
+                // Refused before the radio was spoken to (the reason was shown).
+                TransferOutcome o;
+                o.direction = d;
+                o.result = TransferResult::Refused;
+                o.message = flow_->failure().reason;
+                endOperation(o);
+                return;
+            }
+        } else {
+            driver = prepareTransfer(s, d);
         }
 
         running_ = true;
@@ -301,6 +360,8 @@ void frmCommun::startTransfer(TransferDirection d)
         (d == TransferDirection::Read ? cmdWrite_ : cmdRead_)->setFont(normal);
         cmdRead_->setEnabled(false);
         cmdWrite_->setEnabled(false);
+        chkBackupBeforeWrite_->setEnabled(false);
+        chkVerifyAfterWrite_->setEnabled(false);
         // The ranges of a running transfer are fixed; a change would only
         // take effect at the next one.
         for (QLineEdit* box : addrBoxes_)
@@ -308,17 +369,54 @@ void frmCommun::startTransfer(TransferDirection d)
         chkStopCom_->setChecked(false);
         chkStopCom_->setEnabled(true);
         setLamp(true);
-
-        worker_ = new TransferWorker(std::move(driver), std::move(factory));
-        thread_ = new QThread;
-        thread_->setObjectName(QStringLiteral("transfer"));
-        worker_->moveToThread(thread_);
-        connect(thread_, &QThread::started, worker_, &TransferWorker::run);
-        connect(worker_, &TransferWorker::progress, this, &frmCommun::onProgress, Qt::QueuedConnection);
-        connect(worker_, &TransferWorker::traceLine, this, &frmCommun::onTraceLine, Qt::QueuedConnection);
-        connect(worker_, &TransferWorker::finished, this, &frmCommun::onFinished, Qt::QueuedConnection);
-        thread_->start();
+        startSession(std::move(driver));
     });
+}
+
+bool frmCommun::startSession(std::unique_ptr<TransferDriver> driver)
+{
+    if (!driver)
+        return false;
+    AppState& s = ctx_.s;
+    if (flow_) {
+        // The phase names the status label; each transfer's progress counts from 0.
+        phaseText_ = safeWritePhaseText(s.settings, flow_->phase());
+        ShowComPercent(s.xfer, 0);
+        s.xfer.notifyProgress();
+    }
+    if (driver->refused()) {
+        TransferOutcome o;
+        o.direction = driver->direction();
+        o.result = TransferResult::Refused;
+        o.message = driver->refusal();
+        // As if the worker had reported it: after this handler has returned.
+        QMetaObject::invokeMethod(this, [this, o] { onFinished(o); }, Qt::QueuedConnection);
+        return true;
+    }
+
+    // The link is made on the worker thread; without a factory of the
+    // main window it is the configured port, fixed now.
+    TransferWorker::LinkFactory factory = ctx_.makeLink;
+    if (!factory) {
+        const QString device = PortDevicePath(s.settings, s.settings.COM);
+        factory = [device]() -> std::unique_ptr<CommLink> { return std::make_unique<SerialLink>(device); };
+    }
+    worker_ = new TransferWorker(std::move(driver), std::move(factory));
+    thread_ = new QThread;
+    thread_->setObjectName(QStringLiteral("transfer"));
+    worker_->moveToThread(thread_);
+    connect(thread_, &QThread::started, worker_, &TransferWorker::run);
+    connect(worker_, &TransferWorker::progress, this, &frmCommun::onProgress, Qt::QueuedConnection);
+    connect(worker_, &TransferWorker::traceLine, this, &frmCommun::onTraceLine, Qt::QueuedConnection);
+    connect(worker_, &TransferWorker::finished, this, &frmCommun::onFinished, Qt::QueuedConnection);
+    thread_->start();
+    return true;
+}
+
+bool frmCommun::previewWrite(const ImageChanges& changes)
+{
+    frmWritePreview preview(ctx_, changes, this);
+    return preview.exec() == QDialog::Accepted;
 }
 
 void frmCommun::onProgress(int percent)
@@ -357,40 +455,65 @@ void frmCommun::onFinished(const TransferOutcome& o)
         ctx_.w.toolCom->exec();
         s.view.setStatus(2, ctx_.w.toolCom->portStatusText());
     }
+
+    // The outcome into the program: trace, counters, errors; a complete read
+    // replaces the image and refreshes the views and the radio facts; text 79
+    // after an abandoned transfer. A write's backup and verify reads leave
+    // the image alone; its flow shows the preview and asks what to do next.
+    const QString label = o.direction == TransferDirection::Read && !flow_ ? QStringLiteral("frmCommun->cmdRead_Click")
+                                                                           : QStringLiteral("frmCommun->cmdWrite_Click");
+    bool more = false;
+    guarded(s.errors, label, [&] {
+        if (flow_) {
+            const SafeWritePhase phase = flow_->phase();
+            flow_->sessionFinished(o);
+            // A write that opened the port left the image it sent in the program.
+            if (phase == SafeWritePhase::Write && !o.image.empty() && chkShowMemDat_->isChecked() && ctx_.w.memDat)
+                ctx_.w.memDat->TableFreDat();
+            more = startSession(flow_->nextSession());
+            return;
+        }
+        finishTransfer(s, o, &ctx_.ui);
+        const bool readDone = o.direction == TransferDirection::Read && o.result == TransferResult::Success;
+        if (readDone)
+            ctx_.undo.clear(); // a new image: earlier edits do not apply to it
+        if (readDone && chkShowMemDat_->isChecked() && ctx_.w.memDat)
+            ctx_.w.memDat->TableFreDat();
+    });
+    if (!more)
+        endOperation(o);
+}
+
+void frmCommun::endOperation(const TransferOutcome& last)
+{
+    if (flow_) {
+        lastWriteEnd_ = flow_->end() == SafeWriteEnd::Running ? SafeWriteEnd::WriteFailed : flow_->end();
+        lastBackupPath_ = flow_->backupPath();
+        lastWriteSessions_ = flow_->writeSessions();
+        flow_.reset();
+    }
     setLamp(false);
     running_ = false;
     chkStopCom_->setChecked(false);
     chkStopCom_->setEnabled(false);
     cmdRead_->setEnabled(true);
     cmdWrite_->setEnabled(true);
+    chkBackupBeforeWrite_->setEnabled(true);
+    chkVerifyAfterWrite_->setEnabled(true);
     for (QLineEdit* box : addrBoxes_)
         box->setEnabled(true);
-
-    // The outcome into the program: trace, counters, errors; a complete read
-    // replaces the image and refreshes the views and the radio facts; text 79
-    // after an abandoned transfer.
-    const QString label = o.direction == TransferDirection::Read ? QStringLiteral("frmCommun->cmdRead_Click")
-                                                                 : QStringLiteral("frmCommun->cmdWrite_Click");
-    guarded(s.errors, label, [&] {
-        finishTransfer(s, o, &ctx_.ui);
-        const bool readDone = o.direction == TransferDirection::Read && o.result == TransferResult::Success;
-        // A write that opened the port left the image it sent in the program.
-        const bool written = o.direction == TransferDirection::Write && !o.image.empty();
-        if (readDone)
-            ctx_.undo.clear(); // a new image: earlier edits do not apply to it
-        if ((readDone || written) && chkShowMemDat_->isChecked() && ctx_.w.memDat)
-            ctx_.w.memDat->TableFreDat();
-    });
     showTrace();
     showProgress();
-    emit transferFinished(o);
+    emit transferFinished(last);
 }
 
 void frmCommun::showProgress()
 {
     const TransferData& x = ctx_.s.xfer;
     prgCommunicate_->setValue(std::clamp(x.ComPercent, 0, 100));
-    lblComStatus_->setText(x.ComStatusText);
+    // A write's phases: "Backup 45 %", "Write 45 %", "Verify 45 %".
+    lblComStatus_->setText(phaseText_.isEmpty() || x.ComStatusText.isEmpty() ? x.ComStatusText
+                                                                              : phaseText_ + QLatin1Char(' ') + x.ComStatusText);
 }
 
 void frmCommun::showTrace()

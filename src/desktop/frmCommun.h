@@ -4,10 +4,19 @@
 // lines and the outcome come back as queued signals, so the dialog repaints
 // and the lamp blinks while the radio is read or written. While it runs the
 // dialog cannot be closed and no second transfer can start.
+//
+// A write runs as shell/SafeWrite.h describes: a backup read with the write
+// preview (frmWritePreview), the write, a verify read; each a transfer of its
+// own on the worker thread, chosen by the check boxes chkBackupBeforeWrite
+// and chkVerifyAfterWrite (keys BackupBeforeWrite and VerifyAfterWrite). The
+// status label names the phase that runs.
 #pragma once
 
 #include "comm/modTransfer.h"
 #include "desktop/DesktopContext.h"
+#include "shell/SafeWrite.h"
+
+#include <memory>
 
 #include <QDialog>
 
@@ -55,11 +64,20 @@ public:
     static int compactHeightTwips();
     static int expandedHeightTwips();
 
+    // How the last write ended (Running while one runs), where its backup
+    // went ("" without one), and how often it was written.
+    SafeWriteEnd lastWriteEnd() const { return lastWriteEnd_; }
+    const QString& lastBackupPath() const { return lastBackupPath_; }
+    int lastWriteSessions() const { return lastWriteSessions_; }
+
 signals:
-    // After the outcome of a transfer has been applied and shown.
+    // After the outcome of a transfer has been applied and shown; for a
+    // write, once at the end of the whole flow with the outcome of its last
+    // transfer (backup, write or verify).
     void transferFinished(const qm::TransferOutcome& outcome);
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void done(int result) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -67,6 +85,12 @@ protected:
 private:
     void InitFace();
     void startTransfer(TransferDirection d);
+    // Runs one transfer of the current operation on the worker thread (a
+    // refused one ends at once); false when none was given.
+    bool startSession(std::unique_ptr<TransferDriver> driver);
+    void endOperation(const TransferOutcome& last);
+    bool previewWrite(const ImageChanges& changes);
+    void loadWriteChecks();
     void onProgress(int percent);
     void onTraceLine(int index, const QString& line, bool reset);
     void onFinished(const TransferOutcome& o);
@@ -90,6 +114,8 @@ private:
     QCheckBox* chkShowMemDat_ = nullptr;
     QCheckBox* chkNotShowProg_ = nullptr;
     QCheckBox* chkStopCom_ = nullptr;
+    QCheckBox* chkBackupBeforeWrite_ = nullptr;
+    QCheckBox* chkVerifyAfterWrite_ = nullptr;
     QLineEdit* addrBoxes_[5] = {};
 
     bool expanded_ = false;
@@ -97,6 +123,11 @@ private:
     TransferDirection runningDir_ = TransferDirection::Read;
     TransferWorker* worker_ = nullptr; // alive until its outcome has been handled
     QThread* thread_ = nullptr;
+    std::unique_ptr<SafeWriteFlow> flow_; // the write that runs
+    QString phaseText_;                   // "Backup", "Write", "Verify" before the percentage
+    SafeWriteEnd lastWriteEnd_ = SafeWriteEnd::Running;
+    QString lastBackupPath_;
+    int lastWriteSessions_ = 0;
 };
 
 } // namespace qm

@@ -206,6 +206,37 @@ void defaults(OptionsContext s, int16_t mode)
 
 } // namespace
 
+std::vector<int> optionAddresses(int optIndex)
+{
+    for (const ByteOption& o : kByteOptions) {
+        if (o.index == optIndex)
+            return {o.address};
+    }
+    if (optIndex == kKeyLocked.index)
+        return {kKeyLocked.address};
+    if (optIndex == kShowModeIndex)
+        return {kShowModeAddr, kShowModeExtra, kShowModeExtra + 1, kShowModeExtra + 2};
+    if (optIndex >= kMsgIndex && optIndex < kMsgIndex + kMsgLength) {
+        std::vector<int> v;
+        for (int i = 0; i < kMsgLength; ++i)
+            v.push_back(kMsgAddr + i);
+        return v;
+    }
+    if (optIndex == kAlarmToneIndex)
+        return {kAlarmToneAddr};
+    if (optIndex >= kAlarmIndex && optIndex < kAlarmIndex + 3 * kAlarmCount)
+        return {kAlarmAddr + (optIndex - kAlarmIndex)};
+    return {};
+}
+
+std::vector<int> optionFixedAddresses()
+{
+    std::vector<int> v = {kMarkerAddr, kMarkerAddr + 1};
+    for (int addr = kFillStart; addr <= kFillEnd; ++addr)
+        v.push_back(addr);
+    return v;
+}
+
 bool OptSelToSave(OptionsContext s)
 {
     return guarded(s.errors, QStringLiteral("modSysSet->OptSelToSave"), [&] { encode(s); });

@@ -3,6 +3,8 @@
 
 #include "options/OptionsContext.h"
 
+#include <vector>
+
 namespace qm {
 
 // 0 = encode OptSel into the image, 1 = decode the image into OptSel; any
@@ -23,6 +25,17 @@ bool OptSelToSave(OptionsContext s);
 // OptDef entry (alarm hour and minute by 0). Returns false when the image
 // does not cover the option block (reported under "modSysSet->SaveToOptSel").
 bool SaveToOptSel(OptionsContext s);
+
+// The image addresses that hold OptSel entry optIndex, for a caller that
+// needs to know which bytes an option owns: one byte for most options;
+// 0x0E1F and 0x0E73..0x0E75 for the show mode (21); 0x0E24..0x0E29 for the
+// power-on message (any index 25..30); 0x0E4F for the alarm tone (31), of
+// which only bits 7..5 are the option's. Empty for an index without option.
+std::vector<int> optionAddresses(int optIndex);
+
+// Bytes the encoder writes on every encode that belong to no option: the
+// markers 0x0E2E/0x0E2F and the fill 0x0650..0x065F.
+std::vector<int> optionFixedAddresses();
 
 // Settings-file keys of section "Option" for language L (1..3): defaults and
 // saved selections of OptSel index i.

@@ -16,6 +16,7 @@
 #include <QSaveFile>
 #else
 #include <csignal>
+#include <cstdio> // renameat2, RENAME_NOREPLACE
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
@@ -368,7 +369,29 @@ BoundedRead readFileAtMost(const QString& path, int64_t limit, const QString& ac
     return r;
 }
 
-void saveFile(const QString& path, const QByteArray& data, const QString& action)
+namespace {
+
+// Puts the finished temporary file under target only when no file has that
+// name: renameat2 with RENAME_NOREPLACE where the kernel and file system
+// have it, else a hard link (which fails on an existing name) and the
+// removal of the temporary name. Returns 0 or the errno (EEXIST: taken).
+int placeAsNewFile(const QByteArray& temp, const QByteArray& target)
+{
+#if defined(__linux__) && defined(RENAME_NOREPLACE)
+    if (::renameat2(AT_FDCWD, temp.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+        return errno;
+#endif
+    if (::link(temp.constData(), target.constData()) != 0)
+        return errno;
+    ::unlink(temp.constData());
+    return 0;
+}
+
+} // namespace
+
+void saveFile(const QString& path, const QByteArray& data, const QString& action, SaveMode mode)
 {
     QByteArray target = nativePath(path);
     if (target.isEmpty())
@@ -376,7 +399,11 @@ void saveFile(const QString& path, const QByteArray& data, const QString& action
 
     struct stat st;
     bool existed = false;
-    if (::stat(target.constData(), &st) == 0) {
+    if (mode == SaveMode::NewFileOnly) {
+        struct stat lst;
+        if (::lstat(target.constData(), &lst) == 0)
+            throw QmError(58, action, path, QStringLiteral("it exists already; it is never replaced"));
+    } else if (::stat(target.constData(), &st) == 0) {
         existed = true;
         if (const QString why = unreplaceable(factsOf(st)); !why.isEmpty())
             throw QmError(75, action, path, why);
@@ -464,8 +491,17 @@ void saveFile(const QString& path, const QByteArray& data, const QString& action
         fail(closeErr);
     if (const int e = injected(SaveStep::Rename, temp))
         fail(e);
-    if (::rename(temp.constData(), target.constData()) != 0)
+    if (mode == SaveMode::NewFileOnly) {
+        if (const int e = placeAsNewFile(temp, target)) {
+            if (e != EEXIST)
+                fail(e);
+            ::unlink(temp.constData());
+            releaseTemp(slot);
+            throw QmError(58, action, path, QStringLiteral("it exists already; it is never replaced"));
+        }
+    } else if (::rename(temp.constData(), target.constData()) != 0) {
         fail(errno);
+    }
     releaseTemp(slot);
     // The rename itself reaches the disk with the folder's fsync, where the
     // file system allows one.
@@ -525,9 +561,11 @@ BoundedRead readFileAtMost(const QString& path, int64_t limit, const QString& ac
     return r;
 }
 
-void saveFile(const QString& path, const QByteArray& data, const QString& action)
+void saveFile(const QString& path, const QByteArray& data, const QString& action, SaveMode mode)
 {
     const QFileInfo info(path);
+    if (mode == SaveMode::NewFileOnly && (info.exists() || info.isSymLink()))
+        throw QmError(58, action, path, QStringLiteral("it exists already; it is never replaced"));
     if (info.isDir())
         throw QmError(75, action, path, QStringLiteral("it is a folder"));
     if (info.exists() && !info.isFile())

@@ -73,9 +73,18 @@ BoundedRead readFileAtMost(const QString& path, int64_t limit, const QString& ac
 // "read file"), 7 when the file is larger.
 QByteArray readWholeFile(const QString& path);
 
+// Whether a save may replace a file that already stands under the name.
+enum class SaveMode {
+    Replace,     // the file is replaced (its permissions kept)
+    NewFileOnly, // an existing file is never touched: error 58, "it exists already"
+};
+
 // Saves data to path as described at the top. Throws QmError with `action`,
 // the path and the system's reason: 61 when the disk is full, 75 otherwise.
-void saveFile(const QString& path, const QByteArray& data, const QString& action);
+// With SaveMode::NewFileOnly the finished file is put in place only under a
+// name that is still free at that moment (checked and claimed in one step by
+// the file system), so two saves at once can never replace each other.
+void saveFile(const QString& path, const QByteArray& data, const QString& action, SaveMode mode = SaveMode::Replace);
 
 // The same; returns false with the system's reason in *error.
 bool writeFileAtomically(const QString& path, const QByteArray& data, QString* error = nullptr);

@@ -1,11 +1,14 @@
 // qm570-cli read and write end to end: the real programs over a real
 // pseudo-terminal, against qm570-sim with the delivered data in build/bin and
 // against an in-process radio whose memory the test can inspect.
+#include "support/DeliveredHome.h"
 #include "support/SimProcess.h"
 
 #include <gtest/gtest.h>
 
 #include <QDate>
+#include <QDir>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -69,7 +72,7 @@ TEST(E2eTransfer, WriteLeavesTheEncodedImageWithItsDateStamp)
     ASSERT_TRUE(writeFile(blank, QByteArray(kRadioMemory, '\0')));
     SimProcess sim({"--image", blank, "--save", radio, "--sessions", "1", "--quiet"});
     ASSERT_FALSE(sim.device().isEmpty());
-    const RunResult w = cli({"write", kTemplate, "--device", sim.device()});
+    const RunResult w = cli({"write", kTemplate, "--device", sim.device(), "--no-backup"});
     ASSERT_EQ(w.exitCode, 0) << w.err.toStdString();
     ASSERT_TRUE(sim.process().waitForFinished(5000)) << "the write ends with an end frame";
 
@@ -127,7 +130,7 @@ TEST(E2eTransfer, SimulatorFaultsOverThePseudoTerminal)
         ASSERT_FALSE(sim.device().isEmpty());
         const QStringList range{"--device", sim.device(), "--start", "1F00", "--end", "1F3F"};
         const RunResult r = c.command == QLatin1String("read") ? cli(QStringList{"read", "-o", out} + range)
-                                                                : cli(QStringList{"write", image} + range);
+                                                                : cli(QStringList{"write", image, "--no-backup"} + range);
         if (!c.succeeds) {
             EXPECT_TRUE(r.finished && r.exitCode != 0);
             EXPECT_TRUE(r.err.contains(kText79)) << r.err.toStdString();
@@ -166,7 +169,8 @@ TEST(E2eTransfer, AddressRangeTraceAndClock)
     // re-encodes the bytes, so they reach the radio as they are.
     img.replace(0x1F00, 0x40, QByteArray(0x40, char(0xA5)));
     ASSERT_TRUE(writeFile(dir.filePath("in.dat"), img));
-    r = cli({"write", dir.filePath("in.dat"), "--set-time", "--device", pty.path(), "--start", "1F00", "--end", "1F3F"});
+    r = cli({"write", dir.filePath("in.dat"), "--set-time", "--device", pty.path(), "--start", "1F00", "--end", "1F3F",
+             "--no-backup"});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     std::lock_guard<std::mutex> g(pty.lock());
     const auto& radio = pty.radio();
@@ -223,7 +227,8 @@ TEST(E2eTransfer, WriteRefusesWhatIsNoRadioImageAndTheRadioHearsNothing)
     // Forced: the cut image goes out as Open reads it (FF past its end).
     SimProcess forced({"--image", start, "--save", radio, "--sessions", "1", "--quiet"});
     ASSERT_FALSE(forced.device().isEmpty());
-    const RunResult r = cli({"write", dir.filePath("cut.dat"), "--force", "--device", forced.device(), "--start", "1F00", "--end", "1F3F"});
+    const RunResult r = cli({"write", dir.filePath("cut.dat"), "--force", "--device", forced.device(), "--start", "1F00",
+                             "--end", "1F3F", "--no-backup"});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.err.startsWith("qm570-cli: write: warning: open data file " + dir.filePath("cut.dat").toUtf8() +
                                  ": it holds 4000 bytes, not 8192"))
@@ -253,3 +258,99 @@ TEST(E2eTransfer, RelativeDeviceIsTakenFromTheCurrentFolder)
     EXPECT_EQ(readFile(dir.filePath("read.dat")).left(0x40), QByteArray(0x40, '\x3C'));
 }
 #endif
+
+// write backs the radio up first, may print the changes and verify: the
+// backup holds the radio as it was, a failed backup read writes nothing,
+// --no-backup reads no block, and a weak memory cell fails the verify.
+TEST(E2eTransfer, WriteWithBackupPreviewAndVerify)
+{
+    QTemporaryDir dir;
+    DeliveredHome home;
+    QString why;
+    ASSERT_TRUE(home.create(&why)) << why.toStdString();
+    // The radio holds the template; the file to write moves channel 5 to
+    // 462.575 MHz (BCD 46 25 75 00, least significant byte first), the step
+    // to 20K and one byte no codec owns.
+    const QByteArray radioStart = readFile(kTemplate);
+    QByteArray image = radioStart;
+    image.replace(0x10 + 4 * 16, 4, QByteArray::fromHex("00752546"));
+    image[0x0E00] = 5;
+    image[0x1F05] = char(0xA5);
+    const QString in = dir.filePath("in.dat"), start = dir.filePath("start.dat"), radio = dir.filePath("radio.dat");
+    ASSERT_TRUE(writeFile(in, image) && writeFile(start, radioStart));
+    const QString defaultBackups = home.file("Data/backups"), ownBackups = dir.filePath("own/bk");
+
+    const struct {
+        const char* name;
+        QStringList sim, cli;
+        int exit;
+        QByteArray lastLine; // of stderr, %1 = device ("" not checked)
+        QString backups;      // folder that gets the one backup ("": none anywhere)
+        bool written, readBlocks;
+    } cases[] = {
+        {"backup, preview, verify", {}, {"--preview", "--verify", "--trace"}, 0, "", defaultBackups, true, true},
+        {"own backup folder", {}, {"--backup-dir", ownBackups}, 0, "", ownBackups, true, true},
+        {"backup read fails", {"--fail-first", "7"}, {}, 1,
+         "qm570-cli: write: back up radio at %1: " + kText79 + "; nothing was written", "", false, true},
+        {"no backup", {}, {"--no-backup", "--trace"}, 0, "", "", true, false},
+        {"weak cell", {"--corrupt-store", "1F05"}, {"--no-backup", "--verify"}, 1,
+         "qm570-cli: write: verify %1: first difference at 0x1F05 (1 byte differs)", "", true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(defaultBackups).removeRecursively();
+        QDir(ownBackups).removeRecursively();
+        QFile::remove(radio);
+        SimProcess sim(QStringList{"--image", start, "--save", radio, "--quiet"} + c.sim);
+        ASSERT_FALSE(sim.device().isEmpty());
+        const RunResult r = runProgram(binPath("qm570-cli"),
+                                       QStringList{"write", in, "--device", sim.device(), "--home", home.path()} + c.cli, 60000);
+        sim.process().terminate(); // saves the radio's memory as it ends
+        ASSERT_TRUE(sim.process().waitForFinished(5000));
+        ASSERT_TRUE(r.finished);
+        EXPECT_EQ(r.exitCode, c.exit) << r.err.toStdString();
+        const QList<QByteArray> err = r.err.trimmed().split('\n');
+        if (!c.lastLine.isEmpty()) {
+            EXPECT_EQ(err.last(), QString::fromUtf8(c.lastLine).arg(sim.device()).toUtf8());
+        }
+
+        // The backup: the radio before the write, told on stderr.
+        for (const QString& folder : {defaultBackups, ownBackups}) {
+            const QStringList files = QDir(folder).entryList(QDir::Files);
+            EXPECT_EQ(files.size(), folder == c.backups ? 1 : 0) << folder.toStdString();
+            if (folder == c.backups && files.size() == 1) {
+                EXPECT_TRUE(QRegularExpression("^\\d{8}-\\d{6}\\.dat$").match(files[0]).hasMatch()) << files[0].toStdString();
+                EXPECT_EQ(readFile(folder + "/" + files[0]), radioStart);
+                EXPECT_TRUE(r.err.contains(("saved as " + folder + "/" + files[0] + "\n").toUtf8()));
+            }
+        }
+        const QByteArray after = readFile(radio);
+        ASSERT_EQ(after.size(), kRadioMemory);
+        EXPECT_EQ(after.mid(0x10 + 4 * 16, 4) == image.mid(0x10 + 4 * 16, 4), c.written);
+        if (!c.written) {
+            EXPECT_EQ(after, radioStart) << "the radio was not written";
+        }
+        if (c.cli.contains("--trace")) {
+            EXPECT_EQ(r.err.contains("Tx: 52 "), c.readBlocks);
+        }
+        if (c.cli.contains("--preview")) {
+            const QList<QByteArray> lines = r.out.trimmed().split('\n');
+            ASSERT_EQ(lines.size(), 5) << r.out.toStdString();
+            EXPECT_EQ(lines[0], "CH 5: RX Freq 462.5625 \u2192 462.575");
+            EXPECT_EQ(lines[1], "Step: 12.5K \u2192 20K");
+            EXPECT_TRUE(lines[2].startsWith("0E70-0E72 write-date stamp: FF FF FF \u2192 "));
+            EXPECT_TRUE(lines[3].startsWith("0E78-0E79 write-date stamp: FF FF \u2192 "));
+            EXPECT_EQ(lines[4], "1F05: FF \u2192 A5");
+        }
+    }
+
+    // diff prints the same list for two files; nothing for equal ones.
+    RunResult d = cli({"diff", start, in});
+    EXPECT_EQ(d.exitCode, 0) << d.err.toStdString();
+    EXPECT_EQ(d.out, "CH 5: RX Freq 462.5625 \u2192 462.575\nStep: 12.5K \u2192 20K\n1F05: FF \u2192 A5\n");
+    d = cli({"diff", in, in});
+    EXPECT_TRUE(d.exitCode == 0 && d.out.isEmpty() && d.err.isEmpty());
+    d = cli({"write", in, "--device", "/dev/null", "--no-backup", "--preview"});
+    EXPECT_EQ(d.exitCode, 2);
+    EXPECT_TRUE(d.err.startsWith("qm570-cli: write: --preview compares with the backup")) << d.err.toStdString();
+}

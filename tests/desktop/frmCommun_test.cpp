@@ -1,5 +1,7 @@
 #include "desktop/WindowsFixture.h"
 
+#include "desktop/frmWritePreview.h"
+
 #include "desktop/uiLook.h"
 #include "memtools/modMemDat.h"
 #include "settings/VbConv.h"
@@ -16,6 +18,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
+#include <QDir>
+#include <QTreeWidget>
 #include <QTemporaryDir>
 #include <QUndoCommand>
 
@@ -124,6 +128,18 @@ TEST(frmCommun, FormsButtonsBoxesAndCourse)
     EXPECT_TRUE(!read->isVisible() && write->isVisible());
     d->setMode(frmCommun::Mode::Keep);
     EXPECT_TRUE(!read->isVisible() && write->isVisible());
+    // The write's check boxes go with its button; on when the keys are absent.
+    for (const char* name : {"chkBackupBeforeWrite", "chkVerifyAfterWrite"}) {
+        auto* box = child<QCheckBox>(d, name);
+        EXPECT_TRUE(box->isVisible() && box->isChecked()) << name;
+    }
+    EXPECT_EQ(child<QCheckBox>(d, "chkBackupBeforeWrite")->text(), QStringLiteral("Back up the radio before writing"));
+    EXPECT_EQ(child<QCheckBox>(d, "chkVerifyAfterWrite")->text(), QStringLiteral("Verify after writing"));
+    child<QCheckBox>(d, "chkVerifyAfterWrite")->click();
+    EXPECT_EQ(h.profile().read(QStringLiteral("Setting"), QStringLiteral("VerifyAfterWrite"), {}, 20), QStringLiteral("0"));
+    d->setMode(frmCommun::Mode::Read);
+    EXPECT_FALSE(child<QCheckBox>(d, "chkBackupBeforeWrite")->isVisible());
+    d->setMode(frmCommun::Mode::Write);
     auto* status = child<QLabel>(d, "lblComStatus");
     EXPECT_EQ(status->palette().color(QPalette::WindowText), QColor(255, 0, 0));
     EXPECT_TRUE(status->text().isEmpty());
@@ -244,8 +260,11 @@ TEST(frmCommun, WriteLeavesTheEncodedImageInTheRadio)
     SimProcess sim({QStringLiteral("--image"), blank, QStringLiteral("--save"), radio, QStringLiteral("--sessions"),
                     QStringLiteral("1"), QStringLiteral("--quiet")});
     ASSERT_FALSE(sim.device().isEmpty());
+    // Backup and verify turned off: the write is the only session (the
+    // simulator ends after one end frame).
     Session t;
-    ASSERT_TRUE(t.start(sim.device()));
+    ASSERT_TRUE(t.start(sim.device(), {{QStringLiteral("BackupBeforeWrite"), QStringLiteral("0")},
+                                       {QStringLiteral("VerifyAfterWrite"), QStringLiteral("0")}}));
     AppState& s = *t.h.s;
     child<QCheckBox>(t.h.commun, "chkShowMemDat")->click();
     // An option changed in the window reaches the radio.
@@ -267,6 +286,9 @@ TEST(frmCommun, WriteLeavesTheEncodedImageInTheRadio)
     EXPECT_EQ(t.h.memDat->table().text(0x0E72), FormatByteDat(static_cast<uint8_t>(written[0x0E72])));
     EXPECT_TRUE(child<QPushButton>(t.h.commun, "cmdWrite")->font().bold());
     EXPECT_FALSE(child<QPushButton>(t.h.commun, "cmdRead")->font().bold());
+    EXPECT_FALSE(child<QCheckBox>(t.h.commun, "chkBackupBeforeWrite")->isChecked());
+    EXPECT_EQ(t.h.commun->lastWriteEnd(), SafeWriteEnd::Written);
+    EXPECT_EQ(child<QLabel>(t.h.commun, "lblComStatus")->text(), QStringLiteral("Write 100 %"));
 }
 
 TEST(frmCommun, SilentRadioShowsText79AndLeavesTheImage)
@@ -400,4 +422,141 @@ TEST(frmCommun, PortThatCannotOpenShowsThePortDialogAndListsTheError)
     EXPECT_EQ(s.view.statusPanel[2], QStringLiteral("COM5"));
     EXPECT_EQ(s.doc.IicDat, image) << "a write that never opened the port changes nothing";
     EXPECT_FALSE(t.h.commun->transferRunning());
+}
+
+namespace {
+
+// Answers the write preview once it is the active modal window: records what
+// it shows, then presses Write or Cancel.
+void answerPreview(bool write, QStringList* shown)
+{
+    auto* poll = new QTimer;
+    poll->setInterval(20);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, write, shown] {
+        auto* preview = qobject_cast<frmWritePreview*>(QApplication::activeModalWidget());
+        if (!preview || !preview->isVisible())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        *shown = preview->shownLines();
+        child<QPushButton>(preview, write ? "cmdWrite" : "cmdCancel")->click();
+    });
+    poll->start();
+}
+
+} // namespace
+
+// The write from the dialog: a backup read saved under Data/backups, the
+// preview of the changes, the write and the verify, each on the worker thread;
+// what the radio holds at the end, and what the user saw and was asked.
+TEST(frmCommun, WriteWithBackupPreviewAndVerify)
+{
+    const auto V = SafeWriteEnd::Verified, C = SafeWriteEnd::Cancelled, B = SafeWriteEnd::BackupFailed,
+               M = SafeWriteEnd::VerifyMismatch, S = SafeWriteEnd::Stopped;
+    const struct {
+        const char* name;
+        QStringList sim;
+        bool backup;                // chkBackupBeforeWrite stays ticked
+        int preview;                // -1 none shown, 0 Cancel, 1 Write
+        bool stopInBackup;          // Stop Communication while the backup is read
+        std::deque<MsgAnswer> again; // answers to "Write again?"
+        SafeWriteEnd end;
+        bool written;
+        int writes;
+        const char* told; // part of the last message shown ("" none)
+        const char* status;
+    } cases[] = {
+        {"backup, preview, write, verify", {}, true, 1, false, {}, V, true, 1, "", "Verify 100 %"},
+        {"preview cancelled", {}, true, 0, false, {}, C, false, 0, "", "Backup 100 %"},
+        {"backup read fails", {"--fail-first", "7"}, true, -1, false, {}, B, false, 0,
+         "Communication failed,please check commuication port!\nThe radio could not be backed up; nothing was written to it.",
+         nullptr},
+        {"stop during the backup", {"--pace-baud", "9600"}, true, -1, true, {}, S, false, 0, "", nullptr},
+        {"weak cell, written twice", {"--corrupt-store", "1F05"}, false, -1, false, {MsgAnswer::Yes, MsgAnswer::No}, M,
+         true, 2, "first difference at 0x1F05 (1 byte differs).\nWrite again?", "Verify 100 %"},
+    };
+    const QByteArray start = deliveredTemplate();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString startFile = dir.filePath(QStringLiteral("start.dat")), radio = dir.filePath(QStringLiteral("radio.dat"));
+        ASSERT_TRUE(writeFile(startFile, start));
+        SimProcess sim(QStringList{QStringLiteral("--image"), startFile, QStringLiteral("--save"), radio,
+                                   QStringLiteral("--quiet")} +
+                       c.sim);
+        ASSERT_FALSE(sim.device().isEmpty());
+        Session t;
+        ASSERT_TRUE(t.start(sim.device()));
+        AppState& s = *t.h.s;
+        frmCommun* d = t.h.commun;
+        d->setMode(frmCommun::Mode::Write);
+        if (!c.backup)
+            child<QCheckBox>(d, "chkBackupBeforeWrite")->click();
+        EXPECT_EQ(child<QCheckBox>(d, "chkVerifyAfterWrite")->isChecked(), true);
+        t.h.ui.answers = c.again;
+
+        // A channel cell, an option in its window and a byte no view shows.
+        s.doc.ChData[5][1] = 46257500;
+        pressKey(child<QComboBox>(t.h.sysSet, "cboStep"), Qt::Key_Home);
+        s.doc.IicDat[0x1F05] = 0xA5;
+
+        QStringList shown;
+        if (c.preview >= 0)
+            answerPreview(c.preview == 1, &shown);
+        if (c.stopInBackup) {
+            child<QPushButton>(d, "cmdWrite")->click();
+            ASSERT_TRUE(waitUntil([&] { return s.xfer.ComPercent >= 5; }, 20000));
+            EXPECT_EQ(child<QLabel>(d, "lblComStatus")->text().left(7), QStringLiteral("Backup "));
+            EXPECT_FALSE(d->close()) << "the dialog stays while the flow runs";
+            child<QCheckBox>(d, "chkStopCom")->click();
+            ASSERT_TRUE(waitUntil([&] { return t.outcome.has_value(); }, 10000));
+        } else {
+            ASSERT_TRUE(t.run(TransferDirection::Write, 90000));
+        }
+        EXPECT_EQ(d->lastWriteEnd(), c.end);
+        EXPECT_EQ(d->lastWriteSessions(), c.writes);
+        EXPECT_FALSE(d->transferRunning());
+        if (c.status) {
+            EXPECT_EQ(child<QLabel>(d, "lblComStatus")->text(), QString::fromLatin1(c.status));
+        }
+
+        // The backup: the radio as it was, kept also when the write was cancelled.
+        const QStringList backups = QDir(t.h.home() + QStringLiteral("/Data/backups")).entryList(QDir::Files);
+        const bool backedUp = c.backup && c.end != B && c.end != S;
+        ASSERT_EQ(backups.size(), backedUp ? 1 : 0);
+        if (backedUp) {
+            EXPECT_EQ(d->lastBackupPath(), t.h.home() + QStringLiteral("/Data/backups/") + backups[0]);
+            EXPECT_EQ(readFile(d->lastBackupPath()), start);
+        }
+
+        if (c.preview >= 0) {
+            ASSERT_GE(shown.size(), 1);
+            EXPECT_EQ(shown[0], QStringLiteral("1 channel, 1 option and 3 byte ranges change (9 bytes differ)."));
+            EXPECT_TRUE(shown.contains(QStringLiteral("  CH 5 changed")));
+            EXPECT_TRUE(shown.contains(QStringLiteral("    RX Freq 462.5625 \u2192 462.575")));
+            EXPECT_TRUE(shown.contains(QStringLiteral("  Step: 12.5K \u2192 5K")));
+            EXPECT_TRUE(shown.contains(QStringLiteral("  1F05: FF \u2192 A5")));
+            EXPECT_EQ(shown.filter(QStringLiteral("write-date stamp")).size(), 2);
+        }
+        if (QString::fromLatin1(c.told).isEmpty()) {
+            EXPECT_TRUE(t.h.ui.shown.empty()) << t.h.ui.shown.front().prompt.toStdString();
+        } else {
+            ASSERT_FALSE(t.h.ui.shown.empty());
+            EXPECT_TRUE(t.h.ui.shown.back().prompt.contains(QString::fromUtf8(c.told))) << t.h.ui.shown.back().prompt.toStdString();
+        }
+
+        // What the radio holds: the program's image after a write, the
+        // start otherwise.
+        sim.process().terminate(); // the simulator saves its memory as it ends
+        ASSERT_TRUE(sim.process().state() == QProcess::NotRunning || sim.process().waitForFinished(5000));
+        const QByteArray after = readFile(radio);
+        ASSERT_EQ(after.size(), 8192);
+        if (!c.written) {
+            EXPECT_EQ(after, start) << "nothing was written";
+        } else if (c.end == V) {
+            EXPECT_EQ(bytesOf(after), s.doc.IicDat) << "the radio holds what was sent";
+        } else {
+            EXPECT_EQ(static_cast<uint8_t>(after[0x1F05]), 0x5A) << "the weak cell stored A5 inverted";
+        }
+    }
 }
