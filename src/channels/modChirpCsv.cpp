@@ -29,6 +29,7 @@ constexpr double kStepTolerance = 10.0;
 // repeater offset is that large (CHIRP's drivers draw the line there too).
 constexpr int64_t kSplitAbove = 7000000; // 70 MHz in 10 Hz units
 
+// The columns of CHIRP's generic CSV, in their order.
 enum Column {
     Location, Name, Frequency, Duplex, Offset, Tone, RToneFreq, CToneFreq, DtcsCode, DtcsPolarity, RxDtcsCode,
     CrossMode, Mode, TStep, Skip, Power, Comment, UrCall, Rpt1Call, Rpt2Call, DvCode, kColumns
@@ -71,8 +72,8 @@ bool setError(QString* error, const QString& text)
 // One side of a channel's signalling as CHIRP sees it.
 struct Signal {
     enum Kind { None, Ctcss, Dcs } kind = None;
-    int tenths = 0;       // CTCSS tone in 0.1 Hz
-    int code = 0;         // DCS code: its three octal digits read as a decimal number (23 for 023)
+    int tenths = 0; // CTCSS tone in 0.1 Hz
+    int code = 0; // DCS code: its three octal digits read as a decimal number (23 for 023)
     bool reversed = false; // DCS inverted polarity (CHIRP's "R")
 
     bool operator==(const Signal&) const = default;
@@ -106,7 +107,8 @@ int toneIndex(const Settings& st, int tenths)
 // Table index of a DCS code of either polarity, or -1.
 int dcsIndex(const Settings& st, int code, bool reversed)
 {
-    const QString key = (reversed ? QStringLiteral("A") : QStringLiteral("2")) + QStringLiteral("%1").arg(code, 3, 10, QLatin1Char('0'));
+    const QString key =
+        (reversed ? QStringLiteral("A") : QStringLiteral("2")) + QStringLiteral("%1").arg(code, 3, 10, QLatin1Char('0'));
     const int first = reversed ? kFirstDcsInverted : kFirstDcsNormal;
     const int last = reversed ? kLastDcsInverted : kLastDcsNormal;
     for (int i = first; i <= last; ++i) {
@@ -226,9 +228,9 @@ QStringList chirpRow(const ChannelContext& s, int n)
 struct RowTarget {
     int line = 0;
     int ch = 0;
-    bool empty = false;   // no frequency: the row empties the channel
+    bool empty = false; // no frequency: the row empties the channel
     int32_t rx = -1;
-    int32_t tx = -1;      // -1: no transmit frequency
+    int32_t tx = -1; // -1: no transmit frequency
     bool txByOffset = false; // the transmit frequency came from Offset
     int rxSig = 0, txSig = 0;
     int power = -1, bandwidth = -1, scan = -1; // -1: keep
@@ -271,9 +273,7 @@ struct Refusal {
 
 class RowReader {
 public:
-    RowReader(ChannelContext s, const FileColumns& cols, double maxWatts) : s_(s), cols_(cols), maxWatts_(maxWatts)
-    {
-    }
+    RowReader(ChannelContext s, const FileColumns& cols, double maxWatts) : s_(s), cols_(cols), maxWatts_(maxWatts) {}
 
     // Fills t from rec; false with the refusal.
     bool read(const CsvRecord& rec, RowTarget* t, Refusal* why)
@@ -306,7 +306,8 @@ private:
         if (t->ch == kVfoRow)
             return refuse(Location, QStringLiteral("100 is the VFO row, which a CHIRP file does not set"));
         if (t->ch < 1 || t->ch > n)
-            return refuse(Location, QStringLiteral("channel %1 does not exist (the radio has channels 1 to %2)").arg(t->ch).arg(n));
+            return refuse(Location,
+                          QStringLiteral("channel %1 does not exist (the radio has channels 1 to %2)").arg(t->ch).arg(n));
         return true;
     }
 
@@ -317,13 +318,16 @@ private:
         const QString limits = QStringLiteral("the entry limits %1 to %2 MHz")
                                    .arg(numberText(st.EntryLower / 100000.0), numberText(st.EntryUpper / 100000.0));
         if (!(v >= st.EntryLower && v <= st.EntryUpper))
-            return refuse(c, QStringLiteral("the %1 frequency %2 MHz lies outside %3").arg(what, numberText(v / 100000.0), limits));
+            return refuse(c,
+                          QStringLiteral("the %1 frequency %2 MHz lies outside %3").arg(what, numberText(v / 100000.0), limits));
         const int32_t snapped = ModifyTxRxFre(s_, QString::number(roundHalfEven(v), 'f', 0));
         if (std::abs(snapped - v) > kStepTolerance)
-            return refuse(c, QStringLiteral("the %1 frequency %2 MHz is not on a 5 kHz or 6.25 kHz channel step (the nearest is %3 MHz)")
-                                 .arg(what, numberText(v / 100000.0), numberText(snapped / 100000.0)));
+            return refuse(
+                c, QStringLiteral("the %1 frequency %2 MHz is not on a 5 kHz or 6.25 kHz channel step (the nearest is %3 MHz)")
+                       .arg(what, numberText(v / 100000.0), numberText(snapped / 100000.0)));
         if (snapped < st.EntryLower || snapped > st.EntryUpper)
-            return refuse(c, QStringLiteral("the %1 frequency %2 MHz lies outside %3").arg(what, numberText(v / 100000.0), limits));
+            return refuse(c,
+                          QStringLiteral("the %1 frequency %2 MHz lies outside %3").arg(what, numberText(v / 100000.0), limits));
         *out = snapped;
         return true;
     }
@@ -358,7 +362,8 @@ private:
         if (duplex == QLatin1String("off"))
             return true;
         if (duplex != QLatin1String("+") && duplex != QLatin1String("-") && duplex != QLatin1String("split"))
-            return refuse(Duplex, QStringLiteral("%1 is not a duplex of CHIRP (\"\", +, -, split or off)").arg(quoted(get(Duplex))));
+            return refuse(Duplex,
+                          QStringLiteral("%1 is not a duplex of CHIRP (\"\", +, -, split or off)").arg(quoted(get(Duplex))));
         if (duplex == QLatin1String("split") && offText.isEmpty())
             return refuse(Offset, QStringLiteral("a split channel needs its transmit frequency in Offset"));
         if (!offText.isEmpty() && !megahertz(Offset, offText, &off))
@@ -382,7 +387,8 @@ private:
         if (!plainDecimal(text, &hz))
             return refuse(c, QStringLiteral("%1 is not a CTCSS tone in Hz").arg(quoted(text)));
         const double tenths = hz * 10.0;
-        const int i = std::abs(tenths - std::round(tenths)) < 1e-6 ? toneIndex(s_.settings, static_cast<int>(std::lround(tenths))) : -1;
+        const int i =
+            std::abs(tenths - std::round(tenths)) < 1e-6 ? toneIndex(s_.settings, static_cast<int>(std::lround(tenths))) : -1;
         if (i < 0)
             return refuse(c, QStringLiteral("%1 Hz is not a CTCSS tone of the radio (%2 to %3)")
                                  .arg(text, s_.settings.CtdcsName[kFirstTone], s_.settings.CtdcsName[kLastTone]));
@@ -455,8 +461,9 @@ private:
             if (to == QLatin1String("dtcs") && !dcs(RxDtcsCode, pol[1], &rx))
                 return false;
         } else {
-            return refuse(Tone, QStringLiteral("%1 is not a tone mode this radio has (\"\", Tone, TSQL, DTCS or Cross)")
-                                    .arg(quoted(get(Tone))));
+            return refuse(
+                Tone,
+                QStringLiteral("%1 is not a tone mode this radio has (\"\", Tone, TSQL, DTCS or Cross)").arg(quoted(get(Tone))));
         }
         t->rxSig = rx;
         t->txSig = tx;
@@ -473,7 +480,9 @@ private:
         else if (mode == QLatin1String("NFM"))
             t->bandwidth = 1;
         else if (!mode.isEmpty())
-            return refuse(Mode, QStringLiteral("mode %1 cannot be held: the radio has FM (wide) and NFM (narrow) only").arg(quoted(get(Mode))));
+            return refuse(
+                Mode,
+                QStringLiteral("mode %1 cannot be held: the radio has FM (wide) and NFM (narrow) only").arg(quoted(get(Mode))));
 
         const QString power = get(Power).toLower();
         double watts = 0;
@@ -485,7 +494,8 @@ private:
         else if (wattsOf(power, &watts))
             t->power = watts >= maxWatts_ ? 0 : 1;
         else if (!power.isEmpty())
-            return refuse(Power, QStringLiteral("%1 is not a power level (High, Low or watts such as 5.0W)").arg(quoted(get(Power))));
+            return refuse(Power,
+                          QStringLiteral("%1 is not a power level (High, Low or watts such as 5.0W)").arg(quoted(get(Power))));
 
         const QString skip = get(Skip).toUpper();
         if (skip.isEmpty() || skip == QLatin1String("P"))
@@ -605,9 +615,10 @@ bool readHeader(const CsvRecord& head, FileColumns* cols, QString* error)
     }
     for (Column c : {Location, Frequency}) {
         if (cols->at[static_cast<size_t>(c)] < 0)
-            return setError(error, QStringLiteral("line %1: column %2 is missing; a CHIRP file names at least Location and Frequency")
-                                       .arg(head.line)
-                                       .arg(quoted(names[c])));
+            return setError(error,
+                            QStringLiteral("line %1: column %2 is missing; a CHIRP file names at least Location and Frequency")
+                                .arg(head.line)
+                                .arg(quoted(names[c])));
     }
     return true;
 }
@@ -646,7 +657,9 @@ bool importChirp(ChannelContext s, const QByteArray& csv, QString* error, QStrin
     std::vector<int> seenOnLine(static_cast<size_t>(channelCount(s)) + 1, 0);
     QStringList found;
     const Settings& st = s.settings;
-    const auto outOfBand = [&](int32_t f) { return f != -1 && (f < st.BandLower || f > st.BandUpper); };
+    const auto outOfBand = [&](int32_t f) {
+        return f != -1 && (f < st.BandLower || f > st.BandUpper);
+    };
     for (; it != records.end(); ++it) {
         const CsvRecord& rec = *it;
         if (isBlank(rec))
@@ -661,12 +674,15 @@ bool importChirp(ChannelContext s, const QByteArray& csv, QString* error, QStrin
         RowTarget t;
         Refusal why;
         const auto refused = [&] {
-            return setError(error, QStringLiteral("line %1, column %2: %3").arg(rec.line).arg(quoted(names[why.col]), why.reason));
+            return setError(error,
+                            QStringLiteral("line %1, column %2: %3").arg(rec.line).arg(quoted(names[why.col]), why.reason));
         };
         if (!reader.read(rec, &t, &why))
             return refused();
         if (seenOnLine[static_cast<size_t>(t.ch)] != 0) {
-            why = {Location, QStringLiteral("channel %1 is listed twice (first on line %2)").arg(t.ch).arg(seenOnLine[static_cast<size_t>(t.ch)])};
+            why = {Location, QStringLiteral("channel %1 is listed twice (first on line %2)")
+                                 .arg(t.ch)
+                                 .arg(seenOnLine[static_cast<size_t>(t.ch)])};
             return refused();
         }
         seenOnLine[static_cast<size_t>(t.ch)] = rec.line;
@@ -675,7 +691,9 @@ bool importChirp(ChannelContext s, const QByteArray& csv, QString* error, QStrin
         const QString band = QStringLiteral("lies outside the radio's band %1 to %2 MHz; imported as it is")
                                  .arg(numberText(st.BandLower / 100000.0), numberText(st.BandUpper / 100000.0));
         if (outOfBand(t.rx))
-            found << QStringLiteral("line %1, column \"Frequency\": %2 MHz %3").arg(rec.line).arg(numberText(t.rx / 100000.0), band);
+            found << QStringLiteral("line %1, column \"Frequency\": %2 MHz %3")
+                         .arg(rec.line)
+                         .arg(numberText(t.rx / 100000.0), band);
         if (t.txByOffset && outOfBand(t.tx))
             found << QStringLiteral("line %1, column \"Offset\": the transmit frequency %2 MHz %3")
                          .arg(rec.line)
@@ -683,8 +701,9 @@ bool importChirp(ChannelContext s, const QByteArray& csv, QString* error, QStrin
         targets.push_back(t);
     }
     if (targets.empty())
-        return setError(error, QStringLiteral("line %1: the file lists no channel; after the header each row names a channel")
-                                   .arg(head.line));
+        return setError(
+            error,
+            QStringLiteral("line %1: the file lists no channel; after the header each row names a channel").arg(head.line));
     if (warnings)
         *warnings = found;
     if (!apply)
@@ -710,11 +729,11 @@ bool importChirp(ChannelContext s, const QByteArray& csv, QString* error, QStrin
 const QStringList& ChirpCsvHeader()
 {
     static const QStringList names = {
-        QStringLiteral("Location"), QStringLiteral("Name"),         QStringLiteral("Frequency"), QStringLiteral("Duplex"),
-        QStringLiteral("Offset"),   QStringLiteral("Tone"),         QStringLiteral("rToneFreq"), QStringLiteral("cToneFreq"),
+        QStringLiteral("Location"), QStringLiteral("Name"),         QStringLiteral("Frequency"),  QStringLiteral("Duplex"),
+        QStringLiteral("Offset"),   QStringLiteral("Tone"),         QStringLiteral("rToneFreq"),  QStringLiteral("cToneFreq"),
         QStringLiteral("DtcsCode"), QStringLiteral("DtcsPolarity"), QStringLiteral("RxDtcsCode"), QStringLiteral("CrossMode"),
-        QStringLiteral("Mode"),     QStringLiteral("TStep"),        QStringLiteral("Skip"),      QStringLiteral("Power"),
-        QStringLiteral("Comment"),  QStringLiteral("URCALL"),       QStringLiteral("RPT1CALL"),  QStringLiteral("RPT2CALL"),
+        QStringLiteral("Mode"),     QStringLiteral("TStep"),        QStringLiteral("Skip"),       QStringLiteral("Power"),
+        QStringLiteral("Comment"),  QStringLiteral("URCALL"),       QStringLiteral("RPT1CALL"),   QStringLiteral("RPT2CALL"),
         QStringLiteral("DVCODE"),
     };
     return names;
