@@ -1,5 +1,7 @@
 // The desktop program: the main window runs the start-up when it loads.
-//   qm570 [--home DIR] [--screenshot FILE [--screenshot-window NAME]]
+//   qm570 [--home DIR] [--screenshot FILE [--screenshot-window NAME]] [FILE.dat]
+//     FILE.dat             a data file to open after the start-up, as File >
+//                          Open does (without its dialog)
 //     --home DIR           folder of the settings file, the template and the
 //                          data folder (default: the program's own folder)
 //     --screenshot FILE    after the start-up, capture the window into FILE
@@ -17,6 +19,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
 #include <QTimer>
 
 #include <cstdio>
@@ -69,7 +72,13 @@ int main(int argc, char** argv)
     parser.addOption(homeOpt);
     parser.addOption(shotOpt);
     parser.addOption(shotWindowOpt);
+    parser.addPositionalArgument(QStringLiteral("FILE.dat"), QStringLiteral("Data file to open after the start-up."),
+                                 QStringLiteral("[FILE.dat]"));
     parser.process(app);
+    if (parser.positionalArguments().size() > 1) {
+        std::fprintf(stderr, "qm570: one data file at most, not %d\n", static_cast<int>(parser.positionalArguments().size()));
+        return 2;
+    }
 
     const QString shotWindow = parser.value(shotWindowOpt);
     if (parser.isSet(shotOpt) && !qm::screenshotWindowNames().contains(shotWindow)) {
@@ -103,6 +112,10 @@ int main(int argc, char** argv)
     if (window.Form_Load(env) == qm::StartupOutcome::QuietExit)
         return 0;
     window.show();
+    // A file named on the command line (or by the desktop's "open with"),
+    // relative to the folder the program was started in.
+    if (!parser.positionalArguments().isEmpty())
+        window.OpenDataFileNamed(QFileInfo(parser.positionalArguments().constFirst()).absoluteFilePath());
 
     int status = 0;
     if (parser.isSet(shotOpt)) {
