@@ -338,6 +338,16 @@ void frmChMem::pasteClipboard()
     const QString text = QGuiApplication::clipboard()->text();
     if (text.isEmpty())
         return;
+    // The whole table as text is some 30 KB: a clipboard far beyond that
+    // holds something else (a document, an image's text).
+    constexpr qsizetype kMaxPasteChars = 1 << 20;
+    if (text.size() > kMaxPasteChars) {
+        ctx_.ui.message(winText(ctx_.s.settings, "The clipboard holds %1 characters, far more than a channel table; nothing was pasted.",
+                                "剪贴板中有 %1 个字符，远超信道表的大小；未粘贴任何内容。")
+                            .arg(text.size()),
+                        SoftFaceText(ctx_.s.settings, 70), MsgButtons::Ok, MsgIcon::Exclamation);
+        return;
+    }
     const QModelIndex cur = grid_->currentIndex();
     const GridCell current{cur.row() + 1, cur.column() + 1};
     const std::vector<PasteCell> plan = PastePlan(ParseTabText(text), cellsOf(grid_->selectionModel()->selectedIndexes()),

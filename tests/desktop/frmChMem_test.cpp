@@ -861,6 +861,15 @@ TEST_F(ChannelWindow, PastedSpreadsheetCellsGoThroughTheGridRules)
     EXPECT_EQ(editor(), nullptr);
     EXPECT_EQ(shown(40, 1), QStringLiteral("445"));
     EXPECT_EQ(shown(41, 1), QStringLiteral("446"));
+
+    // A clipboard of a megabyte is no channel table: refused with a message.
+    QGuiApplication::clipboard()->setText(QString((1 << 20) + 1, QLatin1Char('4')));
+    const int steps = ctx.undo.count();
+    select(42, 1);
+    key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(shown(42, 1), QString());
+    EXPECT_EQ(ctx.undo.count(), steps);
+    EXPECT_EQ(ui.shown.size(), 2u);
 }
 
 TEST_F(ChannelWindow, CtrlEnterSetsOneValueOnEverySelectedChannel)
