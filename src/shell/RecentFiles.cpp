@@ -34,8 +34,12 @@ bool store(const Settings& s, const QStringList& list, QString* why)
 {
     if (s.profile.path().isEmpty())
         return true;
+    // Only the keys that change are written: each write replaces the file.
     for (int i = 1; i <= kMaxRecentFiles; ++i) {
-        if (!s.profile.write(kSection, key(i), i <= list.size() ? list[i - 1] : QString(), why))
+        const QString value = i <= list.size() ? list[i - 1] : QString();
+        if (s.profile.read(kSection, key(i), QString(), kPathBuffer) == value)
+            continue;
+        if (!s.profile.write(kSection, key(i), value, why))
             return false;
     }
     return true;
@@ -63,10 +67,11 @@ QStringList ReadRecentFiles(const Settings& s)
 
 bool RememberRecentFile(const Settings& s, const QString& path, QString* why)
 {
-    // The settings file is UTF-8 text of one line per key: a name with a
-    // line break, or with bytes that are not UTF-8, cannot be kept there.
+    // The settings file is UTF-8 text of one line per key, its values read
+    // without surrounding blanks: a name with a line break, with bytes that
+    // are not UTF-8 or with blanks at either end cannot be kept there.
     if (path.isEmpty() || path.contains(QLatin1Char('\n')) || path.contains(QLatin1Char('\r')) ||
-        QString::fromUtf8(path.toUtf8()) != path)
+        QString::fromUtf8(path.toUtf8()) != path || path.trimmed() != path)
         return true;
     const QString p = normalised(path);
     QStringList list = ReadRecentFiles(s);

@@ -17,8 +17,8 @@ constexpr int kMaxRecentFiles = 6;
 QStringList ReadRecentFiles(const Settings& s);
 
 // Puts path first (an earlier entry of the same file goes) and keeps the six
-// newest. A path with a line break or with bytes that are not UTF-8 is not
-// remembered (the settings file cannot hold it). False with the reason when the file cannot be written.
+// newest. A path with a line break, with bytes that are not UTF-8 or with
+// blanks at either end is not remembered (the settings file cannot hold it). False with the reason when the file cannot be written.
 bool RememberRecentFile(const Settings& s, const QString& path, QString* why = nullptr);
 
 // Drops path from the list. False with the reason when the file cannot be written.
