@@ -1,11 +1,12 @@
 // The desktop program: the main window runs the start-up when it loads.
-//   qm570 [--home DIR] [--screenshot FILE [--screenshot-window NAME]] [FILE.dat]
-//     FILE.dat             a data file to open after the start-up, as File >
-//                          Open does (without its dialog)
+//   qm570 [--home DIR] [--screenshot FILE [--screenshot-window NAME]]
 //     --home DIR           folder of the settings file, the template and the
 //                          data folder (default: the program's own folder)
 //     --screenshot FILE    after the start-up, capture the window into FILE
 //                          (PNG), then end through File > Exit answered Yes
+//   qm570 [options] FILE.dat
+//                          also opens FILE.dat after the start-up, as File >
+//                          Open does (without its dialog)
 #include "comm/PortProber.h"
 #include "comm/modPorts.h"
 #include "desktop/mdifrmMain.h"
