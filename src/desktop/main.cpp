@@ -20,7 +20,6 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
-#include <QFileInfo>
 #include <QTimer>
 
 #include <cstdio>
@@ -116,7 +115,7 @@ int main(int argc, char** argv)
     // A file named on the command line (or by the desktop's "open with"),
     // relative to the folder the program was started in.
     if (!parser.positionalArguments().isEmpty())
-        window.OpenDataFileNamed(QFileInfo(parser.positionalArguments().constFirst()).absoluteFilePath());
+        window.OpenDataFileNamed(QDir::cleanPath(QDir::current().absoluteFilePath(parser.positionalArguments().constFirst())));
 
     int status = 0;
     if (parser.isSet(shotOpt)) {
