@@ -415,22 +415,6 @@ bool importRecords(ChannelContext t, const std::vector<CsvRecord>& records, QStr
     return true;
 }
 
-// A private copy of the channel parts for trial edits: the windows and the
-// error pane of the program are not told about them.
-struct Trial {
-    DocumentData doc;
-    Settings settings;
-    ChannelGrid grid;
-    QString lock;
-    ErrorList errors;
-
-    explicit Trial(const ChannelContext& s) : doc(s.doc), settings(s.settings), lock(s.ChLockState)
-    {
-        grid.data() = s.grid.data();
-    }
-    ChannelContext context() { return {doc, settings, grid, lock, errors}; }
-};
-
 } // namespace
 
 bool parseCsv(const QByteArray& bytes, std::vector<CsvRecord>* records, QString* error)
@@ -569,7 +553,7 @@ bool CheckChannelCsv(const ChannelContext& s, const QByteArray& csv, QString* er
     std::vector<CsvRecord> records;
     if (!parseCsv(csv, &records, error))
         return false;
-    Trial trial(s);
+    ChannelTrial trial(s);
     return importRecords(trial.context(), records, error, nullptr);
 }
 
@@ -581,7 +565,7 @@ bool ImportChannelCsv(ChannelContext s, const QByteArray& csv, QString* error, Q
     // The whole file is first tried on a copy; the real table is edited only
     // when every row went through, so a refusal leaves nothing half done.
     {
-        Trial trial(s);
+        ChannelTrial trial(s);
         QStringList found;
         if (!importRecords(trial.context(), records, error, &found))
             return false;
@@ -590,15 +574,36 @@ bool ImportChannelCsv(ChannelContext s, const QByteArray& csv, QString* error, Q
     }
     // The same rows through the same rules cannot fail now; should they
     // anyway, the channel tables go back to what they were.
-    Trial before(s);
+    ChannelTrial before(s);
     const bool ok = importRecords(s, records, error, nullptr);
-    if (!ok) {
-        s.doc.ChData = before.doc.ChData;
-        s.doc.ChNameCode = before.doc.ChNameCode;
-        s.grid.data() = before.grid.data();
-    }
+    if (!ok)
+        before.restoreInto(s);
     s.grid.notify();
     return ok;
+}
+
+int FindListChoice(const QStringList& items, const QString& text)
+{
+    return findChoice(items, text);
+}
+
+QString ApplyChannelCsvCell(ChannelContext s, int row, int col, const QString& text)
+{
+    if (row < 1 || row > channelCount(s) || col < 1 || col > columnCount(s))
+        return QStringLiteral("the channel table has no cell at channel %1, column %2").arg(row).arg(col);
+    return applyCell(s, row, col, text);
+}
+
+ChannelTrial::ChannelTrial(const ChannelContext& s) : doc(s.doc), settings(s.settings), lock(s.ChLockState)
+{
+    grid.data() = s.grid.data();
+}
+
+void ChannelTrial::restoreInto(ChannelContext s) const
+{
+    s.doc.ChData = doc.ChData;
+    s.doc.ChNameCode = doc.ChNameCode;
+    s.grid.data() = grid.data();
 }
 
 } // namespace qm

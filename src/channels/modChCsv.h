@@ -68,4 +68,32 @@ bool CheckChannelCsv(const ChannelContext& s, const QByteArray& csv, QString* er
 // and shows it in the out-of-band colour, the radio cannot use it.
 bool ImportChannelCsv(ChannelContext s, const QByteArray& csv, QString* error, QStringList* warnings = nullptr);
 
+// Applies the file's text for cell (row, col) as the import does: through
+// the grid's editing rules, unless the grid already shows that value; a
+// value the grid would replace is refused. An empty frequency erases it, an
+// empty name means no name, an empty list cell changes nothing. Returns ""
+// when the cell holds the value now, else the reason of the refusal. The
+// CHIRP import uses it for the cells it derives from its rows.
+QString ApplyChannelCsvCell(ChannelContext s, int row, int col, const QString& text);
+
+// Position of text among the choices of a list column: the exact text, else
+// the same text in other letter case, else the same number ("67" for "67.0",
+// as a spreadsheet writes a number back); -1 when it is none of them.
+int FindListChoice(const QStringList& items, const QString& text);
+
+// A private copy of the channel parts for trial edits: the windows and the
+// error pane of the program are not told about them.
+struct ChannelTrial {
+    DocumentData doc;
+    Settings settings;
+    ChannelGrid grid;
+    QString lock;
+    ErrorList errors;
+
+    explicit ChannelTrial(const ChannelContext& s);
+    ChannelContext context() { return {doc, settings, grid, lock, errors}; }
+    // Puts the channel table, the name codes and the grid of this copy back into s.
+    void restoreInto(ChannelContext s) const;
+};
+
 } // namespace qm

@@ -5,6 +5,7 @@
 #include "cli/ImageCommands.h"
 
 #include "channels/modChCsv.h"
+#include "channels/modChirpCsv.h"
 #include "cli/CliCommon.h"
 #include "image/modIicDat.h"
 #include "settings/SafeFile.h"
@@ -153,6 +154,49 @@ const CommandSpec kImportCsv{
     2,
     {kOutputRequired}};
 
+const CommandSpec kExportChirp{
+    QStringLiteral("export-chirp"),
+    QStringLiteral("IMAGE [-o OUT.csv]"),
+    QStringLiteral("Write the channels of a data file as a CHIRP CSV file (CHIRP, qdmr, spreadsheets), to stdout or OUT.csv."),
+    QStringLiteral(
+        "Columns: Location,Name,Frequency,Duplex,Offset,Tone,rToneFreq,cToneFreq,\n"
+        "DtcsCode,DtcsPolarity,RxDtcsCode,CrossMode,Mode,TStep,Skip,Power,Comment,\n"
+        "URCALL,RPT1CALL,RPT2CALL,DVCODE. One row per channel that has a receive\n"
+        "frequency (the VFO row is not written). Duplex is \"\" when the channel\n"
+        "transmits where it receives, + or - with Offset in MHz, split with Offset =\n"
+        "the transmit frequency (more than 70 MHz apart), off without a transmit\n"
+        "frequency; Tone is the simplest of \"\", Tone, TSQL, DTCS and Cross that states\n"
+        "the signalling exactly. Mode FM/NFM is the Bandwidth option, Power High/Low\n"
+        "the Power option, Skip S a channel not scanned. UTF-8, CRLF, no byte-order mark."),
+    1,
+    1,
+    {{QStringLiteral("--output"), QStringLiteral("-o"), QStringLiteral("OUT.csv"),
+      QStringLiteral("CSV file to write instead of stdout")}}};
+
+const CommandSpec kImportChirp{
+    QStringLiteral("import-chirp"),
+    QStringLiteral("IMAGE CSV -o OUT"),
+    QStringLiteral("Apply a CHIRP CSV file to a data file and save the result to OUT."),
+    QStringLiteral(
+        "Location is the channel number (1 to N, not the VFO row 100). Columns may\n"
+        "stand in any order; only Location and Frequency are required, a missing\n"
+        "column takes CHIRP's default (simplex, no tone, no name, scanned) and a\n"
+        "missing or empty Mode or Power keeps the channel's value. Power in watts\n"
+        "(5.0W) is High for the largest value in the file and Low below it.\n"
+        "Comment, URCALL, RPT1CALL, RPT2CALL and DVCODE are ignored; Busy Lock,\n"
+        "Scramble and Compander keep the channel's values. Channels the file does\n"
+        "not list are left alone.\n"
+        "A row the radio cannot hold refuses the whole file, naming its line and\n"
+        "column, and nothing is written: a Location outside 1..N or listed twice, a\n"
+        "frequency outside 100 to 999 MHz or more than 100 Hz off the 5 kHz / 6.25\n"
+        "kHz channel step, a tone or DCS code the radio does not have, a mode other\n"
+        "than FM and NFM, a name longer than six characters or with a character\n"
+        "the radio cannot show. A frequency outside the radio's band (400 to 470\n"
+        "MHz) is imported with a warning on stderr."),
+    2,
+    2,
+    {kOutputRequired}};
+
 } // namespace
 
 int cmdDecode(const QStringList& args)
@@ -252,6 +296,59 @@ int cmdImportCsv(const QStringList& args)
         for (const QString& w : warnings)
             warn(kImportCsv, qm::Error{380, action, csvPath, w});
         return saveTo(kImportCsv, tool.state(), out);
+    });
+}
+
+} // namespace qmcli
+
+namespace qmcli {
+
+int cmdExportChirp(const QStringList& args)
+{
+    return runCommand(kExportChirp, args, [](const ParsedArgs& a) {
+        const bool toFile = a.has(QStringLiteral("--output"));
+        const QString out = a.value(QStringLiteral("--output"));
+        int status = kExitOk;
+        if (toFile && !outputAllowed(kExportChirp, a, out, QStringLiteral("write CHIRP CSV file"),
+                                     {{a.positional[0], QStringLiteral("the input IMAGE")}}, &status))
+            return status;
+        ToolState tool;
+        if (!startWithImage(kExportChirp, tool, a, a.positional[0], &status))
+            return status;
+        if (!toFile)
+            return writeToStdout(kExportChirp, qm::ChannelsToChirpCsv(tool.state()).toUtf8());
+        qm::SaveChirpCsv(tool.state(), out); // a failure is one line through runCommand
+        return kExitOk;
+    });
+}
+
+int cmdImportChirp(const QStringList& args)
+{
+    return runCommand(kImportChirp, args, [](const ParsedArgs& a) {
+        if (!a.has(QStringLiteral("--output")))
+            return usageError(kImportChirp, QStringLiteral("missing -o OUT"));
+        const QString out = a.value(QStringLiteral("--output"));
+        const QString csvPath = a.positional[1];
+        int status = kExitOk;
+        if (!outputAllowed(kImportChirp, a, out, kSaveDataFile,
+                           {{a.positional[0], QStringLiteral("the input IMAGE")}, {csvPath, QStringLiteral("the input CSV")}},
+                           &status))
+            return status;
+        const QString action = QStringLiteral("import CHIRP CSV file");
+        QByteArray csv;
+        qm::Error readError;
+        if (!readInputFile(csvPath, kMaxCsvBytes, action, &csv, &readError))
+            return fail(kImportChirp, readError);
+        ToolState tool;
+        if (!startWithImage(kImportChirp, tool, a, a.positional[0], &status))
+            return status;
+        QString err;
+        QStringList warnings;
+        if (!qm::ImportChirpCsv(tool.state(), csv, &err, &warnings))
+            return fail(kImportChirp, qm::Error{380, action, csvPath, QStringLiteral("refused, nothing written: ") + err});
+        for (const QString& w : warnings)
+            warn(kImportChirp, qm::Error{380, action, csvPath, w});
+        return saveTo(kImportChirp, tool.state(), out);
     });
 }
 

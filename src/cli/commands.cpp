@@ -14,6 +14,8 @@ const std::vector<Command>& allCommands()
         {"new", "save a new data file made from the template", cmdNew},
         {"export-csv", "write a data file's channel table as CSV", cmdExportCsv},
         {"import-csv", "apply a channel CSV to a data file and save the result", cmdImportCsv},
+        {"export-chirp", "write a data file's channels as a CHIRP CSV file", cmdExportChirp},
+        {"import-chirp", "apply a CHIRP CSV file to a data file and save the result", cmdImportChirp},
         {"read", "read the radio's memory into an image file", cmdRead},
         {"write", "write an image file into the radio", cmdWrite},
         {"diff", "list what changes from one data file to another", cmdDiff},

@@ -6,10 +6,13 @@
 #include "desktop/uiChannelGrid.h"
 #include "desktop/uiChannelUndo.h"
 #include "desktop/uiLook.h"
+#include "desktop/uiWinTexts.h"
 #include "image/modIicDat.h"
 #include "settings/SoftFaceTexts.h"
 
+#include <QClipboard>
 #include <QDate>
+#include <QGuiApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -123,6 +126,19 @@ frmChMem::frmChMem(DesktopContext& ctx, QWidget* parent) : MdiChild(ctx, parent)
     });
     connect(grid_, &ChannelGridView::undoRequested, this, &frmChMem::undoEdit);
     connect(grid_, &ChannelGridView::redoRequested, this, &frmChMem::redoEdit);
+    connect(grid_, &ChannelGridView::copyRequested, this, &frmChMem::copySelection);
+    connect(grid_, &ChannelGridView::pasteRequested, this, &frmChMem::pasteClipboard);
+    connect(delegate_, &ChannelDelegate::fillRequested, this, [this](const QModelIndex& at, const QString& text) {
+        if (at.isValid())
+            fillSelection(at.row() + 1, at.column() + 1, text);
+    });
+    connect(delegate_, &ChannelDelegate::pasteRequested, this, [this](const QModelIndex& at) {
+        // The editor has closed: the paste starts at its cell.
+        if (at.isValid()) {
+            grid_->selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect);
+            pasteClipboard();
+        }
+    });
     connect(cmdPrintChannel_, &QPushButton::clicked, this, &frmChMem::PrintChGrid);
 
     setLocked(locked());
@@ -295,6 +311,112 @@ void frmChMem::eraseSelection()
     });
 }
 
+// ---------------------------------------------------------------- clipboard
+
+namespace {
+
+std::vector<GridCell> cellsOf(const QModelIndexList& indexes)
+{
+    std::vector<GridCell> cells;
+    for (const QModelIndex& i : indexes)
+        cells.push_back({i.row() + 1, i.column() + 1});
+    return cells;
+}
+
+} // namespace
+
+void frmChMem::copySelection()
+{
+    QModelIndexList indexes = grid_->selectionModel()->selectedIndexes();
+    if (indexes.isEmpty() && grid_->currentIndex().isValid())
+        indexes << grid_->currentIndex();
+    const QString text = GridCopyText(ctx_.s, cellsOf(indexes));
+    if (!text.isEmpty())
+        QGuiApplication::clipboard()->setText(text);
+}
+
+void frmChMem::pasteClipboard()
+{
+    if (locked())
+        return;
+    const QString text = QGuiApplication::clipboard()->text();
+    if (text.isEmpty())
+        return;
+    // The whole table as text is some 30 KB: a clipboard far beyond that
+    // holds something else (a document, an image's text).
+    constexpr qsizetype kMaxPasteChars = 1 << 20;
+    if (text.size() > kMaxPasteChars) {
+        ctx_.ui.message(winText(ctx_.s.settings, "The clipboard holds %1 characters, far more than a channel table; nothing was pasted.",
+                                "剪贴板中有 %1 个字符，远超信道表的大小；未粘贴任何内容。")
+                            .arg(text.size()),
+                        SoftFaceText(ctx_.s.settings, 70), MsgButtons::Ok, MsgIcon::Exclamation);
+        return;
+    }
+    const QModelIndex cur = grid_->currentIndex();
+    const GridCell current{cur.row() + 1, cur.column() + 1};
+    const std::vector<PasteCell> plan = PastePlan(ParseTabText(text), cellsOf(grid_->selectionModel()->selectedIndexes()),
+                                                  current, model_->rowCount(), model_->columnCount());
+    if (plan.empty())
+        return;
+    GridCell origin = plan.front().at;
+    for (const PasteCell& p : plan)
+        origin.col = std::min(origin.col, p.at.col);
+    PasteOutcome outcome;
+    runCommand(winText(ctx_.s.settings, "Paste", "粘贴"), [&] {
+        outcome = GridPaste(ctx_.s, plan);
+        // The cursor stays at the paste's first cell, not where the last
+        // entered cell's rules took it.
+        ctx_.s.grid.curRow = origin.row;
+        ctx_.s.grid.curCol = origin.col;
+    });
+    pasted(plan, outcome);
+}
+
+void frmChMem::fillSelection(int row, int col, const QString& text)
+{
+    if (locked())
+        return;
+    std::vector<GridCell> cells{{row, col}};
+    for (const QModelIndex& i : grid_->selectionModel()->selectedIndexes()) {
+        const GridCell g{i.row() + 1, i.column() + 1};
+        if (g.col == col && g.row != row)
+            cells.push_back(g);
+    }
+    std::vector<PasteCell> plan;
+    for (const GridCell& g : cells)
+        plan.push_back({g, text});
+    std::sort(plan.begin(), plan.end(), [](const PasteCell& a, const PasteCell& b) { return a.at.row < b.at.row; });
+    PasteOutcome outcome;
+    runCommand(ctx_.s.grid.text[0][static_cast<size_t>(std::clamp(col, 0, kChFields - 1))], [&] {
+        outcome = GridPaste(ctx_.s, plan);
+        ctx_.s.grid.curRow = row;
+        ctx_.s.grid.curCol = col;
+    });
+    pasted(plan, outcome);
+}
+
+void frmChMem::pasted(const std::vector<PasteCell>& plan, const PasteOutcome& outcome)
+{
+    // The cells the paste covered stay selected, the current cell among them.
+    QItemSelection covered;
+    for (const PasteCell& p : plan) {
+        const QModelIndex i = model_->cell(p.at.row, p.at.col);
+        if (i.isValid())
+            covered.select(i, i);
+    }
+    if (!covered.isEmpty())
+        grid_->selectionModel()->select(covered, QItemSelectionModel::ClearAndSelect);
+    if (outcome.refused.isEmpty())
+        return;
+    constexpr int kShown = 10;
+    QStringList lines = outcome.refused.mid(0, kShown);
+    if (outcome.refused.size() > kShown)
+        lines << winText(ctx_.s.settings, "... and %1 more", "……另有 %1 个").arg(outcome.refused.size() - kShown);
+    ctx_.ui.message(winText(ctx_.s.settings, "These cells were left as they were:", "以下单元格未更改：") + QLatin1Char('\n') +
+                        lines.join(QLatin1Char('\n')),
+                    SoftFaceText(ctx_.s.settings, 70), MsgButtons::Ok, MsgIcon::Exclamation);
+}
+
 void frmChMem::undoEdit()
 {
     if (locked() || !ctx_.undo.canUndo())
@@ -333,6 +455,11 @@ void frmChMem::buildPopup()
     // Without a lock command to run, the two lock entries stay hidden.
     sepPopChLock_->setVisible(false);
     mnuPopChLock_->setVisible(false);
+    // The clipboard commands of the grid, after the channel commands.
+    sepPopEdit_ = mnuPopMenuOne_->addSeparator();
+    sepPopEdit_->setObjectName(QStringLiteral("sepPopEdit"));
+    mnuPopCopy_ = entry("mnuPopCopy", &frmChMem::copySelection);
+    mnuPopPaste_ = entry("mnuPopPaste", &frmChMem::pasteClipboard);
 }
 
 void frmChMem::showPopup(int row, int col, const QPoint& globalPos)
@@ -359,6 +486,12 @@ void frmChMem::showPopup(int row, int col, const QPoint& globalPos)
         mnuPopChLock_->setText(m.lockCaption);
         mnuPopChLock_->setChecked(m.lockChecked);
     }
+    // The key is shown after a tab, as menus show shortcuts.
+    mnuPopCopy_->setText(winText(ctx_.s.settings, "&Copy", "复制(&C)") + QLatin1Char('\t') +
+                         QKeySequence(QKeySequence::Copy).toString(QKeySequence::NativeText));
+    mnuPopPaste_->setText(winText(ctx_.s.settings, "&Paste", "粘贴(&P)") + QLatin1Char('\t') +
+                          QKeySequence(QKeySequence::Paste).toString(QKeySequence::NativeText));
+    mnuPopPaste_->setEnabled(!locked() && !QGuiApplication::clipboard()->text().isEmpty());
     mnuPopMenuOne_->popup(globalPos);
 }
 
@@ -398,7 +531,8 @@ void frmChMem::PrintChGrid()
     AppState& s = ctx_.s;
     lastPrint_ = PrintOutcome{};
     const QString before = s.view.statusPanel[1];
-    const QString title = ctx_.main ? ctx_.main->windowTitle() : SoftFaceText(s.settings, 16);
+    QString title = ctx_.main ? ctx_.main->windowTitle() : SoftFaceText(s.settings, 16);
+    title.remove(QStringLiteral("[*]")); // the modified marker's place holder is no part of the name
     const QString docName = title + QStringLiteral("   ") + QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
 
     const bool ok = guarded(s.errors, QStringLiteral("modChMem->PrintChGrid"), [&] {

@@ -6,6 +6,7 @@
 // the shared undo stack.
 #pragma once
 
+#include "channels/modChClip.h"
 #include "desktop/uiMdiChild.h"
 #include "desktop/uiPrint.h"
 
@@ -57,13 +58,29 @@ public:
     ChannelGridView* grid() const { return grid_; }
     QMenu* popupMenu() const { return mnuPopMenuOne_; }
 
+    // Ctrl+C: the selected cells (or the current one) onto the clipboard as
+    // tab-separated text, each cell as the grid shows it.
+    void copySelection();
+    // Ctrl+V: the clipboard's tab-separated cells into the grid from the
+    // selection's top-left cell (one value fills every selected cell), each
+    // cell entered as if typed. One undo step; nothing while locked.
+    void pasteClipboard();
+    // Ctrl+Enter in the editor of a cell: text into every selected cell of
+    // that cell's column, each as if typed. One undo step; nothing while locked.
+    void fillSelection(int row, int col, const QString& text);
+
+    // Runs a change of the channel state (op) as one undo step named text,
+    // as the grid's own commands do. False, without running op, while the
+    // channel interface is locked, or when op changed nothing.
+    bool runCommand(const QString& text, const std::function<void()>& op);
+
 private:
     void buildPopup();
     void applyGridLayout();
     bool locked() const;
-    // Runs a change of the channel state as one undo step named text.
-    bool runCommand(const QString& text, const std::function<void()>& op);
     void moveCursorTo(int row, int col);
+    // Selects the cells a paste or fill entered and reports those it refused.
+    void pasted(const std::vector<PasteCell>& plan, const PasteOutcome& outcome);
     QString cellCaption(int row, int col) const;
 
     void cellEdited(int row, int col, const QString& text);
@@ -90,6 +107,9 @@ private:
     QAction* mnuDelAll_ = nullptr;
     QAction* sepPopChLock_ = nullptr;
     QAction* mnuPopChLock_ = nullptr;
+    QAction* sepPopEdit_ = nullptr;
+    QAction* mnuPopCopy_ = nullptr;
+    QAction* mnuPopPaste_ = nullptr;
     int popupCh_ = 0;
 
     bool printToFile_ = false;

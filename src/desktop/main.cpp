@@ -5,6 +5,9 @@
 //                          or for an installed program the user's own folder)
 //     --screenshot FILE    after the start-up, capture the window into FILE
 //                          (PNG), then end through File > Exit answered Yes
+//   qm570 [options] FILE.dat
+//                          also opens FILE.dat after the start-up, as File >
+//                          Open does (without its dialog)
 #include "comm/PortProber.h"
 #include "comm/modPorts.h"
 #include "desktop/mdifrmMain.h"
@@ -73,7 +76,13 @@ int main(int argc, char** argv)
     parser.addOption(homeOpt);
     parser.addOption(shotOpt);
     parser.addOption(shotWindowOpt);
+    parser.addPositionalArgument(QStringLiteral("FILE.dat"), QStringLiteral("Data file to open after the start-up."),
+                                 QStringLiteral("[FILE.dat]"));
     parser.process(app);
+    if (parser.positionalArguments().size() > 1) {
+        std::fprintf(stderr, "qm570: one data file at most, not %d\n", static_cast<int>(parser.positionalArguments().size()));
+        return 2;
+    }
 
     const QString shotWindow = parser.value(shotWindowOpt);
     if (parser.isSet(shotOpt) && !qm::screenshotWindowNames().contains(shotWindow)) {
@@ -114,6 +123,10 @@ int main(int argc, char** argv)
     if (window.Form_Load(env) == qm::StartupOutcome::QuietExit)
         return 0;
     window.show();
+    // A file named on the command line (or by the desktop's "open with"),
+    // relative to the folder the program was started in.
+    if (!parser.positionalArguments().isEmpty())
+        window.OpenDataFileNamed(QDir::cleanPath(QDir::current().absoluteFilePath(parser.positionalArguments().constFirst())));
 
     int status = 0;
     if (parser.isSet(shotOpt)) {

@@ -14,14 +14,23 @@
 #include "desktop/uiIcons.h"
 #include "desktop/uiLook.h"
 #include "settings/SoftFaceTexts.h"
+#include "channels/modChEdit.h"
+#include "desktop/uiChannelUndo.h"
+#include "desktop/uiWinTexts.h"
+#include "shell/ChannelFiles.h"
+#include "shell/RecentFiles.h"
 #include "shell/modDataFile.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QDir>
 #include <QDockWidget>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
+#include <QMimeData>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -62,7 +71,16 @@ constexpr MenuDef kMenus[] = {
     {"mnuFileOpen", "mnuFile", false, false, false, "Ctrl+O", true, &mdifrmMain::OpenFile},
     {"mnuFileSave", "mnuFile", false, false, false, "Ctrl+S", true, &mdifrmMain::SaveFile},
     {"mnuFileSaveAs", "mnuFile", false, false, false, "", true, &mdifrmMain::SaveAsFile},
+    {"mnuImportCh", "mnuFile", false, true, true, "", true, &mdifrmMain::ImportChannels},
+    {"mnuExportCh", "mnuFile", false, false, false, "", true, &mdifrmMain::ExportChannels},
     {"mnuPrintFile", "mnuFile", false, true, false, "Ctrl+P", false, nullptr},
+    // The recent files; shown with their separator when there are any.
+    {"mnuRecent1", "mnuFile", false, true, false, "", false, nullptr},
+    {"mnuRecent2", "mnuFile", false, false, false, "", false, nullptr},
+    {"mnuRecent3", "mnuFile", false, false, false, "", false, nullptr},
+    {"mnuRecent4", "mnuFile", false, false, false, "", false, nullptr},
+    {"mnuRecent5", "mnuFile", false, false, false, "", false, nullptr},
+    {"mnuRecent6", "mnuFile", false, false, false, "", false, nullptr},
     {"mnuExit", "mnuFile", false, true, true, "", true, &mdifrmMain::ExitSoft},
 
     {"mnuProgram", nullptr, true, false, false, "", true, nullptr},
@@ -105,6 +123,8 @@ struct DesignCaption {
     const char* chinese;
 };
 constexpr DesignCaption kDesignCaptions[] = {
+    {"mnuImportCh", "&Import Channels...", "导入信道(&I)..."},
+    {"mnuExportCh", "E&xport Channels...", "导出信道(&E)..."},
     {"mnuView", "&View", "视图(&V)"},
     {"mnuTreeView", "&Navigator", "导航栏(&N)"},
     {"mnuShowErr", "&Error List", "错误列表(&E)"},
@@ -221,6 +241,13 @@ mdifrmMain::mdifrmMain(AppState& s, UserInteraction& ui, QWidget* parent)
         if (c == Document::Change::Replaced)
             ctx_.undo.clear();
     });
+    // The title's modified marker: every change a window makes to the
+    // document is a step of the undo stack, so the document differs from
+    // what was opened, saved or read exactly when the stack is away from its
+    // clean state (a new image clears it, a save marks it clean).
+    connect(&ctx_.undo, &QUndoStack::cleanChanged, this, [this](bool clean) { showModified(!clean); });
+    // A data file dropped on the window is opened.
+    setAcceptDrops(true);
 }
 
 mdifrmMain::~mdifrmMain()
@@ -278,6 +305,90 @@ void mdifrmMain::buildMenus()
         connect(a, &QAction::triggered, this, [this, language] { mnuLangSel_Click(language); });
     }
     menuItem(QStringLiteral("mnuChLock"))->setCheckable(true);
+    connectRecentItems();
+}
+
+void mdifrmMain::showModified(bool modified)
+{
+    // An MDI child that is maximised hands its own modified state to the
+    // frame, so every child window carries the document's state too.
+    for (QMdiSubWindow* frame : mdi_->subWindowList()) {
+        frame->setWindowModified(modified);
+        if (QWidget* child = frame->widget())
+            child->setWindowModified(modified);
+    }
+    setWindowModified(modified);
+}
+
+void mdifrmMain::connectRecentItems()
+{
+    for (int i = 1; i <= kMaxRecentFiles; ++i) {
+        QAction* a = menuItem(QStringLiteral("mnuRecent%1").arg(i));
+        connect(a, &QAction::triggered, this, [this, i] { openRecent(i); });
+    }
+    // The separator the table put before the first recent file.
+    const QList<QAction*> items = menuBar()->findChild<QMenu*>(QStringLiteral("mnuFile"))->actions();
+    const qsizetype first = items.indexOf(menuItem(QStringLiteral("mnuRecent1")));
+    if (first > 0 && items[first - 1]->isSeparator()) {
+        recentSeparator_ = items[first - 1];
+        recentSeparator_->setObjectName(QStringLiteral("sepRecent"));
+    }
+}
+
+void mdifrmMain::updateRecentMenu()
+{
+    const QStringList files = ReadRecentFiles(s_.settings);
+    for (int i = 1; i <= kMaxRecentFiles; ++i) {
+        QAction* a = menuItem(QStringLiteral("mnuRecent%1").arg(i));
+        if (i > files.size()) {
+            a->setVisible(false);
+            a->setText(QString());
+            a->setData(QVariant());
+            continue;
+        }
+        const QString path = files[i - 1];
+        // "&1 /folder/file.dat": a long path gives way in the middle.
+        QString shown = elided(QDir::toNativeSeparators(printable(path)), 72);
+        shown.replace(QLatin1Char('&'), QLatin1String("&&"));
+        a->setText(QStringLiteral("&%1 %2").arg(i).arg(shown));
+        a->setToolTip(QDir::toNativeSeparators(printable(path)));
+        a->setStatusTip(a->toolTip());
+        a->setData(path);
+        a->setVisible(true);
+    }
+    if (recentSeparator_)
+        recentSeparator_->setVisible(!files.isEmpty());
+}
+
+void mdifrmMain::rememberFile(const QString& path)
+{
+    QString why;
+    if (!RememberRecentFile(s_.settings, path, &why))
+        s_.errors.AddErrInfo(QStringLiteral("mdifrmMain->RecentFiles"),
+                             Error{75, QStringLiteral("write settings file"),
+                                   s_.settings.profile.path() + QStringLiteral(" [Desktop]"), why});
+    updateRecentMenu();
+}
+
+void mdifrmMain::openRecent(int i)
+{
+    handler("mnuRecent_Click", [&] {
+        QAction* a = menuItem(QStringLiteral("mnuRecent%1").arg(i));
+        const QString path = a ? a->data().toString() : QString();
+        if (path.isEmpty())
+            return;
+        if (!fileFacts(path).exists()) {
+            QString why;
+            ForgetRecentFile(s_.settings, path, &why);
+            updateRecentMenu();
+            ctx_.ui.message(winText(s_.settings, "%1 no longer exists; it has been taken off the list of recent files.",
+                                    "%1 已不存在，已从最近打开的文件中删除。")
+                                .arg(QDir::toNativeSeparators(printable(path))),
+                            SoftFaceText(s_.settings, 70), MsgButtons::Ok, MsgIcon::Exclamation);
+            return;
+        }
+        OpenDataFileNamed(path);
+    });
 }
 
 void mdifrmMain::buildToolbar()
@@ -365,7 +476,8 @@ void mdifrmMain::SetSoftFace()
     guarded(s_.errors, QStringLiteral("mdimoduMain->SetSoftFace"), [&] {
         const int16_t lang = s_.settings.Language;
         setFont(uiFont(s_.settings.UiFont, lang == 1));
-        setWindowTitle(captions_.title);
+        // "[*]" is where the title shows "*" while the document has changes.
+        setWindowTitle(captions_.title + QStringLiteral("[*]"));
         for (const MenuDef& d : kMenus) {
             const QString name = QString::fromLatin1(d.name);
             QString caption = designCaption(d.name, lang);
@@ -379,6 +491,7 @@ void mdifrmMain::SetSoftFace()
         }
         for (const LanguageMenuItem& item : kLanguageMenuItems)
             menuItem(QString::fromLatin1(item.name))->setText(captions_.menu(QString::fromLatin1(item.name)));
+        updateRecentMenu();
         for (const ButtonDef& b : kButtons) {
             const QString key = QString::fromLatin1(b.key);
             QAction* a = toolButton(key);
@@ -597,9 +710,135 @@ void mdifrmMain::changeEvent(QEvent* event)
 // ---------------------------------------------------------------- commands
 
 void mdifrmMain::NewFile() { qm::NewFile(s_, ctx_.ui); }
-void mdifrmMain::OpenFile() { qm::OpenFile(s_, ctx_.ui); }
-void mdifrmMain::SaveFile() { qm::SaveFile(s_, ctx_.ui); }
-void mdifrmMain::SaveAsFile() { qm::SaveAsFile(s_, ctx_.ui); }
+
+void mdifrmMain::OpenFile()
+{
+    if (qm::OpenFile(s_, ctx_.ui))
+        rememberFile(s_.view.currentPath);
+}
+
+void mdifrmMain::SaveFile()
+{
+    if (qm::SaveFile(s_, ctx_.ui))
+        saved();
+}
+
+void mdifrmMain::SaveAsFile()
+{
+    if (qm::SaveAsFile(s_, ctx_.ui))
+        saved();
+}
+
+void mdifrmMain::saved()
+{
+    // What is in the file now is the document: no changes to mark.
+    ctx_.undo.setClean();
+    rememberFile(s_.view.currentPath);
+}
+
+bool mdifrmMain::OpenDataFileNamed(const QString& path)
+{
+    if (!qm::OpenFileNamed(s_, ctx_.ui, path))
+        return false;
+    rememberFile(s_.view.currentPath);
+    return true;
+}
+
+void mdifrmMain::ImportChannels()
+{
+    handler("ImportChannels", [&] {
+        const QString name = ctx_.ui.openFileName(s_.view.currentPath, kChannelImportFilter);
+        if (name.isEmpty())
+            return;
+        const QString title = SoftFaceText(s_.settings, 70);
+        const QString shownName = QDir::toNativeSeparators(printable(name));
+        if (ChannelLocked(s_)) {
+            ctx_.ui.message(winText(s_.settings, "The channel interface is locked; unlock it to import channels.",
+                                    "信道界面已锁定，解锁后才能导入信道。"),
+                            title, MsgButtons::Ok, MsgIcon::Exclamation);
+            return;
+        }
+        Error error;
+        QStringList warnings;
+        bool ok = false;
+        // One undo step; the channel window repaints from the table.
+        runChannelCommand(ctx_.undo, s_, s_.doc, captionWithoutAccelerator(menuItem(QStringLiteral("mnuImportCh"))->text()),
+                          [&] { ok = ImportChannelFile(s_, name, &error, &warnings); }, nullptr);
+        if (ctx_.w.chMem)
+            showChild(ctx_.w.chMem);
+        if (!ok) {
+            ctx_.ui.message(winText(s_.settings, "No channel was imported from %1:\n%2", "未从 %1 导入任何信道：\n%2")
+                                .arg(shownName, printable(error.reason.isEmpty() ? error.text() : error.reason)),
+                            title, MsgButtons::Ok, MsgIcon::Critical);
+            return;
+        }
+        if (!warnings.isEmpty())
+            ctx_.ui.message(winText(s_.settings, "The channels of %1 were imported. The radio cannot use these frequencies:\n%2",
+                                    "已导入 %1 的信道。以下频率超出对讲机的频段：\n%2")
+                                .arg(shownName, warnings.mid(0, 10).join(QLatin1Char('\n'))),
+                            title, MsgButtons::Ok, MsgIcon::Exclamation);
+    });
+}
+
+void mdifrmMain::ExportChannels()
+{
+    handler("ExportChannels", [&] {
+        const SaveDialogResult r = ctx_.ui.saveFileName(s_.view.currentPath, kChannelExportFilter, kCsvExt);
+        if (r.fileName.isEmpty())
+            return;
+        Error error{75, QStringLiteral("export channels"), r.fileName, QStringLiteral("the name cannot be used")};
+        const ChannelFileFormat format = r.filterIndex == 1 ? ChannelFileFormat::Chirp : ChannelFileFormat::Program;
+        if (r.refused || QFileInfo(r.fileName).isDir() || !ExportChannelFile(s_, r.fileName, format, &error)) {
+            const QString why = printable(error.reason.isEmpty() ? error.text() : error.reason);
+            ctx_.ui.message(winText(s_.settings, "The channels were not exported to %1:\n%2", "信道未导出到 %1：\n%2")
+                                .arg(QDir::toNativeSeparators(printable(r.fileName)), why),
+                            SoftFaceText(s_.settings, 70), MsgButtons::Ok, MsgIcon::Critical);
+        }
+    });
+}
+
+// ---------------------------------------------------------------- drop
+
+namespace {
+
+// The first local data file (*.dat) among dropped URLs, or "".
+QString droppedDataFile(const QMimeData* mime)
+{
+    if (!mime || !mime->hasUrls())
+        return {};
+    for (const QUrl& url : mime->urls()) {
+        const QString path = url.toLocalFile();
+        if (!path.isEmpty() && path.endsWith(QStringLiteral(".dat"), Qt::CaseInsensitive))
+            return path;
+    }
+    return {};
+}
+
+} // namespace
+
+void mdifrmMain::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!droppedDataFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void mdifrmMain::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (!droppedDataFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void mdifrmMain::dropEvent(QDropEvent* event)
+{
+    const QString path = droppedDataFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // A transfer in progress owns the image.
+    if (ctx_.w.commun && ctx_.w.commun->transferRunning())
+        return;
+    handler("dropEvent", [&] { OpenDataFileNamed(path); });
+}
 
 void mdifrmMain::ExitSoft()
 {

@@ -56,6 +56,15 @@ public:
     void OpenFile();
     void SaveFile();
     void SaveAsFile();
+    // File > Open without the dialog: the recent files, a file given on the
+    // command line or dropped on the window. True when it was opened.
+    bool OpenDataFileNamed(const QString& path);
+    // File > Import Channels: a CSV file (the program's own or CHIRP's)
+    // into the channel table, as one undo step.
+    void ImportChannels();
+    // File > Export Channels: the channel table as the program's own CSV or
+    // CHIRP CSV, as the save dialog's filter says.
+    void ExportChannels();
     void ExitSoft();                     // closes the window: the exit query runs
     void ReadFre();                      // read/write dialog, Read button
     void WriteFre();                     // read/write dialog, Write button
@@ -100,8 +109,21 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
+    // Recent files: the File menu's items mnuRecent1.. from section Desktop.
+    void connectRecentItems();
+    void updateRecentMenu();
+    void rememberFile(const QString& path);
+    void openRecent(int i);
+    // After a successful save: clean undo stack, recent files.
+    void saved();
+    // The title's modified marker, on the main window and its MDI children.
+    void showModified(bool modified);
+
     void buildMenus();
     void buildToolbar();
     void buildStatusBar();
@@ -126,6 +148,7 @@ private:
     QDockWidget* errDock_ = nullptr;
     std::array<QLabel*, 4> panels_{};
     QActionGroup* languageGroup_ = nullptr;
+    QAction* recentSeparator_ = nullptr;
     QTimer* tmrChLock_;
     QTimer* tmrChLockBlink_;
     ChLockIndicator lock_;

@@ -3,7 +3,9 @@
 #include "channels/modChEdit.h"
 
 #include <QAbstractButton>
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -208,7 +210,46 @@ QWidget* ChannelDelegate::createEditor(QWidget* parent, const QStyleOptionViewIt
     editor->setPalette(p);
     editor->setFont(option.font);
     lastEditor_ = editor;
+    lastIndex_ = index;
     return editor;
+}
+
+namespace {
+
+// Text of several cells (a spreadsheet's rows or columns) on the clipboard.
+bool clipboardHoldsCells()
+{
+    const QString t = QGuiApplication::clipboard()->text();
+    return t.contains(QLatin1Char('\t')) || t.trimmed().contains(QLatin1Char('\n')) || t.trimmed().contains(QLatin1Char('\r'));
+}
+
+} // namespace
+
+bool ChannelDelegate::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* editor = qobject_cast<QWidget*>(watched);
+    if (event->type() == QEvent::KeyPress && editor && editor == lastEditor_.data() && lastIndex_.isValid()) {
+        auto* k = static_cast<QKeyEvent*>(event);
+        const QModelIndex index = lastIndex_;
+        const bool enter = k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter;
+        if (enter && (k->modifiers() & Qt::ControlModifier)) {
+            // Ctrl+Enter, as in a spreadsheet: the value for every selected cell.
+            QString text;
+            if (auto* combo = qobject_cast<QComboBox*>(editor))
+                text = combo->currentText();
+            else if (auto* le = qobject_cast<QLineEdit*>(editor))
+                text = le->text();
+            emit closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
+            emit fillRequested(index, text);
+            return true;
+        }
+        if (k->matches(QKeySequence::Paste) && qobject_cast<QLineEdit*>(editor) && clipboardHoldsCells()) {
+            emit closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
+            emit pasteRequested(index);
+            return true;
+        }
+    }
+    return QStyledItemDelegate::eventFilter(watched, event);
 }
 
 void ChannelDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const
@@ -379,6 +420,16 @@ bool isRedoKey(const QKeyEvent* e)
            combo == QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z);
 }
 
+bool isCopyKey(const QKeyEvent* e)
+{
+    return e->matches(QKeySequence::Copy);
+}
+
+bool isPasteKey(const QKeyEvent* e)
+{
+    return e->matches(QKeySequence::Paste);
+}
+
 bool isPopupKey(const QKeyEvent* e)
 {
     return e->key() == Qt::Key_Menu || e->keyCombination() == QKeyCombination(Qt::ShiftModifier, Qt::Key_F10);
@@ -392,7 +443,7 @@ bool ChannelGridView::event(QEvent* e)
     // the main window (an open editor keeps its own undo).
     if (e->type() == QEvent::ShortcutOverride && state() != EditingState) {
         auto* k = static_cast<QKeyEvent*>(e);
-        if (isUndoKey(k) || isRedoKey(k) || isPopupKey(k) || k->key() == Qt::Key_Delete) {
+        if (isUndoKey(k) || isRedoKey(k) || isPopupKey(k) || isCopyKey(k) || isPasteKey(k) || k->key() == Qt::Key_Delete) {
             e->accept();
             return true;
         }
@@ -433,6 +484,16 @@ void ChannelGridView::keyPressEvent(QKeyEvent* e)
         }
         if (isRedoKey(e)) {
             emit redoRequested();
+            e->accept();
+            return;
+        }
+        if (isCopyKey(e)) {
+            emit copyRequested();
+            e->accept();
+            return;
+        }
+        if (isPasteKey(e)) {
+            emit pasteRequested();
             e->accept();
             return;
         }

@@ -87,12 +87,22 @@ public:
     // The editor created last (null once it is gone).
     QWidget* lastEditor() const { return lastEditor_.data(); }
 
+signals:
+    // Ctrl+Enter in the editor of index: the text goes to every selected
+    // cell of its column (the editor has closed without storing it).
+    void fillRequested(const QModelIndex& index, const QString& text);
+    // The paste key in a text editor while the clipboard holds several
+    // cells: the editor has closed; the cells go into the grid from index.
+    void pasteRequested(const QModelIndex& index);
+
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     mutable QPointer<QComboBox> lastCombo_;
     mutable QPointer<QWidget> lastEditor_;
+    mutable QPersistentModelIndex lastIndex_; // the cell of lastEditor_
     mutable QPersistentModelIndex proposedIndex_;
     mutable QString proposedText_;
 };
@@ -124,6 +134,8 @@ signals:
     void popupRequested(const QModelIndex& index, const QPoint& globalPos);
     void undoRequested();
     void redoRequested();
+    void copyRequested();                          // Ctrl+C
+    void pasteRequested();                         // Ctrl+V
 
 protected:
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;

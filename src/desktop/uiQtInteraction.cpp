@@ -1,5 +1,7 @@
 #include "desktop/uiQtInteraction.h"
 
+#include <algorithm>
+
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -76,6 +78,7 @@ SaveDialogResult QtInteraction::saveFileName(const QString& startPath, const QSt
     SaveDialogResult r;
     r.fileName = dlg.selectedFiles().constFirst();
     r.refused = QFileInfo(r.fileName).isDir();
+    r.filterIndex = std::max<int>(0, dlg.nameFilters().indexOf(dlg.selectedNameFilter()));
     return r;
 }
 

@@ -14,6 +14,7 @@ enum class MsgAnswer { Ok, Yes, No };
 struct SaveDialogResult {
     QString fileName; // empty = cancelled
     bool refused = false; // the dialog reported the chosen name as unusable
+    int filterIndex = 0;  // the entry of a filter with several entries that was chosen (0-based)
 };
 
 class UserInteraction {

@@ -95,14 +95,17 @@ void GenerateDatFolder(AppState& s)
     });
 }
 
-void NewFile(AppState& s, UserInteraction& ui)
+bool NewFile(AppState& s, UserInteraction& ui)
 {
+    bool done = false;
     guarded(s.errors, QStringLiteral("mdifrmMain->NewFile"), [&] {
         if (ui.message(s.settings.text(74), s.settings.text(70), MsgButtons::YesNo, MsgIcon::Question) != MsgAnswer::Yes)
             return;
         setCurrentPath(s, s.view.defaultPath);
         NewFileSol(s);
+        done = true;
     });
+    return done;
 }
 
 void NewFileSol(AppState& s, bool storeDefaults)
@@ -140,11 +143,16 @@ bool OpenDataBytes(AppState& s, const QString& path, const BoundedRead& read, Er
     });
 }
 
-void OpenFile(AppState& s, UserInteraction& ui)
+bool OpenFile(AppState& s, UserInteraction& ui)
 {
     const QString name = ui.openFileName(s.view.currentPath, kDatFilter);
     if (name.isEmpty())
-        return;
+        return false;
+    return OpenFileNamed(s, ui, name);
+}
+
+bool OpenFileNamed(AppState& s, UserInteraction& ui, const QString& name)
+{
     const QString label = QStringLiteral("mdifrmMain->OpenFile");
     std::optional<Error> warning;
     const bool ok = guarded(s.errors, label, [&] { warning = openInto(s, name); });
@@ -152,19 +160,22 @@ void OpenFile(AppState& s, UserInteraction& ui)
         ui.message(s.settings.text(83), s.settings.text(70), MsgButtons::Ok, MsgIcon::Critical);
     else if (warning)
         s.errors.AddErrInfo(label, *warning); // opened all the same: listed, no message box
+    return ok;
 }
 
-void SaveFile(AppState& s, UserInteraction& ui)
+bool SaveFile(AppState& s, UserInteraction& ui)
 {
+    bool saved = false;
     const bool ok = guarded(s.errors, QStringLiteral("mdifrmMain->SaveFile"), [&] {
         if (ui.message(s.settings.text(82), s.settings.text(70), MsgButtons::YesNo, MsgIcon::Question) == MsgAnswer::Yes)
-            SaveAsFile(s, ui);
+            saved = SaveAsFile(s, ui);
     });
     if (!ok)
         ui.message(s.settings.text(84), s.settings.text(70), MsgButtons::Ok, MsgIcon::Critical);
+    return ok && saved;
 }
 
-void SaveAsFile(AppState& s, UserInteraction& ui)
+bool SaveAsFile(AppState& s, UserInteraction& ui)
 {
     SaveDialogResult r;
     const bool ok = guarded(s.errors, QStringLiteral("mdifrmMain->SaveAsFile"), [&] {
@@ -177,10 +188,9 @@ void SaveAsFile(AppState& s, UserInteraction& ui)
     });
     if (!ok) {
         ui.message(s.settings.text(86), s.settings.text(70), MsgButtons::Ok, MsgIcon::Critical);
-        return;
+        return false;
     }
-    if (!r.fileName.isEmpty())
-        SaveDatFile(s, ui, r.fileName);
+    return !r.fileName.isEmpty() && SaveDatFile(s, ui, r.fileName);
 }
 
 bool SaveDataFileTo(AppState& s, const QString& path, Error* error)
@@ -188,12 +198,13 @@ bool SaveDataFileTo(AppState& s, const QString& path, Error* error)
     return withError(error, [&] { writeImage(s, path); });
 }
 
-void SaveDatFile(AppState& s, UserInteraction& ui, const QString& path)
+bool SaveDatFile(AppState& s, UserInteraction& ui, const QString& path)
 {
     const QString target = path.isEmpty() ? s.view.currentPath : path;
     const bool ok = guarded(s.errors, QStringLiteral("mdifrmMain->SaveDatFile"), [&] { writeImage(s, target); });
     if (!ok)
         ui.message(s.settings.text(84), s.settings.text(70), MsgButtons::Ok, MsgIcon::Critical);
+    return ok;
 }
 
 } // namespace qm

@@ -60,7 +60,7 @@ TEST(Qm570CliHelp, EveryCommandHasHelp)
 {
     const RunResult all = runTool({"--help"});
     EXPECT_EQ(all.exitCode, 0);
-    for (const char* c : {"decode", "resave", "new", "export-csv", "import-csv", "read", "write"}) {
+    for (const char* c : {"decode", "resave", "new", "export-csv", "import-csv", "export-chirp", "import-chirp", "read", "write"}) {
         SCOPED_TRACE(c);
         EXPECT_TRUE(all.out.contains(QByteArray("  ") + c + ' '));
         for (const char* h : {"--help", "-h"}) {

@@ -21,6 +21,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QItemSelection>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QGroupBox>
@@ -755,4 +757,152 @@ TEST(ChannelWindowLook, RendersInEnglishAndChinese)
         EXPECT_LE(fm.horizontalAdvance(QStringLiteral("VFO")), w.grid()->verticalHeader()->width());
         EXPECT_GE(w.grid()->rowHeight(0), fm.height());
     }
+}
+
+// ---------------------------------------------------------------- clipboard
+
+namespace {
+
+// Selects the rectangle (r1, c1)..(r2, c2) with (r1, c1) current, as a
+// shift-click does.
+void selectRange(ChannelGridView* view, const QModelIndex& from, const QModelIndex& to)
+{
+    view->setCurrentIndex(from);
+    view->selectionModel()->select(QItemSelection(from, to), QItemSelectionModel::ClearAndSelect);
+    view->setFocus();
+}
+
+} // namespace
+
+TEST_F(ChannelWindow, CopyARangeAndPasteItIntoEmptyRowsAsOneStep)
+{
+    type(1, 1, QStringLiteral("462.5625"));
+    type(1, 2, QStringLiteral("467.5625"));
+    type(1, 3, QStringLiteral("D"));
+    type(1, 11, QStringLiteral("one"));
+    type(2, 1, QStringLiteral("480"));
+    type(2, 5, QStringLiteral("L"));
+    selectRange(view, cell(1, 1), cell(2, 11));
+
+    // The popup's clipboard entries come after the channel commands.
+    rightClick(1, 1);
+    const QList<QAction*> entries = menu()->actions();
+    ASSERT_GE(entries.size(), 3);
+    EXPECT_EQ(entries[entries.size() - 3]->objectName(), QStringLiteral("sepPopEdit"));
+    EXPECT_EQ(entries[entries.size() - 1]->objectName(), QStringLiteral("mnuPopPaste"));
+    choose("mnuPopCopy");
+    QStringList rows;
+    for (int r : {1, 2}) {
+        QStringList cells;
+        for (int c = 1; c <= 11; ++c)
+            cells << shown(r, c);
+        rows << cells.join(QLatin1Char('\t'));
+    }
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), rows.join(QLatin1Char('\n')));
+
+    // Pasted into empty rows: the channels are made as typing them would.
+    const ChannelSnapshot before = captureChannels(s);
+    const int steps = ctx.undo.count();
+    select(20, 1);
+    key(Qt::Key_V, Qt::ControlModifier);
+    for (int c = 1; c <= 11; ++c) {
+        EXPECT_EQ(shown(20, c), shown(1, c)) << c;
+        EXPECT_EQ(shown(21, c), shown(2, c)) << c;
+        EXPECT_EQ(s.grid.color[21][c], s.grid.color[2][c]) << c;
+    }
+    EXPECT_TRUE(std::equal(s.doc.ChData[20].begin() + 1, s.doc.ChData[20].begin() + 11, s.doc.ChData[1].begin() + 1));
+    EXPECT_EQ(s.doc.ChNameCode[20], s.doc.ChNameCode[1]);
+    EXPECT_EQ(ctx.undo.count(), steps + 1);
+    EXPECT_EQ(cursor(), std::make_pair(20, 1));
+    EXPECT_EQ(view->selectionModel()->selectedIndexes().size(), 22);
+    EXPECT_TRUE(ui.shown.empty());
+
+    // One undo takes the whole paste back; locked, nothing is pasted.
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(same(captureChannels(s), before));
+    EXPECT_EQ(shown(20, 1), QString());
+    lock(true);
+    select(30, 1);
+    w->pasteClipboard();
+    EXPECT_TRUE(same(captureChannels(s), before));
+    lock(false);
+    EXPECT_EQ(reportCount(s), 0);
+}
+
+TEST_F(ChannelWindow, PastedSpreadsheetCellsGoThroughTheGridRules)
+{
+    // As a spreadsheet copies three rows of four columns; the second row's
+    // frequency is no number, the third is below 100 MHz.
+    QGuiApplication::clipboard()->setText(QStringLiteral("440\t446\td023n\tnone\r\nabc\t\t\t\r\n50\t\t67\t\r\n"));
+    select(30, 1);
+    key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(shown(30, 1), QStringLiteral("440"));
+    EXPECT_EQ(shown(30, 2), QStringLiteral("446"));
+    EXPECT_EQ(shown(30, 3), QStringLiteral("D023N")); // in the list, whatever the letter case
+    EXPECT_EQ(shown(30, 4), QStringLiteral("None"));
+    EXPECT_EQ(s.doc.ChData[31][1], -1);               // refused: the row stays empty
+    EXPECT_EQ(s.doc.ChData[32][1], 44000000);         // 50 MHz typed gives the column default
+    EXPECT_EQ(shown(32, 3), QStringLiteral("67.0"));
+    EXPECT_EQ(ctx.undo.count(), 1);
+    // One message names the cell that was refused and why.
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].icon, MsgIcon::Exclamation);
+    EXPECT_TRUE(ui.shown[0].prompt.endsWith(QStringLiteral("\n%1 31: \"abc\" is not a frequency in MHz")
+                                                .arg(view->model()->headerData(0, Qt::Horizontal).toString())))
+        << ui.shown[0].prompt.toStdString();
+
+    // A text editor that gets several cells hands them to the grid.
+    select(40, 1);
+    QTest::keyClick(view, '4');
+    ASSERT_NE(editor(), nullptr);
+    QGuiApplication::clipboard()->setText(QStringLiteral("445\r\n446\r\n"));
+    QTest::keyClick(editor(), Qt::Key_V, Qt::ControlModifier);
+    QApplication::processEvents();
+    EXPECT_EQ(editor(), nullptr);
+    EXPECT_EQ(shown(40, 1), QStringLiteral("445"));
+    EXPECT_EQ(shown(41, 1), QStringLiteral("446"));
+
+    // A clipboard of a megabyte is no channel table: refused with a message.
+    QGuiApplication::clipboard()->setText(QString((1 << 20) + 1, QLatin1Char('4')));
+    const int steps = ctx.undo.count();
+    select(42, 1);
+    key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(shown(42, 1), QString());
+    EXPECT_EQ(ctx.undo.count(), steps);
+    EXPECT_EQ(ui.shown.size(), 2u);
+}
+
+TEST_F(ChannelWindow, CtrlEnterSetsOneValueOnEverySelectedChannel)
+{
+    for (int r : {50, 51, 52})
+        type(r, 1, QStringLiteral("440"));
+    const ChannelSnapshot before = captureChannels(s);
+    const int steps = ctx.undo.count();
+    const QString low = s.settings.ColInfo[5][3]; // value 0 of the power column (a new channel has 1)
+    selectRange(view, cell(50, 5), cell(52, 5));
+    QTest::keyClick(view, low[0].toLatin1()); // starts the edit of the current cell
+    ASSERT_NE(editor(), nullptr);
+    EXPECT_EQ(view->selectionModel()->selectedIndexes().size(), 3);
+    QTest::keyClick(editor(), Qt::Key_Return, Qt::ControlModifier);
+    QApplication::processEvents();
+    EXPECT_EQ(editor(), nullptr);
+    for (int r : {50, 51, 52}) {
+        EXPECT_EQ(shown(r, 5), low) << r;
+        EXPECT_EQ(s.doc.ChData[r][5], 0) << r;
+    }
+    EXPECT_EQ(cursor(), std::make_pair(50, 5));
+    EXPECT_EQ(ctx.undo.count(), steps + 1);
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(same(captureChannels(s), before));
+
+    // The same for a frequency: each cell through the entry rules (snapped).
+    selectRange(view, cell(50, 2), cell(52, 2));
+    QTest::keyClick(view, '4');
+    QTest::keyClicks(editor(), QStringLiteral("46.0063"));
+    QTest::keyClick(editor(), Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
+    QApplication::processEvents();
+    for (int r : {50, 51, 52})
+        EXPECT_EQ(s.doc.ChData[r][2], 44600625) << r;
+    EXPECT_EQ(ctx.undo.count(), steps + 1);
+    EXPECT_EQ(reportCount(s), 0);
 }

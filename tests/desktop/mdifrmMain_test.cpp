@@ -13,7 +13,9 @@
 #include "desktop/frmTreeView.h"
 #include "desktop/mdifrmMain.h"
 #include "desktop/uiLook.h"
+#include "desktop/uiChannelGrid.h"
 #include "desktop/uiQtInteraction.h"
+#include "channels/modChirpCsv.h"
 
 #include "support/window/ShellWindow.h"
 
@@ -21,6 +23,9 @@
 #include <QDesktopServices>
 #include <QDockWidget>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QProcess>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -101,7 +106,7 @@ TEST_F(MainWindowTest, FirstSecondAndThirdStartOfAProgramFolder)
         EXPECT_EQ(readFile(fresh.filePath(QStringLiteral("Uninstall.exe"))).contains("FirRun=0"), true);
         EXPECT_EQ(run.s->settings.Language, 1);
         // The maximised child's caption joins the title, as in every MDI frame.
-        EXPECT_EQ(run.w->windowTitle(), QStringLiteral("QM570写频软件 - [QM570]"));
+        EXPECT_EQ(run.w->windowTitle(), QStringLiteral("QM570写频软件[*] - [QM570]"));
         EXPECT_TRUE(run.w->menuItem(QStringLiteral("mnuLangSel0"))->isChecked());
         EXPECT_EQ(run.prober.probed.size(), 16u + 1u); // every port for the choice, then the check
         EXPECT_EQ(run.w->dockWidgetArea(run.w->treeViewPane()), Qt::LeftDockWidgetArea);
@@ -175,6 +180,8 @@ TEST_F(MainWindowTest, MenusMatchTheMenuTableInBothLanguages)
         {"mnuFileOpen", "mnuFile", "&Open", "打开(&O)", "Ctrl+O", true},
         {"mnuFileSave", "mnuFile", "&Save", "保存(&S)", "Ctrl+S", true},
         {"mnuFileSaveAs", "mnuFile", "S&ave As", "另存为(&A)", "", true},
+        {"mnuImportCh", "mnuFile", "&Import Channels...", "导入信道(&I)...", "", true},
+        {"mnuExportCh", "mnuFile", "E&xport Channels...", "导出信道(&E)...", "", true},
         {"mnuPrintFile", "mnuFile", "&Print", "打印(&P)", "Ctrl+P", false},
         {"mnuExit", "mnuFile", "&Exit", "退出(&Q)", "", true},
         {"mnuProgram", nullptr, "&Program", "编程(&P)", "", true},
@@ -240,7 +247,8 @@ TEST_F(MainWindowTest, MenusMatchTheMenuTableInBothLanguages)
             if (a->isVisible())
                 shownMenus << a->objectName();
         EXPECT_EQ(shownMenus, (QStringList{"mnuFile", "mnuProgram", "mnuSet", "mnuHelp"}));
-        EXPECT_EQ(menu("mnuFile"), (QStringList{"mnuFileNew", "mnuFileOpen", "mnuFileSave", "mnuFileSaveAs", "-", "mnuExit"}));
+        EXPECT_EQ(menu("mnuFile"), (QStringList{"mnuFileNew", "mnuFileOpen", "mnuFileSave", "mnuFileSaveAs", "-", "mnuImportCh",
+                                                "mnuExportCh", "-", "mnuExit"}));
         EXPECT_EQ(menu("mnuProgram"), (QStringList{"mnuReadFre", "mnuWriteFre"}));
         EXPECT_EQ(menu("mnuOption"), (QStringList{"-", "mnuDtmf", "mnuKeySet", "mnuChLock"}));
         EXPECT_EQ(menu("mnuSet"), (QStringList{"mnuCommunicate", "-", "mnuLangSetting"}));
@@ -499,6 +507,200 @@ TEST_F(MainWindowTest, WindowLayoutIsRememberedAcrossRuns)
     run.w->showNormal();
     QApplication::processEvents();
     EXPECT_TRUE(run.w->treeViewPane()->isVisible());
+}
+
+// ---------------------------------------------------------------- workflow
+
+namespace {
+
+// Types text into cell (r, c) of the channel window, as a user does.
+void typeIntoGrid(MainWindowRun& run, int r, int c, const QString& text)
+{
+    frmChMem* ch = run.ctx().w.chMem;
+    run.ctx().showChild(ch);
+    ChannelGridView* grid = ch->grid();
+    grid->setCurrentIndex(grid->model()->index(r - 1, c - 1));
+    grid->setFocus();
+    QTest::keyClick(grid, text[0].toLatin1());
+    QLineEdit* editor = nullptr; // the open one: a closed editor lingers until deleted
+    for (auto* e : grid->viewport()->findChildren<QLineEdit*>(QStringLiteral("vsfgGridChText")))
+        editor = e->isVisible() ? e : editor;
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, text.mid(1));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QApplication::processEvents();
+}
+
+QStringList recentItems(const mdifrmMain& w)
+{
+    QStringList items;
+    for (int i = 1; i <= 6; ++i) {
+        QAction* a = w.menuItem(QStringLiteral("mnuRecent%1").arg(i));
+        if (a && a->isVisible())
+            items << a->text();
+    }
+    return items;
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, TitleMarksChangesUntilSaveOpenOrNew)
+{
+    MainWindowRun run(home.path());
+    ASSERT_EQ(run.start(), StartupOutcome::Running);
+    EXPECT_FALSE(run.w->isWindowModified());
+
+    typeIntoGrid(run, 20, 1, QStringLiteral("446"));
+    EXPECT_TRUE(run.w->isWindowModified());
+    run.ctx().w.chMem->undoEdit(); // back where the file was
+    EXPECT_FALSE(run.w->isWindowModified());
+    run.ctx().w.chMem->redoEdit();
+    EXPECT_TRUE(run.w->isWindowModified());
+
+    // Saved: unmarked, and the file heads the recent files.
+    const QString saved = home.file(QStringLiteral("Data/saved.dat"));
+    run.ui.answers = {MsgAnswer::Yes};
+    run.ui.saveNames = {{saved}};
+    run.w->menuItem(QStringLiteral("mnuFileSave"))->trigger();
+    ASSERT_TRUE(QFile::exists(saved));
+    EXPECT_FALSE(run.w->isWindowModified());
+    EXPECT_EQ(home.setting(QStringLiteral("Recent1"), QStringLiteral("Desktop")), saved);
+
+    // A failed save keeps the mark; Open and New clear it.
+    typeIntoGrid(run, 21, 1, QStringLiteral("446"));
+    run.ui.answers = {MsgAnswer::Yes};
+    run.ui.saveNames = {{home.path()}}; // a folder
+    run.w->menuItem(QStringLiteral("mnuFileSave"))->trigger();
+    EXPECT_TRUE(run.w->isWindowModified());
+    run.ui.openNames = {saved};
+    run.w->menuItem(QStringLiteral("mnuFileOpen"))->trigger();
+    EXPECT_FALSE(run.w->isWindowModified());
+    typeIntoGrid(run, 21, 1, QStringLiteral("446"));
+    run.ui.answers = {MsgAnswer::Yes};
+    run.w->menuItem(QStringLiteral("mnuFileNew"))->trigger();
+    EXPECT_FALSE(run.w->isWindowModified());
+}
+
+TEST_F(MainWindowTest, RecentFilesAfterOpenAndSave)
+{
+    const QString a = home.file(QStringLiteral("a.dat")), b = home.file(QStringLiteral("b.dat"));
+    ASSERT_TRUE(writeFile(a, deliveredTemplate()));
+    {
+        MainWindowRun run(home.path());
+        ASSERT_EQ(run.start(), StartupOutcome::Running);
+        EXPECT_TRUE(recentItems(*run.w).isEmpty());
+        run.ui.openNames = {a};
+        run.w->OpenFile();
+        run.ui.saveNames = {{b}};
+        run.w->SaveAsFile();
+        EXPECT_EQ(recentItems(*run.w), (QStringList{"&1 " + b, "&2 " + a}));
+        QMenu* file = run.w->menuBar()->findChild<QMenu*>(QStringLiteral("mnuFile"));
+        EXPECT_EQ(visibleItems(file).mid(7), (QStringList{"-", "mnuRecent1", "mnuRecent2", "-", "mnuExit"}));
+        run.ui.openNames = {b};
+        run.w->OpenFile(); // opened again: first, once
+        EXPECT_EQ(recentItems(*run.w), (QStringList{"&1 " + b, "&2 " + a}));
+    }
+    // The next run offers them; a file that has gone is taken off with a message.
+    ASSERT_TRUE(QFile::remove(b));
+    MainWindowRun run(home.path());
+    ASSERT_EQ(run.start(), StartupOutcome::Running);
+    ASSERT_EQ(recentItems(*run.w), (QStringList{"&1 " + b, "&2 " + a}));
+    run.w->menuItem(QStringLiteral("mnuRecent1"))->trigger();
+    ASSERT_EQ(run.ui.shown.size(), 1u);
+    EXPECT_TRUE(run.ui.shown[0].prompt.startsWith(b + QStringLiteral(" no longer exists")));
+    EXPECT_EQ(recentItems(*run.w), (QStringList{"&1 " + a}));
+    EXPECT_EQ(run.s->view.currentPath, defaultPath());
+    run.w->menuItem(QStringLiteral("mnuRecent1"))->trigger();
+    EXPECT_EQ(run.s->view.currentPath, a);
+    EXPECT_EQ(run.ui.shown.size(), 1u);
+}
+
+TEST_F(MainWindowTest, ADroppedDataFileOpensAndOtherFilesAreNotTaken)
+{
+    MainWindowRun run(home.path());
+    ASSERT_EQ(run.start(), StartupOutcome::Running);
+    QByteArray bytes = deliveredTemplate();
+    bytes[0x10] = char(0x25); // channel 1 receives elsewhere
+    const QString dropped = home.file(QStringLiteral("dropped.dat"));
+    ASSERT_TRUE(writeFile(dropped, bytes));
+    const QString text = home.file(QStringLiteral("notes.txt"));
+    ASSERT_TRUE(writeFile(text, "notes"));
+
+    const auto drag = [&](const QString& path) {
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(path)});
+        const QPoint at = run.w->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        enter.ignore();
+        QApplication::sendEvent(run.w.get(), &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(run.w.get(), &drop);
+        return true;
+    };
+    EXPECT_FALSE(drag(text));
+    EXPECT_EQ(run.s->view.currentPath, defaultPath());
+    EXPECT_TRUE(drag(dropped));
+    EXPECT_EQ(run.s->view.currentPath, dropped);
+    EXPECT_EQ(run.s->doc.IicDat[0x10], 0x25);
+    EXPECT_EQ(recentItems(*run.w), QStringList{"&1 " + dropped});
+}
+
+// The real program with a data file on its command line: opened after the
+// start-up (it heads the recent files the exit leaves in the settings file).
+TEST_F(MainWindowTest, ADataFileOnTheCommandLineIsOpened)
+{
+    const QString data = home.file(QStringLiteral("given.dat"));
+    ASSERT_TRUE(writeFile(data, deliveredTemplate()));
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    program.setProcessEnvironment(env);
+    program.setWorkingDirectory(home.path());
+    program.start(QStringLiteral(QM570_BIN_DIR "/qm570"), {QStringLiteral("--home"), home.path(), QStringLiteral("--screenshot"),
+                                                          home.file(QStringLiteral("shot.png")), QStringLiteral("given.dat")});
+    ASSERT_TRUE(program.waitForStarted(10000));
+    if (!program.waitForFinished(90000)) {
+        program.kill();
+        program.waitForFinished();
+        FAIL() << "qm570 did not end";
+    }
+    EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
+    EXPECT_EQ(home.setting(QStringLiteral("Recent1"), QStringLiteral("Desktop")), data);
+}
+
+TEST_F(MainWindowTest, ImportAndExportChannelsFromTheFileMenu)
+{
+    MainWindowRun run(home.path());
+    ASSERT_EQ(run.start(), StartupOutcome::Running);
+    const QString own = home.file(QStringLiteral("own.csv")), chirp = home.file(QStringLiteral("chirp.csv"));
+    // Both formats from one Export item, chosen by the dialog's filter.
+    run.ui.saveNames = {{own}, {chirp, false, 1}};
+    run.w->menuItem(QStringLiteral("mnuExportCh"))->trigger();
+    run.w->menuItem(QStringLiteral("mnuExportCh"))->trigger();
+    EXPECT_EQ(run.ui.filters.value(0), QStringLiteral("Channel Table CSV(*.csv)|*.csv|CHIRP CSV(*.csv)|*.csv"));
+    EXPECT_EQ(run.ui.defaultExts.value(0), QStringLiteral("csv"));
+    EXPECT_TRUE(readFile(own).startsWith("\xEF\xBB\xBF"));
+    EXPECT_EQ(readFile(chirp), ChannelsToChirpCsv(*run.s).toUtf8());
+
+    // A CHIRP file goes in as one undo step; a refused one changes nothing and says why.
+    ASSERT_TRUE(writeFile(chirp, "Location,Frequency,Name\n30,446.1,new\n"));
+    run.ui.openNames = {chirp};
+    run.w->menuItem(QStringLiteral("mnuImportCh"))->trigger();
+    EXPECT_EQ(run.s->doc.ChData[30][1], 44610000);
+    EXPECT_EQ(run.ctx().undo.count(), 1);
+    EXPECT_TRUE(run.w->isWindowModified());
+    ASSERT_TRUE(writeFile(chirp, "Location,Frequency\n31,446.1\n100,440\n"));
+    run.ui.openNames = {chirp};
+    run.w->menuItem(QStringLiteral("mnuImportCh"))->trigger();
+    EXPECT_EQ(run.s->doc.ChData[31][1], -1);
+    ASSERT_EQ(run.ui.shown.size(), 1u);
+    EXPECT_EQ(run.ui.shown[0].icon, MsgIcon::Critical);
+    EXPECT_TRUE(run.ui.shown[0].prompt.contains(QStringLiteral("line 3, column \"Location\": 100 is the VFO row")));
+    run.ctx().w.chMem->undoEdit();
+    EXPECT_EQ(run.s->doc.ChData[30][1], -1);
+    EXPECT_FALSE(run.w->isWindowModified());
 }
 
 TEST(QtInteraction, FileFilterTextBecomesQtFilter)
