@@ -57,9 +57,9 @@ frmWritePreview::frmWritePreview(DesktopContext& ctx, const ImageChanges& change
     tvwChanges_->setUniformRowHeights(true);
     if (!changes.channels.empty()) {
         auto* g = group(tvwChanges_, winText(st, "Channels", "信道"), static_cast<int>(changes.channels.size()));
-        for (const ChannelChange& ch : changes.channels) {
+        for (const ChannelDifference& ch : changes.channels) {
             auto* head = new QTreeWidgetItem(g, {channelHeading(ch, st)});
-            for (const ChannelFieldChange& f : ch.fields)
+            for (const ChannelFieldDifference& f : ch.fields)
                 new QTreeWidgetItem(head, {channelFieldText(ch, f, st)});
         }
     }

@@ -183,10 +183,10 @@ ImageChanges diffImages(const std::vector<uint8_t>& before, const std::vector<ui
         const bool inA = a.present[un], inB = b.present[un];
         if (!inA && !inB)
             continue;
-        ChannelChange ch;
+        ChannelDifference ch;
         ch.channel = n;
         ch.label = channelLabel(n);
-        ch.kind = !inA ? ChannelChange::Kind::Added : !inB ? ChannelChange::Kind::Removed : ChannelChange::Kind::Changed;
+        ch.kind = !inA ? ChannelDifference::Kind::Added : !inB ? ChannelDifference::Kind::Removed : ChannelDifference::Kind::Changed;
         for (int c = 1; c <= cols; ++c) {
             const QString& ta = inA ? ga.text[un][static_cast<size_t>(c)] : QString();
             const QString& tb = inB ? gb.text[un][static_cast<size_t>(c)] : QString();
@@ -275,20 +275,20 @@ ImageChanges diffImages(const std::vector<uint8_t>& before, const std::vector<ui
     return out;
 }
 
-QString channelHeading(const ChannelChange& ch, const Settings& s)
+QString channelHeading(const ChannelDifference& ch, const Settings& s)
 {
     switch (ch.kind) {
-    case ChannelChange::Kind::Added:
+    case ChannelDifference::Kind::Added:
         return ch.label + tr(s, " added", " 新增");
-    case ChannelChange::Kind::Removed:
+    case ChannelDifference::Kind::Removed:
         return ch.label + tr(s, " removed", " 删除");
-    case ChannelChange::Kind::Changed:
+    case ChannelDifference::Kind::Changed:
         break;
     }
     return ch.label + tr(s, " changed", " 修改");
 }
 
-QString channelFieldText(const ChannelChange& ch, const ChannelFieldChange& f, const Settings& s)
+QString channelFieldText(const ChannelDifference& ch, const ChannelFieldDifference& f, const Settings& s)
 {
     // Names fill their six places with blanks; a line shows them without.
     auto shown = [&](const QString& cell) {
@@ -297,11 +297,11 @@ QString channelFieldText(const ChannelChange& ch, const ChannelFieldChange& f, c
         return t.isEmpty() ? tr(s, "(none)", "（无）") : t;
     };
     switch (ch.kind) {
-    case ChannelChange::Kind::Added:
+    case ChannelDifference::Kind::Added:
         return f.caption + QLatin1Char(' ') + shown(f.after);
-    case ChannelChange::Kind::Removed:
+    case ChannelDifference::Kind::Removed:
         return f.caption + QLatin1Char(' ') + shown(f.before);
-    case ChannelChange::Kind::Changed:
+    case ChannelDifference::Kind::Changed:
         break;
     }
     return f.caption + QLatin1Char(' ') + shown(f.before) + kArrow + shown(f.after);
@@ -325,13 +325,13 @@ QString byteRangeText(const ByteRangeChange& b)
 QStringList changeLines(const ImageChanges& c, const Settings& s)
 {
     QStringList lines;
-    for (const ChannelChange& ch : c.channels) {
-        if (ch.kind == ChannelChange::Kind::Changed) {
-            for (const ChannelFieldChange& f : ch.fields)
+    for (const ChannelDifference& ch : c.channels) {
+        if (ch.kind == ChannelDifference::Kind::Changed) {
+            for (const ChannelFieldDifference& f : ch.fields)
                 lines << ch.label + QStringLiteral(": ") + channelFieldText(ch, f, s);
         } else {
             QStringList cells;
-            for (const ChannelFieldChange& f : ch.fields)
+            for (const ChannelFieldDifference& f : ch.fields)
                 cells << channelFieldText(ch, f, s);
             lines << channelHeading(ch, s) + QStringLiteral(": ") + cells.join(QStringLiteral(", "));
         }

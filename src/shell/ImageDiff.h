@@ -20,21 +20,21 @@
 namespace qm {
 
 // One cell of the channel grid that differs.
-struct ChannelFieldChange {
+struct ChannelFieldDifference {
     int column = 0;  // grid column 1..C
     QString caption; // the column's caption ("RX Freq")
     QString before;  // the cell texts ("" for an empty cell)
     QString after;
 };
 
-struct ChannelChange {
+struct ChannelDifference {
     enum class Kind { Added, Removed, Changed };
     Kind kind = Kind::Changed;
     int channel = 0; // 1..N
     QString label;   // "CH 5", "CH VFO" (grid captions and row labels)
     // Changed: the cells that differ. Added: every non-empty cell of the new
     // channel (before ""). Removed: every non-empty cell of the old one.
-    std::vector<ChannelFieldChange> fields;
+    std::vector<ChannelFieldDifference> fields;
 };
 
 struct OptionChange {
@@ -64,7 +64,7 @@ struct ByteRangeChange {
 constexpr int kBytesPerRange = 16;
 
 struct ImageChanges {
-    std::vector<ChannelChange> channels;
+    std::vector<ChannelDifference> channels;
     std::vector<OptionChange> options;
     std::vector<ByteRangeChange> bytes;
     int differingBytes = 0; // every byte that differs, shown or accounted for
@@ -87,8 +87,8 @@ ImageChanges diffImages(const std::vector<uint8_t>& before, const std::vector<ui
 QStringList changeLines(const ImageChanges& c, const Settings& settings);
 // Parts of those lines for a tree: "CH 5 changed" / "CH 7 added" ..., and a
 // cell "RX Freq 462.56250 → 462.57500" (added or removed: "RX Freq 440.00000").
-QString channelHeading(const ChannelChange& ch, const Settings& settings);
-QString channelFieldText(const ChannelChange& ch, const ChannelFieldChange& f, const Settings& settings);
+QString channelHeading(const ChannelDifference& ch, const Settings& settings);
+QString channelFieldText(const ChannelDifference& ch, const ChannelFieldDifference& f, const Settings& settings);
 QString optionChangeText(const OptionChange& o, const Settings& settings);
 QString byteRangeText(const ByteRangeChange& b);
 // "3 channels, 1 option and 2 byte ranges change (40 bytes differ)." or the
