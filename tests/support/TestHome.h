@@ -7,12 +7,8 @@
 #include "comm/modPorts.h"
 #include "shell/AppState.h"
 #include "shell/modStartup.h"
+#include "support/SimProcess.h"
 
-#include <QDir>
-#include <QFile>
-#include <QString>
-
-#include <memory>
 #include <ostream>
 #include <vector>
 
@@ -65,24 +61,6 @@ public:
         return false;
     }
 };
-
-// Shared with TestHome.h / SimProcess.h: defined once when both are included.
-#ifndef QMTEST_FILE_HELPERS
-#define QMTEST_FILE_HELPERS
-inline bool writeFile(const QString& path, const QByteArray& data)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    return f.write(data) == data.size();
-}
-
-inline QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-#endif
 
 // A settings file of a program that has run before (FirRun=0) in English with
 // an 8 KiB image, plus extra lines for section "Setting" (keys not named
