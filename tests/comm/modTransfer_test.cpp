@@ -1,12 +1,9 @@
-#include "channels/modChMem.h"
-#include "shell/DocumentViews.h"
-#include "shell/AppState.h"
-#include "shell/RadioTransfer.h"
-#include "settings/CharTable.h"
 #include "comm/TransferWorker.h"
 #include "comm/modTransfer.h"
-#include "support/ChInfoFixture.h"
+#include "shell/AppState.h"
+#include "shell/RadioTransfer.h"
 #include "support/CoreApp.h"
+#include "support/DeliveredHome.h"
 #include "support/FakeLink.h"
 #include "support/ScriptedUi.h"
 #include "support/TestHome.h"
@@ -37,20 +34,19 @@ std::unique_ptr<AppState> transferState(int start = 0, int end = 0x1FFF)
     return s;
 }
 
-// A program as a write finds it: the delivered settings and template loaded
-// and decoded, channel 2 then edited to receive on 440.125 MHz (in the
-// channel table only, not yet in the image).
-struct ProgramState : qmtest::ChInfoFixture {
-    ProgramState() : ChInfoFixture(false)
+// A program as a write finds it: started on the delivered data, channel 2
+// then edited to receive on 440.125 MHz (in the channel table only, not yet
+// in the image).
+struct ProgramState {
+    qmtest::DeliveredHome home;
+    std::unique_ptr<AppState> state = std::make_unique<AppState>();
+    ProgramState()
     {
-        EXPECT_TRUE(QFile::copy(qmtest::deliveredSettingsSource(), s().settings.profile.path()));
-        GetValidCharTbl((s()).settings);
-        InitChMem(s());
-        const QByteArray tmpl = qmtest::deliveredTemplate();
-        s().doc.IicDat.assign(tmpl.begin(), tmpl.end());
-        SoftDisplay(s());
-        s().doc.ChData[2][1] = 44012500;
+        QString why;
+        EXPECT_TRUE(home.create(&why) && qmtest::startTool(*state, home.path(), &why)) << why.toStdString();
+        state->doc.ChData[2][1] = 44012500;
     }
+    AppState& s() { return *state; }
 };
 
 bool holdsEditOfChannel2(const std::vector<uint8_t>& image)
@@ -111,10 +107,7 @@ TEST(WriteTransfer, StampsTheDateAndSendsTheEncodedImage)
     }
     EXPECT_EQ(link.radio.memory(), s.doc.IicDat);
     EXPECT_EQ(link.radio.blocksWritten(), 512);
-    EXPECT_EQ(link.radio.endFrames(), 1);
-    EXPECT_EQ(link.writes.first(), QByteArray::fromHex("557997A557140731"));
-    // Frames 1-3 are the handshake, frame 5 the second block.
-    EXPECT_EQ(link.writes[5], QByteArray::fromHex("57001010") + QByteArray(reinterpret_cast<const char*>(&s.doc.IicDat[0x10]), 16));
+    EXPECT_EQ(link.radio.clock(), (std::array<uint8_t, 3>{0x14, 0x07, 0x31})); // 14:07:31 in BCD
     EXPECT_EQ(link.closes, 1);
     EXPECT_TRUE(s.errors.lines().isEmpty()) << s.errors.lines().join(QLatin1Char('\n')).toStdString();
 }

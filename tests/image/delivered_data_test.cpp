@@ -73,32 +73,15 @@ TEST(DeliveredData, SettingsOptionsAndTemplateFile)
     EXPECT_EQ(img.mid(0x0F50, 8), QByteArray::fromHex("4000000047000000")); // band 400-470 MHz
 }
 
-TEST(DeliveredData, ChannelGridDefinitionFitsTheRecord)
+// Both key bases define 100 channels of 11 columns (the English start-up
+// below shows any entry that does not fit the record).
+TEST(DeliveredData, ChannelGridDefinitionOfBothLanguages)
 {
-    const char* keywords[] = {"", "RxFre", "TxFre", "CtcssDcsDec", "CtcssDcsEnc"};
     for (int base : {1000, 3000}) {
-        SCOPED_TRACE(base);
-        EXPECT_EQ(entry("ChInfo", base), QStringLiteral("100"));
-        ASSERT_EQ(entry("ChInfo", base + 2), QStringLiteral("11"));
-        EXPECT_EQ(entry("ChInfo", base + 3, 200).split(QLatin1Char('|')).size(), 12);
-        for (int c = 1; c <= 11; ++c) {
-            SCOPED_TRACE(c);
-            EXPECT_GT(toInt16(entry("ChInfo", base + 100 + c)), 0); // column width
-            QStringList e;
-            for (int k = 0; k < 50 && (e.isEmpty() || e.last() != QLatin1String("*EndOfThisItem*")); ++k)
-                e << entry("ChInfo", base + 200 + (c - 1) * 50 + k);
-            ASSERT_EQ(e.takeLast(), QStringLiteral("*EndOfThisItem*"));
-            if (c <= 4 || c == 11) {
-                EXPECT_EQ(e[0], QLatin1String(c == 11 ? "CHNAME" : keywords[c]));
-            } else { // option column: its choices (also joined as entry 0), the default among them
-                EXPECT_EQ(toInt16(e[1]), c == 8 ? 3 : 2);
-                EXPECT_EQ(e.mid(3), e[0].split(QLatin1Char('|')));
-                EXPECT_EQ(e.size() - 3, toInt16(e[1]));
-                EXPECT_TRUE(toInt16(e[2]) >= 0 && toInt16(e[2]) < toInt16(e[1]));
-            }
-        }
-        const int rxDefault = toInt32(entry("ChInfo", base + 202));
-        EXPECT_TRUE(rxDefault >= 40000000 && rxDefault <= 47000000) << rxDefault;
+        EXPECT_EQ(entry("ChInfo", base), QStringLiteral("100")) << base;
+        EXPECT_EQ(entry("ChInfo", base + 2), QStringLiteral("11")) << base;
+        EXPECT_EQ(entry("ChInfo", base + 3, 200).split(QLatin1Char('|')).size(), 12) << base;
+        EXPECT_EQ(entry("ChInfo", base + 200 + 10 * 50), QStringLiteral("CHNAME")) << base;
     }
 }
 
