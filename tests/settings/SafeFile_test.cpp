@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <functional>
 
 #include <sys/stat.h>
 
@@ -34,6 +35,17 @@ struct FaultGuard {
     ~FaultGuard() { setSaveFaultForTesting({}); }
 };
 
+// The error f throws (number 0 when it throws none).
+Error thrown(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const QmError& e) {
+        return e.error();
+    }
+    return Error{0, {}, {}, {}};
+}
+
 mode_t modeOf(const QString& path)
 {
     struct stat st;
@@ -48,11 +60,7 @@ TEST(SaveFile, EveryFailedStepKeepsTheOldFileAndLeavesNoTemporaryFile)
     QTemporaryDir dir;
     const QString target = dir.filePath(QStringLiteral("radio.dat"));
     const QByteArray before = patternBytes(8192, 1), after = patternBytes(8192, 2);
-    const struct {
-        SaveStep step;
-        int err;
-        int number;
-    } cases[] = {
+    const struct { SaveStep step; int err, number; } cases[] = {
         {SaveStep::Create, EACCES, 75}, {SaveStep::Write, ENOSPC, 61}, {SaveStep::Write, EIO, 75},
         {SaveStep::Sync, EIO, 75},      {SaveStep::Close, EDQUOT, 61}, {SaveStep::Rename, EXDEV, 75},
     };
@@ -69,15 +77,9 @@ TEST(SaveFile, EveryFailedStepKeepsTheOldFileAndLeavesNoTemporaryFile)
                     tempSeen = temp;
                 return step == c.step ? c.err : 0;
             });
-            try {
-                saveFile(target, after, QStringLiteral("save data file"));
-                ADD_FAILURE() << "the save reported success";
-            } catch (const QmError& e) {
-                EXPECT_EQ(e.number(), c.number);
-                EXPECT_EQ(e.error().action, QStringLiteral("save data file"));
-                EXPECT_EQ(e.error().object, target);
-                EXPECT_EQ(e.error().reason, qt_error_string(c.err));
-            }
+            const Error e = thrown([&] { saveFile(target, after, QStringLiteral("save data file")); });
+            EXPECT_EQ(e.number, c.number);
+            EXPECT_EQ((QStringList{e.action, e.object, e.reason}), (QStringList{"save data file", target, qt_error_string(c.err)}));
             EXPECT_EQ(entries(dir.path()), existed ? QStringList{QStringLiteral("radio.dat")} : QStringList());
             if (existed) {
                 EXPECT_EQ(readFile(target), before);
@@ -132,8 +134,7 @@ TEST(SaveFile, SettingsWriteThatFailsKeepsTheFileAndOneTooLargeIsNeverRead)
     EXPECT_EQ(profile.read(QStringLiteral("Setting"), QStringLiteral("COM"), QStringLiteral("1"), 10), QStringLiteral("1"));
     EXPECT_FALSE(profile.write(QStringLiteral("Setting"), QStringLiteral("COM"), QStringLiteral("3")));
     ASSERT_TRUE(profile.problem().has_value());
-    EXPECT_EQ(profile.problem()->object, path);
-    EXPECT_TRUE(profile.problem()->reason.contains(QLatin1String("larger than 1024 KiB")));
+    EXPECT_TRUE(profile.problem()->object == path && profile.problem()->reason.contains(QLatin1String("larger than 1024 KiB")));
     EXPECT_EQ(readFile(path).size(), huge.size());
     EXPECT_FALSE(ProfileFile(dir.filePath(QStringLiteral("missing"))).problem().has_value());
 }
@@ -155,12 +156,7 @@ TEST(ReadFileAtMost, TakesAtMostTheLimitFromFilesAndPipesAndRefusesTheRest)
         EXPECT_EQ(r.longer, size > 100);
     }
 
-    const struct {
-        QString path;
-        ReadSource source;
-        int number;
-        const char* reason;
-    } refused[] = {
+    const struct { QString path; ReadSource source; int number; const char* reason; } refused[] = {
         {dir.filePath(QStringLiteral("missing")), ReadSource::FileOrPipe, 53, "no such file"},
         {dir.path(), ReadSource::FileOrPipe, 75, "it is a folder"},
         {QStringLiteral("/dev/zero"), ReadSource::FileOrPipe, 75, "not a regular file"},
@@ -171,15 +167,9 @@ TEST(ReadFileAtMost, TakesAtMostTheLimitFromFilesAndPipesAndRefusesTheRest)
     };
     for (const auto& c : refused) {
         SCOPED_TRACE(c.path.toStdString());
-        try {
-            readFileAtMost(c.path, 100, action, c.source, 200);
-            ADD_FAILURE() << "read";
-        } catch (const QmError& e) {
-            EXPECT_EQ(e.number(), c.number);
-            EXPECT_EQ(e.error().action, action);
-            EXPECT_EQ(e.error().object, c.path);
-            EXPECT_TRUE(e.error().reason.contains(QLatin1String(c.reason))) << e.error().reason.toStdString();
-        }
+        const Error e = thrown([&] { readFileAtMost(c.path, 100, action, c.source, 200); });
+        EXPECT_EQ(e.number, c.number);
+        EXPECT_TRUE(e.action == action && e.object == c.path && e.reason.contains(QLatin1String(c.reason))) << e.text().toStdString();
     }
 
     // A pipe that never ends: cli/qm570cli_test.cpp (InputsAreBounded).

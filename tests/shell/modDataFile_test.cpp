@@ -41,7 +41,7 @@ protected:
         ASSERT_TRUE(s->errors.lines().isEmpty()) << s->errors.lines().join(QLatin1Char('\n')).toStdString();
     }
 
-    QByteArray image() const { return QByteArray(reinterpret_cast<const char*>(s->doc.IicDat.data()), qsizetype(s->doc.IicDat.size())); }
+    QByteArray image() const { return imageBytes(*s); }
     QString data(const char* name) const { return home.path() + QStringLiteral("/Data/") + QLatin1String(name); }
     QStringList dataFiles() const { return QDir(home.path() + QStringLiteral("/Data")).entryList(QDir::Files); }
     bool listed(const char* label) const
@@ -87,17 +87,11 @@ TEST_F(DataFileTest, OpenLoadsShortAndLongFilesCompletely)
         EXPECT_EQ(image(), file.left(supplied) + QByteArray(8192 - supplied, '\xFF')); // the rest is erased memory
         expectCurrent(data("radio.dat"));
         // (a pattern is no radio's memory: the decoders list much of it)
-        std::vector<ErrorEntry> listed;
-        for (const ErrorEntry& e : s->errors.entries())
-            if (e.label == QStringLiteral("mdifrmMain->OpenFile"))
-                listed.push_back(e);
+        const auto listed = listedUnder(*s, QStringLiteral("mdifrmMain->OpenFile"));
         ASSERT_EQ(listed.size(), c.listed ? 1u : 0u);
         if (c.listed) {
-            const ErrorEntry& e = listed.front();
-            EXPECT_EQ(e.label, QStringLiteral("mdifrmMain->OpenFile"));
-            EXPECT_EQ(e.error.number, c.listed);
-            EXPECT_EQ(e.error.object, data("radio.dat"));
-            EXPECT_TRUE(e.error.reason.contains(QLatin1String(c.says))) << e.error.reason.toStdString();
+            EXPECT_TRUE(listed[0].number == c.listed && listed[0].object == data("radio.dat") && listed[0].reason.contains(QLatin1String(c.says)))
+                << listed[0].text().toStdString();
         }
     }
     EXPECT_TRUE(ui.shown.empty());
@@ -200,9 +194,8 @@ TEST_F(DataFileTest, RefusedOrFailedSavesAndDevicesChangeNothing)
         SaveAsFile(*s, ui);
         const ErrorEntry& e = s->errors.entries().back();
         EXPECT_EQ(e.label, QStringLiteral("mdifrmMain->SaveDatFile"));
-        EXPECT_EQ(e.error.number, c.number);
-        EXPECT_EQ(e.error.object, c.target);
-        EXPECT_TRUE(e.error.reason.contains(QLatin1String(c.reason))) << e.error.reason.toStdString();
+        EXPECT_TRUE(e.error.number == c.number && e.error.object == c.target && e.error.reason.contains(QLatin1String(c.reason)))
+            << e.error.text().toStdString();
         EXPECT_EQ(shown(), QStringList{notice(84, MsgIcon::Critical)});
     }
     setSaveFaultForTesting({});

@@ -85,6 +85,22 @@ inline QString deliveredSettingsSource()
     return QStringLiteral(QM570_SOURCE_DIR "/data/Uninstall.ini");
 }
 
+// The errors listed under label, in order.
+inline std::vector<qm::Error> listedUnder(const qm::AppState& s, const QString& label)
+{
+    std::vector<qm::Error> out;
+    for (const qm::ErrorEntry& e : s.errors.entries())
+        if (e.label == label)
+            out.push_back(e.error);
+    return out;
+}
+
+// The image as bytes, to compare with files.
+inline QByteArray imageBytes(const qm::AppState& s)
+{
+    return QByteArray(reinterpret_cast<const char*>(s.doc.IicDat.data()), qsizetype(s.doc.IicDat.size()));
+}
+
 // A recognisable image of n bytes: byte k = (k * 7 + 3) & 0xFF.
 inline QByteArray patternBytes(int n, int salt = 0)
 {
