@@ -146,10 +146,7 @@ TEST(WriteTransfer, AFailedWriteKeepsTheImageOnlyIfThePortOpened)
 
 TEST(Transfer, RangesThatCannotBeTransferredAreRefusedBeforeOpening)
 {
-    const struct {
-        int start, end, size;
-        const char* words;
-    } cases[] = {
+    const struct { int start, end, size; const char* words; } cases[] = {
         {0x0000, 519 * 16 - 1, 0x4000, "519 blocks"},
         {0x1000, 0x2000, 0x2000, "past the memory image"},
         {0x0200, 0x01FF, 0x2000, "above"},

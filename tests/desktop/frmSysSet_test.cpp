@@ -85,10 +85,7 @@ TEST(frmSysSet, EveryControlWithItsCaptionAndListInBothLanguages)
 
 TEST(frmSysSet, InitOptReportsOutOfRangeValuesAndShowsTheDefault)
 {
-    const struct {
-        bool alarmTickedBefore;
-        int alarmEntryAfter;
-    } cases[] = {{false, 2}, {true, 0}};
+    const struct { bool alarmTickedBefore; int alarmEntryAfter; } cases[] = {{false, 2}, {true, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.alarmTickedBefore);
         WindowsHarness h;

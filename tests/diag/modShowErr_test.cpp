@@ -36,11 +36,7 @@ TEST(ErrorList, GuardKeepsTheCauseAndEntriesGiveTheirDetail)
     ErrorList l;
     int changes = 0;
     QObject::connect(&l, &ErrorList::changed, [&] { ++changes; });
-    const struct {
-        std::function<void()> body;
-        int number;
-        QString detail;
-    } cases[] = {
+    const struct { std::function<void()> body; int number; QString detail; } cases[] = {
         {[] { throw QmError(75, QStringLiteral("save data file"), QStringLiteral("/x/a.dat"), QStringLiteral("Disk full")); },
          75, QStringLiteral("save data file /x/a.dat: Disk full")},
         {[] { throw std::runtime_error("bad thing"); }, 5, QStringLiteral("bad thing")},

@@ -22,10 +22,7 @@ struct OptViewTest : ::testing::Test {
 // shown instead (the options window shows it: desktop/frmSysSet_test.cpp).
 TEST_F(OptViewTest, ListMaximaAndItemNames)
 {
-    const struct {
-        int index, max;
-        const char* item;
-    } cases[] = {
+    const struct { int index, max; const char* item; } cases[] = {
         {1, 9, "频率步长"}, {2, 9, "静噪电平"}, {3, 7, "七色灯"}, {4, 2, "按键灯"}, {5, 1, "提示音"},
         {6, 2, "语音通知"}, {7, 1, "显示时钟"}, {8, 3, "超时定时器"}, {9, 32, "省电模式"}, {10, 24, "自动关机"},
         {11, 1, "锁键方式"}, {12, 2, "扫描恢复方法"}, {13, 2, "开机信息显示"}, {14, 1, "记忆名称/频率显示"},

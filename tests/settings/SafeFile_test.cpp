@@ -177,10 +177,7 @@ TEST(ReadFileAtMost, TakesAtMostTheLimitFromFilesAndPipesAndRefusesTheRest)
 
 TEST(FileNames, BytesThatAreNotUtf8SurviveAndShowEscaped)
 {
-    const struct {
-        QByteArray bytes;
-        const char* shown;
-    } cases[] = {
+    const struct { QByteArray bytes; const char* shown; } cases[] = {
         {"plain.dat", "plain.dat"},
         {"\xC3\xA9t\xC3\xA9.dat", "\xC3\xA9t\xC3\xA9.dat"}, // été: UTF-8 stays as it is
         {"\xF0\x9F\x93\xBB", "\xF0\x9F\x93\xBB"},             // a character outside the BMP

@@ -196,10 +196,7 @@ TEST(SystemLocale, ChineseChinaOrSimplifiedIsPrcTaiwanIs1028OthersEnglish)
 TEST_F(StartupTest, SettingsThatCannotHoldStopTheStartAndNothingIsWritten)
 {
     ASSERT_TRUE(writeFile(file("Kelvex.exe"), deliveredTemplate()));
-    const struct {
-        QByteArray settings;
-        const char* says;
-    } cases[] = {
+    const struct { QByteArray settings; const char* says; } cases[] = {
         {"[Setting]\nFirRun=1\nDatNum=100\n", "DatNum of %1: \"100\" is not 8191"},
         {"[Setting]\nFirRun=1\nDatNum=8192\n", "DatNum of %1: \"8192\" is not 8191"},
         {"[Setting]\nFirRun=1\nDatNum=99999\n", "DatNum of %1: \"99999\" is not a 16-bit number"},

@@ -66,10 +66,7 @@ SimRadio radioInSession(RadioFaults faults = {})
 TEST(SimRadio, EachFrameIsEchoedAndAnswered)
 {
     const Bytes mem = patternMemory();
-    const struct {
-        const char* name;
-        Bytes in, reply;
-    } cases[] = {
+    const struct { const char* name; Bytes in, reply; } cases[] = {
         {"handshake", kProgram, {0x06}},
         {"ident", {0x02}, Bytes(kIdentBytes.begin(), kIdentBytes.end())},
         {"ack", {0x06}, {0x06}},
@@ -155,11 +152,7 @@ TEST(SimRadio, FaultsShapeTheAnswers)
         set(f);
         return f;
     };
-    const struct {
-        const char* name;
-        RadioFaults faults;
-        Bytes in, heard;
-    } cases[] = {
+    const struct { const char* name; RadioFaults faults; Bytes in, heard; } cases[] = {
         {"deaf for two frames: no echo, no effect", faults([](RadioFaults& f) { f.failFirst = 2; }),
          cat({kProgram, kSetTime, kProgram}), cat({kProgram, {0x06}})},
         {"frame 2 silent, echoed", faults([](RadioFaults& f) { f.silentFrames = {2}; }),

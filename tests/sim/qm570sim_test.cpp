@@ -11,10 +11,7 @@
 
 TEST(Qm570Sim, FaultOptionsAreCheckedAndDocumented)
 {
-    const struct {
-        QStringList args;
-        const char* says;
-    } bad[] = {
+    const struct { QStringList args; const char* says; } bad[] = {
         {{"--refuse-block", "12345"}, "--refuse-block needs a hexadecimal address"},
         {{"--corrupt-block", "0100:0"}, "--corrupt-block needs"},
         {{"--corrupt-block", "0100:"}, "--corrupt-block needs"},
@@ -47,10 +44,7 @@ TEST(Qm570Sim, MemoryFileMayBeTheImageButNoDeviceFolderOrPipe)
     const QString image = dir.filePath(QStringLiteral("radio.dat")), fifo = dir.filePath(QStringLiteral("pipe"));
     ASSERT_TRUE(qmtest::writeFile(image, QByteArray(8192, '\x42')));
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    const struct {
-        QStringList args;
-        const char* says;
-    } refused[] = {
+    const struct { QStringList args; const char* says; } refused[] = {
         {{"--image", image, "--save", "/dev/full"}, "save the memory to /dev/full: it is a device, pipe or socket"},
         {{"--image", image, "--save", fifo}, "it is a device, pipe or socket"},
         {{"--image", image, "--save", dir.path()}, "it is a folder"},
