@@ -47,7 +47,4 @@ private:
     QTemporaryDir dir_;
 };
 
-// The name the window tests use for the same folder.
-using ProgramFolder = DeliveredHome;
-
 } // namespace qmtest

@@ -1,5 +1,5 @@
 // The desktop program in a test: main windows started in a program folder
-// (ProgramFolder, support/DeliveredHome.h) with the real text table, scripted
+// (a DeliveredHome) with the real text table, scripted
 // answers and a port prober that finds port 1. Modal dialogs are recorded
 // instead of run.
 #pragma once
@@ -17,6 +17,9 @@
 #include <memory>
 
 namespace qmtest {
+
+// The program folder of the window tests (created with a language).
+using ProgramFolder = DeliveredHome;
 
 // One run of the program: state, answers, main window.
 class MainWindowRun {
