@@ -1,20 +1,15 @@
-#include "channels/modChMem.h"
-#include "shell/DocumentViews.h"
-#include "shell/AppState.h"
-#include "shell/RadioTransfer.h"
-#include "settings/CharTable.h"
-#include "comm/SerialLink.h"
 #include "comm/TransferWorker.h"
 #include "comm/modTransfer.h"
-#include "support/ChInfoFixture.h"
+#include "shell/AppState.h"
+#include "shell/RadioTransfer.h"
 #include "support/CoreApp.h"
+#include "support/DeliveredHome.h"
 #include "support/FakeLink.h"
 #include "support/ScriptedUi.h"
 #include "support/TestHome.h"
 
 #include <QEventLoop>
 #include <QThread>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <map>
@@ -26,7 +21,6 @@ using qmtest::FakeLink;
 using qmtest::ScriptedUi;
 
 namespace {
-
 
 // Both ranges start..end over an erased image.
 std::unique_ptr<AppState> transferState(int start = 0, int end = 0x1FFF)
@@ -40,20 +34,19 @@ std::unique_ptr<AppState> transferState(int start = 0, int end = 0x1FFF)
     return s;
 }
 
-// A program as a write finds it: the delivered settings and template loaded
-// and decoded, channel 2 then edited to receive on 440.125 MHz (in the
-// channel table only, not yet in the image).
-struct ProgramState : qmtest::ChInfoFixture {
-    ProgramState() : ChInfoFixture(false)
+// A program as a write finds it: started on the delivered data, channel 2
+// then edited to receive on 440.125 MHz (in the channel table only, not yet
+// in the image).
+struct ProgramState {
+    qmtest::DeliveredHome home;
+    std::unique_ptr<AppState> state = std::make_unique<AppState>();
+    ProgramState()
     {
-        EXPECT_TRUE(QFile::copy(qmtest::deliveredSettingsSource(), s().settings.profile.path()));
-        GetValidCharTbl((s()).settings);
-        InitChMem(s());
-        const QByteArray tmpl = qmtest::deliveredTemplate();
-        s().doc.IicDat.assign(tmpl.begin(), tmpl.end());
-        SoftDisplay(s());
-        s().doc.ChData[2][1] = 44012500;
+        QString why;
+        EXPECT_TRUE(home.create(&why) && qmtest::startTool(*state, home.path(), &why)) << why.toStdString();
+        state->doc.ChData[2][1] = 44012500;
     }
+    AppState& s() { return *state; }
 };
 
 bool holdsEditOfChannel2(const std::vector<uint8_t>& image)
@@ -92,58 +85,8 @@ TEST(ReadTransfer, CompleteReadReplacesTheImage)
     EXPECT_EQ(s->xfer.listRtData.last(), QStringLiteral("    23 45 F2 "));
 }
 
-// Failed scripts are retried after 30 ms and counted over the whole
-// transfer; the seventh failure abandons it and the image keeps its bytes.
-TEST(ReadTransfer, FailuresAreCountedOverTheWholeTransfer)
-{
-    const QByteArray hs2 = QByteArray::fromHex("02"), hs3 = QByteArray::fromHex("06");
-    const QByteArray b1 = QByteArray::fromHex("52011010"), b2 = QByteArray::fromHex("52012010");
-    const struct {
-        const char* name;
-        std::map<QByteArray, int> silent; // frames whose first answers are lost
-        bool echo, portError;
-        int failTimes;
-    } cases[] = {
-        {"one flaky block", {{b1, 1}}, true, false, 1},
-        {"six over several scripts", {{hs2, 1}, {b1, 2}, {b2, 3}}, true, false, 6},
-        {"the seventh aborts", {{hs2, 1}, {hs3, 1}, {b1, 2}, {b2, 3}}, true, false, 7},
-        {"no echo", {}, false, false, 7},
-        {"port errors", {}, true, true, 7},
-    };
-    for (const auto& k : cases) {
-        SCOPED_TRACE(k.name);
-        auto s = transferState(0x0100, 0x013F);
-        const auto before = s->doc.IicDat;
-        auto link = patternRadio();
-        link->radio.faults().echo = k.echo;
-        if (k.portError)
-            link->onWrite = [] { throw QmError(75, QStringLiteral("send to port"), QStringLiteral("fake"), QStringLiteral("unplugged")); };
-        link->replyOverride = [silent = k.silent](int, const QByteArray& frame, const QByteArray& answer) mutable {
-            auto it = silent.find(frame);
-            return it != silent.end() && it->second-- > 0 ? QByteArray() : answer;
-        };
-        ScriptedUi ui;
-        const auto o = runTransfer(*s, TransferDirection::Read, *link, &ui);
-        EXPECT_EQ(s->xfer.ComFailTimes, k.failTimes);
-        EXPECT_EQ(std::count(link->sleeps.begin(), link->sleeps.end(), 30), std::min(k.failTimes, 6));
-        EXPECT_FALSE(link->isOpen());
-        auto expected = before;
-        if (k.failTimes < 7) { // only the range is read
-            EXPECT_EQ(o.result, TransferResult::Success);
-            std::copy(link->radio.memory().begin() + 0x100, link->radio.memory().begin() + 0x140, expected.begin() + 0x100);
-            EXPECT_TRUE(ui.shown.empty());
-        } else {
-            EXPECT_EQ(o.result, TransferResult::Aborted);
-            EXPECT_EQ(s->errors.lines().size(), k.portError ? 14 : 0); // port errors are listed
-            EXPECT_EQ(link->radio.endFrames(), 0);
-            ASSERT_EQ(ui.shown.size(), 1u);
-            EXPECT_EQ(ui.shown[0].prompt, kText79);
-            EXPECT_EQ(ui.shown[0].title, QStringLiteral("Notice"));
-            EXPECT_EQ(ui.shown[0].icon, MsgIcon::Exclamation);
-        }
-        EXPECT_EQ(s->doc.IicDat, expected);
-    }
-}
+// Failed scripts, their retries and the seventh failure that abandons a
+// transfer: sim/SimLink_test.cpp, with the radio's faults.
 
 TEST(WriteTransfer, StampsTheDateAndSendsTheEncodedImage)
 {
@@ -164,10 +107,7 @@ TEST(WriteTransfer, StampsTheDateAndSendsTheEncodedImage)
     }
     EXPECT_EQ(link.radio.memory(), s.doc.IicDat);
     EXPECT_EQ(link.radio.blocksWritten(), 512);
-    EXPECT_EQ(link.radio.endFrames(), 1);
-    EXPECT_EQ(link.writes.first(), QByteArray::fromHex("557997A557140731"));
-    // Frames 1-3 are the handshake, frame 5 the second block.
-    EXPECT_EQ(link.writes[5], QByteArray::fromHex("57001010") + QByteArray(reinterpret_cast<const char*>(&s.doc.IicDat[0x10]), 16));
+    EXPECT_EQ(link.radio.clock(), (std::array<uint8_t, 3>{0x14, 0x07, 0x31})); // 14:07:31 in BCD
     EXPECT_EQ(link.closes, 1);
     EXPECT_TRUE(s.errors.lines().isEmpty()) << s.errors.lines().join(QLatin1Char('\n')).toStdString();
 }
@@ -191,21 +131,6 @@ TEST(WriteTransfer, AFailedWriteKeepsTheImageOnlyIfThePortOpened)
     EXPECT_TRUE(p.s().errors.lines()[1].contains(QStringLiteral("出错号:   53")));
     EXPECT_TRUE(ui.shown.empty());
 
-    // A real port that refuses to open: the list names the device and the
-    // system's reason, and so does the outcome's message.
-    QTemporaryDir dir;
-    const QString device = dir.filePath(QStringLiteral("ttyGone"));
-    SerialLink refusing(device);
-    const auto refused = runTransfer(p.s(), TransferDirection::Read, refusing, &ui);
-    EXPECT_EQ(refused.result, TransferResult::PortOpenFailed);
-    const ErrorEntry& e = p.s().errors.entries().back();
-    EXPECT_EQ(e.label, QStringLiteral("modCommun->OpenCom"));
-    EXPECT_EQ(e.error.action, QStringLiteral("open port"));
-    EXPECT_EQ(e.error.object, device);
-    EXPECT_FALSE(e.error.reason.isEmpty());
-    EXPECT_EQ(refused.message, e.error.text());
-    EXPECT_EQ(p.s().doc.IicDat, before);
-
     // The radio stops answering at the fourth block, after channels 1 and 2 reached it.
     FakeLink link;
     link.replyOverride = [](int, const QByteArray& frame, const QByteArray& answer) {
@@ -221,10 +146,7 @@ TEST(WriteTransfer, AFailedWriteKeepsTheImageOnlyIfThePortOpened)
 
 TEST(Transfer, RangesThatCannotBeTransferredAreRefusedBeforeOpening)
 {
-    const struct {
-        int start, end, size;
-        const char* words;
-    } cases[] = {
+    const struct { int start, end, size; const char* words; } cases[] = {
         {0x0000, 519 * 16 - 1, 0x4000, "519 blocks"},
         {0x1000, 0x2000, 0x2000, "past the memory image"},
         {0x0200, 0x01FF, 0x2000, "above"},
@@ -317,7 +239,9 @@ TransferOutcome runWorker(AppState& s, TransferWorker::LinkFactory makeLink, std
 
 } // namespace
 
-TEST(TransferWorker, RunsOnAThreadAndReportsThroughSignals)
+// The worker reports on the caller's thread; a link that cannot even be made
+// ends the transfer with its reason, in the message and in the error list.
+TEST(TransferWorker, RunsOnAThreadReportsThroughSignalsAndNamesALinkThatCannotBeMade)
 {
     auto s = transferState(0, 0xFF);
     std::vector<QThread*> progressOn;
@@ -329,19 +253,15 @@ TEST(TransferWorker, RunsOnAThreadAndReportsThroughSignals)
     const auto radio = patternRadio()->radio.memory();
     EXPECT_TRUE(std::equal(radio.begin(), radio.begin() + 0x100, s->doc.IicDat.begin()));
     EXPECT_EQ(s->doc.IicDat[0x100], 0xFF);
-}
 
-// A link that cannot even be made ends the transfer with its reason, in the
-// message and in the error list.
-TEST(TransferWorker, ALinkThatCannotBeMadeIsReportedWithItsReason)
-{
-    auto s = transferState(0, 0xFF);
+    const auto image = s->doc.IicDat;
+    const size_t listed = s->errors.entries().size();
     const TransferOutcome o = runWorker(*s, []() -> std::unique_ptr<CommLink> { throw std::runtime_error("no driver"); });
     EXPECT_EQ(o.result, TransferResult::PortOpenFailed);
     EXPECT_EQ(o.message, QStringLiteral("no driver"));
     finishTransfer(*s, o, nullptr);
-    ASSERT_EQ(s->errors.entries().size(), 1u);
-    EXPECT_EQ(s->errors.entries()[0].label, QStringLiteral("modCommun->OpenCom"));
-    EXPECT_EQ(s->errors.entries()[0].detail(), QStringLiteral("no driver"));
-    EXPECT_EQ(s->doc.IicDat, std::vector<uint8_t>(0x2000, 0xFF));
+    ASSERT_EQ(s->errors.entries().size(), listed + 1);
+    EXPECT_EQ(s->errors.entries().back().label, QStringLiteral("modCommun->OpenCom"));
+    EXPECT_EQ(s->errors.entries().back().detail(), QStringLiteral("no driver"));
+    EXPECT_EQ(s->doc.IicDat, image);
 }

@@ -106,7 +106,7 @@ public:
     }
 
     // The program folder, for keys written before start().
-    qm::ProfileFile profile() const { return qm::ProfileFile(home_.file(QStringLiteral("Uninstall.exe"))); }
+    qm::ProfileFile profile() const { return home_.profile(); }
     QString home() const { return home_.path(); }
 
     // Starts the program (language 1 Chinese, 3 English) with `keys` written
@@ -114,16 +114,13 @@ public:
     bool start(int language, const std::vector<std::pair<QString, QString>>& keys = {}, QString* error = nullptr)
     {
         QString why;
-        if (!home_.create(&why)) {
+        if (!home_.create(&why, language)) {
             if (error)
                 *error = why;
             return false;
         }
-        const qm::ProfileFile p = profile();
-        p.write(QStringLiteral("Setting"), QStringLiteral("FirRun"), QStringLiteral("0"));
-        p.write(QStringLiteral("Setting"), QStringLiteral("Language"), QString::number(language));
         for (const auto& [k, v] : keys)
-            p.write(QStringLiteral("Setting"), k, v);
+            home_.setSetting(k, v);
         qm::StartupEnv env;
         env.home = home_.path();
         env.mode = qm::StartupMode::Desktop;

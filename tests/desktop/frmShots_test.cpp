@@ -1,22 +1,18 @@
 // Pictures of the windows for a look by eye: with QM570_SHOTS_DIR set, the
-// options window and the memory table inside a 1024 x 768 main window (menu
-// bar, toolbar, navigator pane, status bar) and the three dialogs are saved
-// as PNG files there, in English and in Chinese. Skipped otherwise.
-#include "desktop/WindowsFixture.h"
+// options window and the memory table inside the 1024 x 768 main window and
+// the three dialogs are saved as PNG files there, in English and in Chinese.
+// Skipped otherwise.
+#include "comm/modTransfer.h"
+#include "desktop/frmCommun.h"
+#include "desktop/frmMemDat.h"
+#include "desktop/frmPartFill.h"
+#include "desktop/frmSysSet.h"
+#include "desktop/frmToolCom.h"
 
-#include <QDockWidget>
-#include <QDir>
-#include <QLabel>
-#include <QMainWindow>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QLayout>
-#include <QMenuBar>
+#include "support/window/ShellWindow.h"
+
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QStatusBar>
-#include <QToolBar>
-#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -25,42 +21,9 @@ using namespace qmtest;
 
 namespace {
 
-// A stand-in for the main window with the parts that take room from the MDI area.
-struct Frame {
-    QMainWindow main;
-    QMdiArea* mdi = new QMdiArea;
-    Frame()
-    {
-        main.setCentralWidget(mdi);
-        for (const char* m : {"&File", "&Edit", "&View", "&Program", "&Setting", "&Window", "&Language", "&Help"})
-            main.menuBar()->addMenu(QString::fromLatin1(m));
-        QToolBar* tb = main.addToolBar(QStringLiteral("tlbMain"));
-        for (const char* b : {"New", "Open", "Save", "Read", "Write", "Print"})
-            tb->addAction(QString::fromLatin1(b));
-        tb->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        auto* dock = new QDockWidget(QStringLiteral("Navigator"), &main);
-        auto* tree = new QTreeWidget;
-        tree->setHeaderHidden(true);
-        dock->setWidget(tree);
-        dock->setFixedWidth(190);
-        main.addDockWidget(Qt::LeftDockWidgetArea, dock);
-        for (int p = 0; p < 3; ++p)
-            main.statusBar()->addWidget(new QLabel(QStringLiteral("Ready")), p == 2 ? 1 : 0);
-        main.resize(1024, 768);
-    }
-    void show(QWidget* child)
-    {
-        QMdiSubWindow* sub = mdi->addSubWindow(child);
-        sub->showMaximized();
-        main.show();
-        QApplication::processEvents();
-    }
-};
-
 bool save(QWidget* w, const QString& dir, const QString& name)
 {
-    // Layout requests travel up one parent per pass.
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < 5; ++i) // layout requests travel up one parent per pass
         QApplication::processEvents();
     return w->grab().save(QDir(dir).filePath(name + QStringLiteral(".png")));
 }
@@ -75,48 +38,44 @@ TEST(WindowShots, EnglishAndChinese)
     QDir().mkpath(dir);
     for (int language : {3, 1}) {
         const QString tag = language == 1 ? QStringLiteral("zh") : QStringLiteral("en");
-        WindowsHarness h;
-        ASSERT_TRUE(h.start(language));
-        {
-            Frame f;
-            f.show(h.sysSet);
-            EXPECT_TRUE(save(&f.main, dir, QStringLiteral("frmSysSet-") + tag));
-            // All of the options window shows without scrolling.
-            auto* scroll = h.sysSet->findChild<QScrollArea*>(QStringLiteral("scrSysSet"));
-            EXPECT_FALSE(scroll->horizontalScrollBar()->isVisible()) << tag.toStdString();
-            EXPECT_FALSE(scroll->verticalScrollBar()->isVisible()) << tag.toStdString();
-            h.sysSet->setParent(nullptr);
-            h.s->doc.IicDat[0x0101] ^= 0xFF;
-        }
-        {
-            Frame f;
-            h.memDat->TableFreDat();
-            h.s->doc.IicDat[0x0010] ^= 0xFF;
-            h.s->doc.IicDat[0x0012] ^= 0xFF;
-            h.memDat->TableFreDat();
-            f.show(h.memDat);
-            EXPECT_TRUE(save(&f.main, dir, QStringLiteral("frmMemDat-") + tag));
-            h.memDat->setParent(nullptr);
-        }
-        frmCommun* d = h.commun;
+        ProgramFolder home;
+        QString why;
+        ASSERT_TRUE(home.create(language, &why)) << why.toStdString();
+        MainWindowRun run(home.path());
+        ASSERT_EQ(run.start(), StartupOutcome::Running);
+        run.w->resize(1024, 768);
+        DesktopContext& ctx = run.ctx();
+        ctx.showChild(ctx.w.sysSet);
+        EXPECT_TRUE(save(run.w.get(), dir, QStringLiteral("frmSysSet-") + tag));
+        // All of the options window shows without scrolling.
+        auto* scroll = ctx.w.sysSet->findChild<QScrollArea*>(QStringLiteral("scrSysSet"));
+        EXPECT_FALSE(scroll->horizontalScrollBar()->isVisible() || scroll->verticalScrollBar()->isVisible()) << tag.toStdString();
+
+        ctx.w.memDat->TableFreDat();
+        run.s->doc.IicDat[0x0010] ^= 0xFF; // two bytes marked red
+        run.s->doc.IicDat[0x0012] ^= 0xFF;
+        ctx.w.memDat->TableFreDat();
+        ctx.showChild(ctx.w.memDat);
+        EXPECT_TRUE(save(run.w.get(), dir, QStringLiteral("frmMemDat-") + tag));
+
+        frmCommun* d = ctx.w.commun;
         d->setMode(frmCommun::Mode::Read);
         d->show();
-        ShowComPercent(h.s->xfer, 45);
-        h.s->xfer.notifyProgress();
+        ShowComPercent(run.s->xfer, 45);
+        run.s->xfer.notifyProgress();
         EXPECT_TRUE(save(d, dir, QStringLiteral("frmCommun-compact-") + tag));
-        h.s->view.DebugMode = 1;
+        run.s->view.DebugMode = 1;
         d->fraOne_DblClick();
-        h.s->xfer.listRtData = {QStringLiteral("Tx: 52 00 00 10 "), QStringLiteral("Rx: 57 00 00 10 "),
-                                QStringLiteral("       FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF ")};
-        h.s->xfer.notifyTrace();
+        run.s->xfer.listRtData = {QStringLiteral("Tx: 52 00 00 10 "), QStringLiteral("Rx: 57 00 00 10 "),
+                                  QStringLiteral("       FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF ")};
+        run.s->xfer.notifyTrace();
         EXPECT_TRUE(save(d, dir, QStringLiteral("frmCommun-expanded-") + tag));
         d->hide();
-        h.prober.usable = {1, 3, 13};
-        h.toolCom->show();
-        EXPECT_TRUE(save(h.toolCom, dir, QStringLiteral("frmToolCom-") + tag));
-        h.toolCom->hide();
-        h.partFill->show();
-        EXPECT_TRUE(save(h.partFill, dir, QStringLiteral("frmPartFill-") + tag));
-        h.partFill->hide();
+        run.prober.usable = {1, 3, 13};
+        for (QWidget* w : {static_cast<QWidget*>(ctx.w.toolCom), static_cast<QWidget*>(ctx.w.partFill)}) {
+            w->show();
+            EXPECT_TRUE(save(w, dir, w->objectName() + QLatin1Char('-') + tag));
+            w->hide();
+        }
     }
 }

@@ -63,15 +63,14 @@ TEST(frmSysSet, EveryControlWithItsCaptionAndListInBothLanguages)
                 EXPECT_EQ(child<QLabel>(w, QStringLiteral("lblPwrMsg"))->text(), caption);
             }
         }
-        const bool zh = language == 1;
-        EXPECT_EQ(w->windowTitle(), zh ? QStringLiteral("可选功能") : QStringLiteral("Optional Features"));
-        EXPECT_EQ(child<QGroupBox>(w, QStringLiteral("fraAlarm"))->title(), zh ? QStringLiteral("闹钟") : QStringLiteral("Alarm"));
-        EXPECT_EQ(child<QCheckBox>(w, QStringLiteral("chkAlarmOnOff_2"))->text(),
-                  zh ? QStringLiteral("启用闹钟3") : QStringLiteral("Enable Alarm3"));
-        EXPECT_EQ(child<QCheckBox>(w, QStringLiteral("chkSetTime"))->text(),
-                  zh ? QStringLiteral("将电脑时间写入对讲机") : QStringLiteral("Pc Time Set to Radio Time"));
-        EXPECT_EQ(child<QPushButton>(w, QStringLiteral("cmdSysSetPrint"))->text(),
-                  zh ? QStringLiteral("打印可选功能") : QStringLiteral("Print Optional Features"));
+        const std::tuple<QString, const char*, const char*> captions[] = {
+            {w->windowTitle(), "Optional Features", "可选功能"},
+            {child<QGroupBox>(w, QStringLiteral("fraAlarm"))->title(), "Alarm", "闹钟"},
+            {child<QCheckBox>(w, QStringLiteral("chkAlarmOnOff_2"))->text(), "Enable Alarm3", "启用闹钟3"},
+            {child<QCheckBox>(w, QStringLiteral("chkSetTime"))->text(), "Pc Time Set to Radio Time", "将电脑时间写入对讲机"},
+            {child<QPushButton>(w, QStringLiteral("cmdSysSetPrint"))->text(), "Print Optional Features", "打印可选功能"}};
+        for (const auto& [shown, en, zh] : captions)
+            EXPECT_EQ(shown, QString::fromUtf8(language == 1 ? zh : en));
         auto* lock = child<QLineEdit>(w, QStringLiteral("txtLockRadio"));
         ASSERT_NE(lock, nullptr);
         EXPECT_TRUE(lock->isReadOnly());
@@ -86,10 +85,7 @@ TEST(frmSysSet, EveryControlWithItsCaptionAndListInBothLanguages)
 
 TEST(frmSysSet, InitOptReportsOutOfRangeValuesAndShowsTheDefault)
 {
-    const struct {
-        bool alarmTickedBefore;
-        int alarmEntryAfter;
-    } cases[] = {{false, 2}, {true, 0}};
+    const struct { bool alarmTickedBefore; int alarmEntryAfter; } cases[] = {{false, 2}, {true, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.alarmTickedBefore);
         WindowsHarness h;

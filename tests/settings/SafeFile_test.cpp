@@ -4,7 +4,6 @@
 #include "settings/ProfileFile.h"
 #include "settings/SafeFile.h"
 
-#include "support/SmallDisk.h"
 #include "support/TestHome.h"
 
 #include <QDir>
@@ -12,14 +11,11 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cerrno>
 #include <csignal>
-#include <thread>
+#include <functional>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 using namespace qm;
 using namespace qmtest;
@@ -39,6 +35,17 @@ struct FaultGuard {
     ~FaultGuard() { setSaveFaultForTesting({}); }
 };
 
+// The error f throws (number 0 when it throws none).
+Error thrown(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const QmError& e) {
+        return e.error();
+    }
+    return Error{0, {}, {}, {}};
+}
+
 mode_t modeOf(const QString& path)
 {
     struct stat st;
@@ -53,11 +60,7 @@ TEST(SaveFile, EveryFailedStepKeepsTheOldFileAndLeavesNoTemporaryFile)
     QTemporaryDir dir;
     const QString target = dir.filePath(QStringLiteral("radio.dat"));
     const QByteArray before = patternBytes(8192, 1), after = patternBytes(8192, 2);
-    const struct {
-        SaveStep step;
-        int err;
-        int number;
-    } cases[] = {
+    const struct { SaveStep step; int err, number; } cases[] = {
         {SaveStep::Create, EACCES, 75}, {SaveStep::Write, ENOSPC, 61}, {SaveStep::Write, EIO, 75},
         {SaveStep::Sync, EIO, 75},      {SaveStep::Close, EDQUOT, 61}, {SaveStep::Rename, EXDEV, 75},
     };
@@ -74,15 +77,9 @@ TEST(SaveFile, EveryFailedStepKeepsTheOldFileAndLeavesNoTemporaryFile)
                     tempSeen = temp;
                 return step == c.step ? c.err : 0;
             });
-            try {
-                saveFile(target, after, QStringLiteral("save data file"));
-                ADD_FAILURE() << "the save reported success";
-            } catch (const QmError& e) {
-                EXPECT_EQ(e.number(), c.number);
-                EXPECT_EQ(e.error().action, QStringLiteral("save data file"));
-                EXPECT_EQ(e.error().object, target);
-                EXPECT_EQ(e.error().reason, qt_error_string(c.err));
-            }
+            const Error e = thrown([&] { saveFile(target, after, QStringLiteral("save data file")); });
+            EXPECT_EQ(e.number, c.number);
+            EXPECT_EQ((QStringList{e.action, e.object, e.reason}), (QStringList{"save data file", target, qt_error_string(c.err)}));
             EXPECT_EQ(entries(dir.path()), existed ? QStringList{QStringLiteral("radio.dat")} : QStringList());
             if (existed) {
                 EXPECT_EQ(readFile(target), before);
@@ -110,65 +107,8 @@ TEST(SaveFile, EveryFailedStepKeepsTheOldFileAndLeavesNoTemporaryFile)
     EXPECT_EQ(readFile(target), before);
 }
 
-TEST(SaveFile, FoldersDevicesAndPipesAreNeverReplaced)
-{
-    QTemporaryDir dir;
-    const QString fifo = dir.filePath(QStringLiteral("pipe"));
-    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder")));
-    const struct {
-        QString path;
-        const char* reason;
-    } cases[] = {
-        {dir.filePath(QStringLiteral("folder")), "it is a folder"},
-        {QStringLiteral("/dev/full"), "not a regular file"},
-        {QStringLiteral("/dev/null"), "not a regular file"},
-        {fifo, "it is a pipe"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.path.toStdString());
-        try {
-            saveFile(c.path, "data", QStringLiteral("save data file"));
-            ADD_FAILURE() << "replaced";
-        } catch (const QmError& e) {
-            EXPECT_EQ(e.number(), 75);
-            EXPECT_TRUE(e.error().reason.contains(QLatin1String(c.reason))) << e.error().reason.toStdString();
-        }
-    }
-    EXPECT_EQ(entries(dir.path()), (QStringList{QStringLiteral("folder"), QStringLiteral("pipe")}));
-    EXPECT_TRUE(QFileInfo(QStringLiteral("/dev/null")).exists() && !QFileInfo(QStringLiteral("/dev/null")).isFile());
-}
-
-// A real full disk: the image, the CSV and the settings file all go through
-// the same save, so one file system of 16 KiB shows it for all of them.
-TEST(SaveFile, FullDiskKeepsTheOldFileAndTheSettingsFile)
-{
-    SmallDisk disk(16);
-    if (!disk.ok())
-        GTEST_SKIP() << disk.why().toStdString();
-    const QString image = disk.file(QStringLiteral("radio.dat"));
-    const QString settings = disk.file(QStringLiteral("Uninstall.exe"));
-    const QByteArray old = patternBytes(4096, 3);
-    const QByteArray settingsText = "[Setting]\nFirRun=0\nDatNum=8191\n";
-    ASSERT_TRUE(writeFile(image, old) && writeFile(settings, settingsText));
-    ASSERT_TRUE(disk.fill());
-    const QStringList before = entries(disk.path());
-
-    try {
-        saveFile(image, patternBytes(8192, 4), QStringLiteral("save data file"));
-        ADD_FAILURE() << "a save on a full disk reported success";
-    } catch (const QmError& e) {
-        EXPECT_EQ(e.number(), 61); // "disk full" in the error list
-        EXPECT_EQ(e.error().object, image);
-        EXPECT_EQ(e.error().reason, qt_error_string(ENOSPC));
-    }
-    QString why;
-    EXPECT_FALSE(ProfileFile(settings).write(QStringLiteral("Setting"), QStringLiteral("Language"), QString(5000, QLatin1Char('x')), &why));
-    EXPECT_EQ(why, qt_error_string(ENOSPC));
-    EXPECT_EQ(readFile(image), old);
-    EXPECT_EQ(readFile(settings), settingsText);
-    EXPECT_EQ(entries(disk.path()), before);
-}
+// Folders, devices and pipes as targets, and a real full disk: the file
+// commands (shell/modDataFile_test.cpp) and the tool (cli/qm570cli_test.cpp).
 
 TEST(SaveFile, SettingsWriteThatFailsKeepsTheFileAndOneTooLargeIsNeverRead)
 {
@@ -178,14 +118,12 @@ TEST(SaveFile, SettingsWriteThatFailsKeepsTheFileAndOneTooLargeIsNeverRead)
     const QByteArray text = "; mine\r\n[Setting]\r\nCOM=2\r\n";
     ASSERT_TRUE(writeFile(path, text));
     ProfileFile profile(path);
-    for (auto step : {SaveStep::Write, SaveStep::Sync, SaveStep::Rename}) {
-        setSaveFaultForTesting([step](SaveStep s, const QString&) { return s == step ? EIO : 0; });
-        QString why;
-        EXPECT_FALSE(profile.write(QStringLiteral("Setting"), QStringLiteral("COM"), QStringLiteral("3"), &why));
-        EXPECT_EQ(why, qt_error_string(EIO));
-        EXPECT_EQ(readFile(path), text);
-        EXPECT_EQ(entries(dir.path()), QStringList{QStringLiteral("Uninstall.exe")});
-    }
+    setSaveFaultForTesting([](SaveStep s, const QString&) { return s == SaveStep::Sync ? EIO : 0; });
+    QString why;
+    EXPECT_FALSE(profile.write(QStringLiteral("Setting"), QStringLiteral("COM"), QStringLiteral("3"), &why));
+    EXPECT_EQ(why, qt_error_string(EIO));
+    EXPECT_EQ(readFile(path), text);
+    EXPECT_EQ(entries(dir.path()), QStringList{QStringLiteral("Uninstall.exe")});
     setSaveFaultForTesting({});
 
     // Past 1 MiB it is no settings file: every key reads its default, the
@@ -196,8 +134,7 @@ TEST(SaveFile, SettingsWriteThatFailsKeepsTheFileAndOneTooLargeIsNeverRead)
     EXPECT_EQ(profile.read(QStringLiteral("Setting"), QStringLiteral("COM"), QStringLiteral("1"), 10), QStringLiteral("1"));
     EXPECT_FALSE(profile.write(QStringLiteral("Setting"), QStringLiteral("COM"), QStringLiteral("3")));
     ASSERT_TRUE(profile.problem().has_value());
-    EXPECT_EQ(profile.problem()->object, path);
-    EXPECT_TRUE(profile.problem()->reason.contains(QLatin1String("larger than 1024 KiB")));
+    EXPECT_TRUE(profile.problem()->object == path && profile.problem()->reason.contains(QLatin1String("larger than 1024 KiB")));
     EXPECT_EQ(readFile(path).size(), huge.size());
     EXPECT_FALSE(ProfileFile(dir.filePath(QStringLiteral("missing"))).problem().has_value());
 }
@@ -219,12 +156,7 @@ TEST(ReadFileAtMost, TakesAtMostTheLimitFromFilesAndPipesAndRefusesTheRest)
         EXPECT_EQ(r.longer, size > 100);
     }
 
-    const struct {
-        QString path;
-        ReadSource source;
-        int number;
-        const char* reason;
-    } refused[] = {
+    const struct { QString path; ReadSource source; int number; const char* reason; } refused[] = {
         {dir.filePath(QStringLiteral("missing")), ReadSource::FileOrPipe, 53, "no such file"},
         {dir.path(), ReadSource::FileOrPipe, 75, "it is a folder"},
         {QStringLiteral("/dev/zero"), ReadSource::FileOrPipe, 75, "not a regular file"},
@@ -235,43 +167,17 @@ TEST(ReadFileAtMost, TakesAtMostTheLimitFromFilesAndPipesAndRefusesTheRest)
     };
     for (const auto& c : refused) {
         SCOPED_TRACE(c.path.toStdString());
-        try {
-            readFileAtMost(c.path, 100, action, c.source, 200);
-            ADD_FAILURE() << "read";
-        } catch (const QmError& e) {
-            EXPECT_EQ(e.number(), c.number);
-            EXPECT_EQ(e.error().action, action);
-            EXPECT_EQ(e.error().object, c.path);
-            EXPECT_TRUE(e.error().reason.contains(QLatin1String(c.reason))) << e.error().reason.toStdString();
-        }
+        const Error e = thrown([&] { readFileAtMost(c.path, 100, action, c.source, 200); });
+        EXPECT_EQ(e.number, c.number);
+        EXPECT_TRUE(e.action == action && e.object == c.path && e.reason.contains(QLatin1String(c.reason))) << e.text().toStdString();
     }
 
-    // A pipe that never ends (as `cat /dev/zero >pipe`): limit + 1 bytes are
-    // read, then the read stops.
-    std::atomic<bool> stop{false};
-    std::thread writer([&] {
-        const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY);
-        if (fd < 0)
-            return;
-        const QByteArray block(4096, '\x5A');
-        while (!stop.load() && ::write(fd, block.constData(), size_t(block.size())) > 0) {
-        }
-        ::close(fd);
-    });
-    ::signal(SIGPIPE, SIG_IGN);
-    const BoundedRead r = readFileAtMost(fifo, 8192, action, ReadSource::FileOrPipe, 5000);
-    stop.store(true);
-    writer.join();
-    EXPECT_EQ(r.data, QByteArray(8192, '\x5A'));
-    EXPECT_TRUE(r.longer);
+    // A pipe that never ends: cli/qm570cli_test.cpp (InputsAreBounded).
 }
 
 TEST(FileNames, BytesThatAreNotUtf8SurviveAndShowEscaped)
 {
-    const struct {
-        QByteArray bytes;
-        const char* shown;
-    } cases[] = {
+    const struct { QByteArray bytes; const char* shown; } cases[] = {
         {"plain.dat", "plain.dat"},
         {"\xC3\xA9t\xC3\xA9.dat", "\xC3\xA9t\xC3\xA9.dat"}, // été: UTF-8 stays as it is
         {"\xF0\x9F\x93\xBB", "\xF0\x9F\x93\xBB"},             // a character outside the BMP
@@ -290,19 +196,7 @@ TEST(FileNames, BytesThatAreNotUtf8SurviveAndShowEscaped)
         EXPECT_EQ(printable(name), QString::fromUtf8(c.shown));
     }
 
-    // Saved and read under its own bytes; messages name it escaped.
-    QTemporaryDir dir;
-    const QByteArray raw = QFile::encodeName(dir.path()) + "/radio\xFF.dat";
-    const QString path = pathFromNative(raw);
-    saveFile(path, "bytes", QStringLiteral("save data file"));
-    struct stat st;
-    ASSERT_EQ(::stat(raw.constData(), &st), 0);
-    EXPECT_EQ(st.st_size, 5);
-    EXPECT_EQ(readFileAtMost(path, 100, QStringLiteral("open data file")).data, QByteArray("bytes"));
-    EXPECT_TRUE(sameFile(fileFacts(path), fileFacts(pathFromNative(QFile::encodeName(dir.path()) + "/./radio\xFF.dat"))));
-    const Error e{53, QStringLiteral("open data file"), pathFromNative(raw + ".x"), QStringLiteral("no such file")};
-    EXPECT_TRUE(e.text().endsWith(QStringLiteral("/radio\\xFF.dat.x: no such file"))) << e.text().toStdString();
-    ::unlink(raw.constData()); // a name QTemporaryDir cannot spell
+    // Saved, read and named under its own bytes: cli/qm570cli_test.cpp.
 }
 
 // Stopped by SIGTERM in the middle of a save: the temporary file goes, the

@@ -55,11 +55,10 @@ TEST(SoftFaceStr, SpotChecksInBothLanguages)
         {175, "Rx：Communication failed! No receive Data!", "Rx：通信失败！没有接收到数据！"},
         {405, "Read", "读频"},
     };
-    const auto enState = stateIn(3), zhState = stateIn(1);
-    const AppState &en = *enState, &zh = *zhState;
+    const auto en = stateIn(3), zh = stateIn(1);
     for (const Row& r : rows) {
-        EXPECT_EQ(en.settings.text(r.n), QString::fromUtf8(r.en)) << "entry " << r.n;
-        EXPECT_EQ(zh.settings.text(r.n), QString::fromUtf8(r.zh)) << "entry " << r.n;
+        EXPECT_EQ(en->settings.text(r.n), QString::fromUtf8(r.en)) << "entry " << r.n;
+        EXPECT_EQ(zh->settings.text(r.n), QString::fromUtf8(r.zh)) << "entry " << r.n;
     }
 }
 
@@ -69,11 +68,10 @@ TEST(SoftFaceStr, FilledReservedAndUntouchedEntries)
 {
     const QString kept = QStringLiteral("untouched");
     for (int16_t lang : {int16_t(1), int16_t(3)}) {
-        const auto sState = stateIn(lang, kept);
-    const AppState& s = *sState;
+        const auto s = stateIn(lang, kept);
         for (int n = 0; n < kSoftFaceCount; ++n) {
             SCOPED_TRACE(testing::Message() << "lang " << lang << " entry " << n);
-            const QString& t = s.settings.SoftFaceStr[size_t(n)];
+            const QString& t = s->settings.SoftFaceStr[size_t(n)];
             if (n >= 136 && n <= 139)
                 EXPECT_EQ(t, kept);
             else if (n >= 410)
@@ -85,79 +83,42 @@ TEST(SoftFaceStr, FilledReservedAndUntouchedEntries)
         }
     }
     // Traditional Chinese has no texts; any other value runs in English.
-    const auto tcState = stateIn(2);
-    const AppState& tc = *tcState;
-    EXPECT_EQ(tc.settings.Language, 2);
-    EXPECT_TRUE(tc.settings.text(70).isEmpty());
+    EXPECT_EQ(stateIn(2)->settings.Language, 2);
+    EXPECT_TRUE(stateIn(2)->settings.text(70).isEmpty());
     for (int16_t odd : {int16_t(0), int16_t(-1), int16_t(7)}) {
-        const auto sState = stateIn(odd);
-    const AppState& s = *sState;
-        EXPECT_EQ(s.settings.Language, 3) << odd;
-        EXPECT_EQ(s.settings.text(70), QStringLiteral("Notice")) << odd;
+        const auto s = stateIn(odd);
+        EXPECT_EQ(s->settings.Language, 3) << odd;
+        EXPECT_EQ(s->settings.text(70), QStringLiteral("Notice")) << odd;
     }
 }
 
-TEST(SetSoftFace, CaptionsAndStatusPanelsAndEnglishWhenTheTableIsEmpty)
+// The captions of menus and toolbar in every language: desktop/mdifrmMain_test.cpp.
+TEST(SetSoftFace, StatusPanelsInEnglishWhenTheTableIsEmpty)
 {
-    const auto enState = stateIn(3);
-    AppState& en = *enState;
-    en.settings.COM = 3;
-    en.view.currentPath = QStringLiteral("/data/Untitled.dat");
-    const MainCaptions c = SetSoftFace(en);
-    EXPECT_EQ(c.title, QStringLiteral("QM570 Radio Software"));
-    EXPECT_EQ(c.menus.size(), 31);
-    EXPECT_EQ(c.menu(QStringLiteral("mnuBatchTestVal")), QStringLiteral("&Batch Write Test Data"));
-    EXPECT_EQ(c.menu(QStringLiteral("mnuLangSel1")), en.settings.text(57));
-    QStringList buttons;
-    for (const auto& b : c.buttons)
-        buttons << b.first + QLatin1Char('=') + b.second;
-    EXPECT_EQ(buttons.join(','), QStringLiteral("FileNew=New,FileOpen=Open,FileSave=Save,Read=Read,Write=Write,"
-                                                "Com=Port,Print=Print,Help=Help,Exit=Exit"));
-    EXPECT_EQ(en.view.statusPanel[2], QStringLiteral("COM3"));
-    EXPECT_EQ(en.view.statusPanel[3], QStringLiteral("File Name:/data/Untitled.dat"));
-    EXPECT_TRUE(en.errors.lines().isEmpty());
-
-    // Traditional Chinese: an empty table, but the window shows English, not blanks.
-    const auto tcState = stateIn(2);
-    AppState& tc = *tcState;
-    EXPECT_EQ(SetSoftFace(tc).menu(QStringLiteral("mnuFile")), QStringLiteral("&File"));
-    EXPECT_EQ(tc.view.statusPanel[1], QStringLiteral("Ready"));
+    const auto s = stateIn(2); // Traditional Chinese: an empty table
+    s->settings.COM = 3;
+    s->view.currentPath = QStringLiteral("/data/Untitled.dat");
+    SetSoftFace(*s);
+    EXPECT_EQ((QStringList{s->view.statusPanel[1], s->view.statusPanel[2], s->view.statusPanel[3]}),
+              (QStringList{"Ready", "COM3", "File Name:/data/Untitled.dat"}));
+    EXPECT_TRUE(s->errors.lines().isEmpty());
 }
 
-TEST(LanguageSwitch, SameLanguageDoesNothingOtherOneIsStoredAndNeedsARestart)
+// Switching from the menu: desktop/mdifrmMain_test.cpp. Here what no window shows.
+TEST(LanguageSwitch, NoSuchItemAndASettingThatCannotBeStoredChangeNothing)
 {
     QTemporaryDir dir;
-    const auto sState = stateIn(3);
-    AppState& s = *sState;
-    s.settings.profile.setPath(dir.filePath(QStringLiteral("Uninstall.exe")));
-    const auto before = s.settings.SoftFaceStr;
+    const auto s = stateIn(3);
+    s->settings.profile.setPath(dir.filePath(QStringLiteral("missing/folder/Uninstall.exe")));
+    const auto before = s->settings.SoftFaceStr;
     qmtest::ScriptedUi ui;
-    EXPECT_FALSE(LanguageItemClicked(s, ui, 3));
-    EXPECT_FALSE(LanguageItemClicked(s, ui, 4)); // no such item
+    EXPECT_FALSE(LanguageItemClicked(*s, ui, 4));
+    EXPECT_FALSE(LanguageItemClicked(*s, ui, 1)); // not stored: no announcement, no change
     EXPECT_TRUE(ui.shown.empty());
-    EXPECT_FALSE(QFile::exists(s.settings.profile.path()));
-
-    EXPECT_TRUE(LanguageItemClicked(s, ui, 1));
-    EXPECT_EQ(s.settings.Language, 1);
-    EXPECT_EQ(checkedLanguageItem(s.settings.Language), QStringLiteral("mnuLangSel0"));
-    EXPECT_EQ(s.settings.profile.read(QStringLiteral("Setting"), QStringLiteral("Language"), QStringLiteral("x"), 10),
-              QStringLiteral("1"));
-    ASSERT_EQ(ui.shown.size(), 1u);
-    EXPECT_EQ(ui.shown[0].prompt, QStringLiteral("Language has changed, you need to restart the software."));
-    EXPECT_EQ(ui.shown[0].title, QStringLiteral("Message"));
-    EXPECT_EQ(ui.shown[0].buttons, MsgButtons::Ok);
-    EXPECT_EQ(ui.shown[0].icon, MsgIcon::Question);
-    EXPECT_EQ(s.settings.SoftFaceStr, before); // the texts on screen stay English until the restart
-    EXPECT_TRUE(s.errors.lines().isEmpty());
-
-    // A setting that cannot be stored must not announce a language change.
-    s.settings.profile.setPath(dir.filePath(QStringLiteral("missing/folder/Uninstall.exe")));
-    EXPECT_FALSE(LanguageItemClicked(s, ui, 3));
-    EXPECT_EQ(ui.shown.size(), 1u);
-    EXPECT_EQ(s.settings.Language, 1);
-    ASSERT_EQ(s.errors.lines().size(), 2);
-    EXPECT_TRUE(s.errors.lines()[1].contains(QStringLiteral("mdifrmMain->SwiLangFace")));
-    EXPECT_TRUE(s.errors.lines()[1].contains(QStringLiteral("路径/文件访问错误")));
+    EXPECT_EQ(s->settings.Language, 3);
+    EXPECT_EQ(s->settings.SoftFaceStr, before);
+    ASSERT_EQ(s->errors.lines().size(), 2);
+    EXPECT_TRUE(s->errors.lines()[1].contains(QStringLiteral("mdifrmMain->SwiLangFace")));
+    EXPECT_TRUE(s->errors.lines()[1].contains(QStringLiteral("路径/文件访问错误")));
     EXPECT_EQ(checkedLanguageItem(9), QStringLiteral("mnuLangSel2"));
-    EXPECT_FALSE(kLanguageMenuItems[1].visible);
 }

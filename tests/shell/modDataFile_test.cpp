@@ -41,7 +41,7 @@ protected:
         ASSERT_TRUE(s->errors.lines().isEmpty()) << s->errors.lines().join(QLatin1Char('\n')).toStdString();
     }
 
-    QByteArray image() const { return QByteArray(reinterpret_cast<const char*>(s->doc.IicDat.data()), qsizetype(s->doc.IicDat.size())); }
+    QByteArray image() const { return imageBytes(*s); }
     QString data(const char* name) const { return home.path() + QStringLiteral("/Data/") + QLatin1String(name); }
     QStringList dataFiles() const { return QDir(home.path() + QStringLiteral("/Data")).entryList(QDir::Files); }
     bool listed(const char* label) const
@@ -87,17 +87,11 @@ TEST_F(DataFileTest, OpenLoadsShortAndLongFilesCompletely)
         EXPECT_EQ(image(), file.left(supplied) + QByteArray(8192 - supplied, '\xFF')); // the rest is erased memory
         expectCurrent(data("radio.dat"));
         // (a pattern is no radio's memory: the decoders list much of it)
-        std::vector<ErrorEntry> listed;
-        for (const ErrorEntry& e : s->errors.entries())
-            if (e.label == QStringLiteral("mdifrmMain->OpenFile"))
-                listed.push_back(e);
+        const auto listed = listedUnder(*s, QStringLiteral("mdifrmMain->OpenFile"));
         ASSERT_EQ(listed.size(), c.listed ? 1u : 0u);
         if (c.listed) {
-            const ErrorEntry& e = listed.front();
-            EXPECT_EQ(e.label, QStringLiteral("mdifrmMain->OpenFile"));
-            EXPECT_EQ(e.error.number, c.listed);
-            EXPECT_EQ(e.error.object, data("radio.dat"));
-            EXPECT_TRUE(e.error.reason.contains(QLatin1String(c.says))) << e.error.reason.toStdString();
+            EXPECT_TRUE(listed[0].number == c.listed && listed[0].object == data("radio.dat") && listed[0].reason.contains(QLatin1String(c.says)))
+                << listed[0].text().toStdString();
         }
     }
     EXPECT_TRUE(ui.shown.empty());
@@ -105,59 +99,19 @@ TEST_F(DataFileTest, OpenLoadsShortAndLongFilesCompletely)
     EXPECT_EQ(ui.openStarts.first(), data("Untitled.dat"));
 }
 
-TEST_F(DataFileTest, SaveAsksEveryTimeWritesTheWholeImageAndAFailedWriteKeepsThePath)
+TEST_F(DataFileTest, SaveAsksEveryTimeAndWritesTheWholeImage)
 {
     ui.answers = {MsgAnswer::No, MsgAnswer::Yes};
     SaveFile(*s, ui);
     EXPECT_TRUE(ui.saveStarts.isEmpty()); // No: no dialog
-    // The second target lies in a "folder" that is a plain file: the write
-    // fails deep inside the atomic save. (A read-only folder would not do:
-    // the tests may run as root.)
-    ASSERT_TRUE(writeFile(home.file(QStringLiteral("plain")), "x"));
-    const QString unwritable = home.file(QStringLiteral("plain/radio.dat"));
-    ui.saveNames = {{data("mine.dat"), false}, {unwritable, false}};
+    ui.saveNames = {{data("mine.dat"), false}};
     SaveFile(*s, ui);
-    EXPECT_EQ(ui.shown[0].buttons, MsgButtons::YesNo);
+    EXPECT_EQ(shown(), QStringList(2, notice(82, MsgIcon::Question)));
     EXPECT_EQ(ui.saveStarts.first(), data("Untitled.dat"));
     EXPECT_EQ(ui.defaultExts.first(), QStringLiteral("dat"));
-    EXPECT_EQ(readFile(data("mine.dat")).size(), 8192);
     EXPECT_EQ(readFile(data("mine.dat")), image());
     expectCurrent(data("mine.dat"));
     EXPECT_EQ(dataFiles(), QStringList{QStringLiteral("mine.dat")}); // no temporary file left
-
-    // A target that cannot be written: text 84, the current path stays, and
-    // the list names the file and the system's reason.
-    SaveAsFile(*s, ui);
-    EXPECT_TRUE(listed("mdifrmMain->SaveDatFile"));
-    const ErrorEntry& e = s->errors.entries().back();
-    EXPECT_EQ(e.label, QStringLiteral("mdifrmMain->SaveDatFile"));
-    EXPECT_EQ(e.error.number, 75);
-    EXPECT_EQ(e.error.action, QStringLiteral("save data file"));
-    EXPECT_EQ(e.error.object, unwritable);
-    EXPECT_FALSE(e.error.reason.isEmpty());
-    EXPECT_EQ(s->errors.entryAtLine(s->errors.selected())->detail(), e.error.text());
-    EXPECT_EQ(shown(), (QStringList{notice(82, MsgIcon::Question), notice(82, MsgIcon::Question),
-                                    notice(84, MsgIcon::Critical)}));
-    expectCurrent(data("mine.dat"));
-    EXPECT_EQ(readFile(home.file(QStringLiteral("plain"))), QByteArray("x"));
-}
-
-TEST_F(DataFileTest, OpenThenSaveAsKeepsEveryByteTheEncodersDoNotOwn)
-{
-    const QByteArray file = patternBytes(8192, 77);
-    ASSERT_TRUE(writeFile(data("radio.dat"), file));
-    ui.openNames = {data("radio.dat")};
-    OpenFile(*s, ui);
-    ui.saveNames = {{data("copy.dat"), false}};
-    SaveAsFile(*s, ui);
-    const QByteArray saved = readFile(data("copy.dat"));
-    ASSERT_EQ(saved.size(), 8192);
-    // Only the records and names of channels 1..100 and the option block may differ.
-    QByteArray masked = saved;
-    for (auto [from, to] : {std::pair{0x0010, 0x07F0}, std::pair{0x0E00, 0x0E76}})
-        masked.replace(from, to - from, file.mid(from, to - from));
-    EXPECT_EQ(masked, file);
-    expectCurrent(data("copy.dat"));
 }
 
 // Cancel, a file that cannot be opened (text 83) and a name that is a folder or
@@ -200,76 +154,59 @@ TEST_F(DataFileTest, NewAsksAndOnYesReturnsToTheTemplateAndDefaultPath)
     EXPECT_EQ(image(), tmpl);
     EXPECT_EQ(s->doc.ChData[1][1], 43502500); // decoded again
     EXPECT_TRUE(s->errors.lines().isEmpty());
-}
 
-// A save that fails at any step (full disk, I/O error, a rename refused):
-// the old file stays byte for byte, no temporary file is left, the list names
-// the file and the system's reason, text 84 is shown and the path stays.
-TEST_F(DataFileTest, SaveThatFailsAtAnyStepKeepsTheOldFileAndSaysWhy)
-{
-    const QByteArray old = patternBytes(8192, 9);
-    ASSERT_TRUE(writeFile(data("mine.dat"), old));
-    const struct {
-        SaveStep step;
-        int err;
-        int number;
-    } cases[] = {{SaveStep::Create, EACCES, 75}, {SaveStep::Write, ENOSPC, 61}, {SaveStep::Sync, EIO, 75},
-                 {SaveStep::Close, EIO, 75},     {SaveStep::Rename, EBUSY, 75}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(int(c.step));
-        setSaveFaultForTesting([&](SaveStep at, const QString&) { return at == c.step ? c.err : 0; });
-        ui.shown.clear();
-        ui.saveNames = {{data("mine.dat"), false}};
-        SaveAsFile(*s, ui);
-        const ErrorEntry& e = s->errors.entries().back();
-        EXPECT_EQ(e.label, QStringLiteral("mdifrmMain->SaveDatFile"));
-        EXPECT_EQ(e.error.number, c.number);
-        EXPECT_EQ(e.error.object, data("mine.dat"));
-        EXPECT_EQ(e.error.reason, qt_error_string(c.err));
-        EXPECT_EQ(shown(), QStringList{notice(84, MsgIcon::Critical)});
-        EXPECT_EQ(readFile(data("mine.dat")), old);
-        EXPECT_EQ(QDir(home.path() + QStringLiteral("/Data")).entryList(QDir::Files | QDir::Hidden),
-                  QStringList{QStringLiteral("mine.dat")});
-        expectCurrent(data("Untitled.dat"));
-    }
-    setSaveFaultForTesting({});
-    ui.saveNames = {{data("mine.dat"), false}};
-    SaveAsFile(*s, ui);
-    EXPECT_EQ(readFile(data("mine.dat")), image());
+    // A template that cannot be read (here a folder) leaves the image as it was.
+    ASSERT_TRUE(OpenDataFile(*s, data("radio.dat")));
+    ASSERT_TRUE(QFile::remove(home.file(QStringLiteral("Kelvex.exe"))) && QDir(home.path()).mkdir(QStringLiteral("Kelvex.exe")));
+    ui.answers = {MsgAnswer::Yes};
+    NewFile(*s, ui);
+    EXPECT_EQ(image(), other);
+    EXPECT_TRUE(listed("mdifrmMain->InitTempArray"));
 }
 
 // Save As never writes over the program's own files or anything that is no
-// regular file; Open never reads a device. Nothing changes either way.
-TEST_F(DataFileTest, ProgramFilesDevicesAndPipesAreNeitherWrittenNorRead)
+// regular file, and a save that fails on the way (here a full disk) keeps the
+// old file and leaves no temporary file; Open never reads a device. Each time
+// text 84 (83) is shown, the list says why, and image and path stay.
+TEST_F(DataFileTest, RefusedOrFailedSavesAndDevicesChangeNothing)
 {
     const QString fifo = home.file(QStringLiteral("pipe.dat"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    const QByteArray settings = readFile(home.file(QStringLiteral("Uninstall.exe")));
+    const QByteArray settings = readFile(home.file(QStringLiteral("Uninstall.exe"))), old = patternBytes(8192, 9);
+    ASSERT_TRUE(writeFile(data("mine.dat"), old));
     const struct {
         QString target;
+        int number;
         const char* reason;
+        int writeFails; // error the write of the temporary file meets (0: none)
     } cases[] = {
-        {home.file(QStringLiteral("Uninstall.exe")), "it is the settings file"},
-        {home.path() + QStringLiteral("/Data/../Kelvex.exe"), "it is the template image"},
-        {QStringLiteral("/dev/full"), "not a regular file"},
-        {fifo, "it is a pipe"},
+        {home.file(QStringLiteral("Uninstall.exe")), 75, "it is the settings file", 0},
+        {home.path() + QStringLiteral("/Data/../Kelvex.exe"), 75, "it is the template image", 0},
+        {QStringLiteral("/dev/full"), 75, "not a regular file", 0},
+        {fifo, 75, "it is a pipe", 0},
+        {data("mine.dat"), 61, "No space left on device", ENOSPC},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.target.toStdString());
+        setSaveFaultForTesting([&](SaveStep at, const QString&) { return at == SaveStep::Write ? c.writeFails : 0; });
         ui.shown.clear();
         ui.saveNames = {{c.target, false}};
         SaveAsFile(*s, ui);
+        const ErrorEntry& e = s->errors.entries().back();
+        EXPECT_EQ(e.label, QStringLiteral("mdifrmMain->SaveDatFile"));
+        EXPECT_TRUE(e.error.number == c.number && e.error.object == c.target && e.error.reason.contains(QLatin1String(c.reason)))
+            << e.error.text().toStdString();
         EXPECT_EQ(shown(), QStringList{notice(84, MsgIcon::Critical)});
-        EXPECT_TRUE(s->errors.entries().back().error.reason.contains(QLatin1String(c.reason)))
-            << s->errors.entries().back().error.reason.toStdString();
     }
+    setSaveFaultForTesting({});
     ui.shown.clear();
     ui.openNames = {QStringLiteral("/dev/zero")};
     OpenFile(*s, ui);
     EXPECT_EQ(shown(), QStringList{notice(83, MsgIcon::Critical)});
     EXPECT_EQ(readFile(home.file(QStringLiteral("Uninstall.exe"))), settings);
     EXPECT_EQ(readFile(home.file(QStringLiteral("Kelvex.exe"))), tmpl);
+    EXPECT_EQ(readFile(data("mine.dat")), old);
+    EXPECT_EQ(QDir(home.path() + QStringLiteral("/Data")).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("mine.dat")});
     EXPECT_EQ(image(), tmpl);
-    EXPECT_EQ(dataFiles(), QStringList());
     expectCurrent(data("Untitled.dat"));
 }

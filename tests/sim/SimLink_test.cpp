@@ -1,6 +1,7 @@
 // The simulated radio's faults through the in-memory link and the program's
 // own transfer driver: each fault ends the way a real line with that fault
-// would end a transfer.
+// would end a transfer, and every failed script counts towards the seven
+// failures that abandon it, over the whole transfer.
 #include "shell/RadioTransfer.h"
 #include "sim/SimLink.h"
 #include "support/ScriptedUi.h"
@@ -12,23 +13,7 @@
 
 using namespace qm;
 using qmsim::BlockFault;
-using qmsim::RadioFaults;
 using qmsim::SimLink;
-
-namespace {
-
-constexpr int kFirst = 0x0100, kLast = 0x013F; // four blocks
-
-
-std::vector<uint8_t> patternMemory()
-{
-    std::vector<uint8_t> m(qmsim::kRadioMemorySize);
-    for (size_t a = 0; a < m.size(); ++a)
-        m[a] = static_cast<uint8_t>(a * 7 + (a >> 8));
-    return m;
-}
-
-} // namespace
 
 // Answered frames of a read of 0100-013F: 1 PROGRAM, 2 the 02, 3 the 06,
 // 4 to 7 the blocks 0100, 0110, 0120, 0130.
@@ -39,27 +24,26 @@ TEST(SimLink, EachRadioFaultEndsTheTransferAsOnARealLine)
     const struct {
         const char* name;
         TransferDirection direction;
-        std::function<void(RadioFaults&)> fault;
+        std::function<void(SimLink&)> fault;
         TransferResult result;
         int failTimes;
         int wrongAt; // the one address where image and radio differ afterwards (-1: none)
     } cases[] = {
-        {"clean read", R, [](RadioFaults&) {}, ok, 0, -1},
-        {"clean write", W, [](RadioFaults&) {}, ok, 0, -1},
-        {"deaf for three frames", R, [](RadioFaults& f) { f.failFirst = 3; }, ok, 3, -1},
-        {"deaf for seven frames", R, [](RadioFaults& f) { f.failFirst = 7; }, aborted, 7, -1},
-        {"one block unanswered", R, [](RadioFaults& f) { f.silentFrames = {5}; }, ok, 1, -1},
-        {"every second frame unanswered", W, [](RadioFaults& f) { f.silentEvery = 2; }, aborted, 7, -1},
-        {"wrong length byte once", R, [](RadioFaults& f) { f.corruptLength = BlockFault{0x0110, 1}; }, ok, 1, -1},
-        {"wrong length byte always", R, [](RadioFaults& f) { f.corruptLength = BlockFault{0x0110}; }, aborted, 7, -1},
-        {"wrong data goes unnoticed", R, [](RadioFaults& f) { f.corruptData = BlockFault{0x0110}; }, ok, 0, 0x0110},
-        {"write refused twice", W, [](RadioFaults& f) { f.refuseBlock = BlockFault{0x0120, 2}; }, ok, 2, -1},
-        {"read refused once", R, [](RadioFaults& f) { f.refuseBlock = BlockFault{0x0120, 1}; }, ok, 1, -1},
-        {"write always refused", W, [](RadioFaults& f) { f.refuseBlock = BlockFault{0x0120}; }, aborted, 7, -1},
-        {"answers 150 ms late", R, [](RadioFaults& f) { f.replyDelayMs = 150; }, ok, 0, -1},
-        {"answers 200 ms late", R, [](RadioFaults& f) { f.replyDelayMs = 200; }, aborted, 7, -1},
-        {"weak cell at 0125", W, [](RadioFaults& f) { f.corruptStore = 0x0125; }, ok, 0, 0x0125},
-        {"no echo", R, [](RadioFaults& f) { f.echo = false; }, aborted, 7, -1},
+        {"clean write", W, [](SimLink&) {}, ok, 0, -1},
+        {"deaf for three frames", R, [](SimLink& l) { l.radio.faults().failFirst = 3; }, ok, 3, -1},
+        {"deaf for seven frames", R, [](SimLink& l) { l.radio.faults().failFirst = 7; }, aborted, 7, -1},
+        {"one block unanswered", R, [](SimLink& l) { l.radio.faults().silentFrames = {5}; }, ok, 1, -1},
+        {"every second frame unanswered", W, [](SimLink& l) { l.radio.faults().silentEvery = 2; }, aborted, 7, -1},
+        {"wrong length byte once", R, [](SimLink& l) { l.radio.faults().corruptLength = BlockFault{0x0110, 1}; }, ok, 1, -1},
+        {"wrong length byte always", R, [](SimLink& l) { l.radio.faults().corruptLength = BlockFault{0x0110}; }, aborted, 7, -1},
+        {"write refused twice", W, [](SimLink& l) { l.radio.faults().refuseBlock = BlockFault{0x0120, 2}; }, ok, 2, -1},
+        {"read refused once", R, [](SimLink& l) { l.radio.faults().refuseBlock = BlockFault{0x0120, 1}; }, ok, 1, -1},
+        {"answers 150 ms late", R, [](SimLink& l) { l.radio.faults().replyDelayMs = 150; }, ok, 0, -1},
+        {"answers 200 ms late", R, [](SimLink& l) { l.radio.faults().replyDelayMs = 200; }, aborted, 7, -1},
+        {"weak cell at 0125", W, [](SimLink& l) { l.radio.faults().corruptStore = 0x0125; }, ok, 0, 0x0125},
+        {"no echo", R, [](SimLink& l) { l.radio.faults().echo = false; }, aborted, 7, -1},
+        {"port errors", R, [](SimLink& l) { l.onWrite = [] { throw QmError(75); }; },
+         aborted, 7, -1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -67,11 +51,13 @@ TEST(SimLink, EachRadioFaultEndsTheTransferAsOnARealLine)
         s.doc.IicDat.assign(0x2000, 0xFF);
         s.settings.SoftFaceStr[70] = QStringLiteral("Notice");
         s.settings.SoftFaceStr[79] = kText79;
-        s.settings.ReadStartAddr = s.settings.WriteStartAddr = kFirst;
-        s.settings.ReadEndAddr = s.settings.WriteEndAddr = kLast;
-        RadioFaults faults;
-        c.fault(faults);
-        SimLink link(patternMemory(), faults);
+        s.settings.ReadStartAddr = s.settings.WriteStartAddr = 0x0100;
+        s.settings.ReadEndAddr = s.settings.WriteEndAddr = 0x013F;
+        std::vector<uint8_t> memory(qmsim::kRadioMemorySize);
+        for (size_t a = 0; a < memory.size(); ++a)
+            memory[a] = static_cast<uint8_t>(a * 7 + (a >> 8));
+        SimLink link(memory);
+        c.fault(link);
         qmtest::ScriptedUi ui;
 
         const TransferOutcome o = runTransfer(s, c.direction, link, &ui);
@@ -79,19 +65,26 @@ TEST(SimLink, EachRadioFaultEndsTheTransferAsOnARealLine)
         EXPECT_EQ(s.xfer.ComFailTimes, c.failTimes);
         EXPECT_EQ(std::count(link.sleeps.begin(), link.sleeps.end(), kRetryPauseMs), std::min(c.failTimes, 6));
         EXPECT_FALSE(link.isOpen());
-        const auto& radio = link.radio.memory();
         if (c.result == aborted) {
             ASSERT_EQ(ui.shown.size(), 1u);
             EXPECT_EQ(ui.shown[0].prompt, kText79);
+            EXPECT_EQ(ui.shown[0].title, QStringLiteral("Notice"));
+            EXPECT_EQ(ui.shown[0].icon, MsgIcon::Exclamation);
             EXPECT_EQ(link.radio.endFrames(), 0);
-            if (c.direction == R) {
+            if (c.direction == R) { // port errors are listed (two lines each); a silent radio is no error
+                EXPECT_EQ(s.errors.lines().size(), c.name == std::string("port errors") ? 14 : 0);
                 EXPECT_EQ(s.doc.IicDat, std::vector<uint8_t>(0x2000, 0xFF)) << "a failed read changes no byte";
             }
             continue;
         }
         EXPECT_TRUE(ui.shown.empty());
         EXPECT_EQ(link.radio.endFrames(), 1);
-        for (int a = kFirst; a <= kLast; ++a)
-            EXPECT_EQ(s.doc.IicDat[size_t(a)] != radio[size_t(a)], a == c.wrongAt) << "address " << a;
+        for (int a = 0; a < 0x2000; ++a) { // only the range is read or written
+            const auto image = s.doc.IicDat[size_t(a)], radio = link.radio.memory()[size_t(a)];
+            if (a >= 0x0100 && a <= 0x013F)
+                EXPECT_EQ(image != radio, a == c.wrongAt) << "address " << a;
+            else
+                EXPECT_TRUE(c.direction == R ? image == 0xFF : radio == memory[size_t(a)]) << "address " << a;
+        }
     }
 }

@@ -1,6 +1,6 @@
 // Test helpers around the front ends in build/bin: a running qm570-sim whose
-// device path has been read from its first output line, and a finished run of
-// a command-line program.
+// device path has been read from its first output line, a finished run of a
+// command-line program, and whole files in and out.
 #pragma once
 
 #include <QByteArray>
@@ -14,9 +14,6 @@ namespace qmtest {
 
 inline QString binPath(const char* name) { return QStringLiteral(QM570_BIN_DIR "/") + QLatin1String(name); }
 
-// Shared with TestHome.h / SimProcess.h: defined once when both are included.
-#ifndef QMTEST_FILE_HELPERS
-#define QMTEST_FILE_HELPERS
 inline bool writeFile(const QString& path, const QByteArray& data)
 {
     QFile f(path);
@@ -28,7 +25,6 @@ inline QByteArray readFile(const QString& path)
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
-#endif
 
 // qm570-sim with the given options; killed when it goes out of scope.
 class SimProcess {

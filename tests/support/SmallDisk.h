@@ -1,7 +1,7 @@
 // A file system of a few KiB for tests of full disks: a tmpfs mounted on a
 // temporary folder (as `mount -t tmpfs -o size=16k tmpfs DIR` does), unmounted
-// when it goes out of scope. Mounting needs root and a system that allows it;
-// otherwise ok() is false and why() says what is missing, for GTEST_SKIP().
+// when it goes out of scope. Mounting needs root on Linux; otherwise ok() is
+// false and why() says what is missing, for GTEST_SKIP(). Unix.
 #pragma once
 
 #include <QByteArray>
@@ -12,10 +12,10 @@
 #include <cerrno>
 #include <cstring>
 
-#ifdef __linux__
 #include <fcntl.h>
-#include <sys/mount.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <sys/mount.h>
 #endif
 
 namespace qmtest {
@@ -25,20 +25,12 @@ public:
     explicit SmallDisk(int kib = 16)
     {
 #ifdef __linux__
-        if (::geteuid() != 0) {
-            why_ = QStringLiteral("mounting a small tmpfs needs root");
-            return;
-        }
-        if (!dir_.isValid()) {
-            why_ = QStringLiteral("no temporary folder");
-            return;
-        }
         const QByteArray options = "size=" + QByteArray::number(kib) + "k";
-        if (::mount("tmpfs", QFile::encodeName(dir_.path()).constData(), "tmpfs", 0, options.constData()) != 0) {
+        if (::geteuid() != 0)
+            why_ = QStringLiteral("mounting a small tmpfs needs root");
+        else if (!dir_.isValid() || ::mount("tmpfs", QFile::encodeName(dir_.path()).constData(), "tmpfs", 0, options.constData()) != 0)
             why_ = QStringLiteral("cannot mount a tmpfs here: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
-            return;
-        }
-        mounted_ = true;
+        mounted_ = why_.isEmpty();
 #else
         (void)kib;
         why_ = QStringLiteral("tmpfs is a Linux file system");
@@ -63,24 +55,17 @@ public:
     // more byte fits.
     bool fill(const QString& name = QStringLiteral("filler"))
     {
-#ifdef __linux__
         const int fd = ::open(QFile::encodeName(file(name)).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd < 0)
-            return false;
         const QByteArray block(4096, 'f');
         bool full = false;
-        for (int i = 0; i < 100000; ++i) {
-            if (::write(fd, block.constData(), static_cast<size_t>(block.size())) < 0) {
+        for (int i = 0; fd >= 0 && i < 100000; ++i)
+            if (::write(fd, block.constData(), size_t(block.size())) < 0) {
                 full = errno == ENOSPC;
                 break;
             }
-        }
-        ::close(fd);
+        if (fd >= 0)
+            ::close(fd);
         return full;
-#else
-        (void)name;
-        return false;
-#endif
     }
 
 private:

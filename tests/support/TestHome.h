@@ -7,12 +7,8 @@
 #include "comm/modPorts.h"
 #include "shell/AppState.h"
 #include "shell/modStartup.h"
+#include "support/SimProcess.h"
 
-#include <QDir>
-#include <QFile>
-#include <QString>
-
-#include <memory>
 #include <ostream>
 #include <vector>
 
@@ -66,24 +62,6 @@ public:
     }
 };
 
-// Shared with TestHome.h / SimProcess.h: defined once when both are included.
-#ifndef QMTEST_FILE_HELPERS
-#define QMTEST_FILE_HELPERS
-inline bool writeFile(const QString& path, const QByteArray& data)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    return f.write(data) == data.size();
-}
-
-inline QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-#endif
-
 // A settings file of a program that has run before (FirRun=0) in English with
 // an 8 KiB image, plus extra lines for section "Setting" (keys not named
 // here take their defaults).
@@ -105,6 +83,22 @@ inline QByteArray deliveredTemplate()
 inline QString deliveredSettingsSource()
 {
     return QStringLiteral(QM570_SOURCE_DIR "/data/Uninstall.ini");
+}
+
+// The errors listed under label, in order.
+inline std::vector<qm::Error> listedUnder(const qm::AppState& s, const QString& label)
+{
+    std::vector<qm::Error> out;
+    for (const qm::ErrorEntry& e : s.errors.entries())
+        if (e.label == label)
+            out.push_back(e.error);
+    return out;
+}
+
+// The image as bytes, to compare with files.
+inline QByteArray imageBytes(const qm::AppState& s)
+{
+    return QByteArray(reinterpret_cast<const char*>(s.doc.IicDat.data()), qsizetype(s.doc.IicDat.size()));
 }
 
 // A recognisable image of n bytes: byte k = (k * 7 + 3) & 0xFF.
