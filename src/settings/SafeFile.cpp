@@ -1,6 +1,7 @@
 #include "settings/SafeFile.h"
 
 #include "diag/QmError.h"
+#include "diag/Utf8.h"
 
 #include <QRandomGenerator>
 #include <QStringList>
@@ -265,39 +266,20 @@ QString pathFromNative(const QByteArray& bytes)
 {
     QString out;
     out.reserve(bytes.size());
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
     const qsizetype n = bytes.size();
     qsizetype i = 0;
     while (i < n) {
-        const unsigned char c = p[i];
-        if (c < 0x80) {
-            out += QChar(char16_t(c));
+        char32_t cp = 0;
+        const int len = utf8CharAt(bytes, i, cp);
+        if (len == 0) {
+            out += QChar(char16_t(0xDC00 + static_cast<unsigned char>(bytes[i])));
             ++i;
             continue;
         }
-        int len = 0;
-        char32_t cp = 0, min = 0;
-        if ((c & 0xE0) == 0xC0) {
-            len = 2, cp = c & 0x1F, min = 0x80;
-        } else if ((c & 0xF0) == 0xE0) {
-            len = 3, cp = c & 0x0F, min = 0x800;
-        } else if ((c & 0xF8) == 0xF0) {
-            len = 4, cp = c & 0x07, min = 0x10000;
-        }
-        bool ok = len > 0 && i + len <= n;
-        for (int k = 1; ok && k < len; ++k) {
-            ok = (p[i + k] & 0xC0) == 0x80;
-            cp = (cp << 6) | (p[i + k] & 0x3F);
-        }
-        // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
-        if (ok && (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)))
-            ok = false;
-        if (!ok) {
-            out += QChar(char16_t(0xDC00 + c));
-            ++i;
-            continue;
-        }
-        out += QString::fromUcs4(&cp, 1);
+        if (len == 1)
+            out += QChar(char16_t(cp));
+        else
+            out += QString::fromUcs4(&cp, 1);
         i += len;
     }
     return out;
