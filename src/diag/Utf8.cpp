@@ -37,3 +37,19 @@ int utf8CharAt(const QByteArray& bytes, qsizetype i, char32_t& cp)
 }
 
 } // namespace qm
+
+namespace qm {
+
+NameChar nameCharAt(const QString& text, qsizetype i)
+{
+    const char16_t u = text[i].unicode();
+    if (QChar::isHighSurrogate(u) && i + 1 < text.size() && QChar::isLowSurrogate(text[i + 1].unicode()))
+        return {NameChar::Kind::Char, QChar::surrogateToUcs4(u, text[i + 1].unicode()), 2};
+    if (u >= 0xDC80 && u <= 0xDCFF)
+        return {NameChar::Kind::RawByte, char32_t(u & 0xFF), 1};
+    if (QChar::isSurrogate(u))
+        return {NameChar::Kind::LoneSurrogate, u, 1};
+    return {NameChar::Kind::Char, u, 1};
+}
+
+} // namespace qm

@@ -245,19 +245,13 @@ QByteArray nativePath(const QString& path)
 {
     QByteArray out;
     out.reserve(path.size());
-    const qsizetype n = path.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t u = path[i].unicode();
-        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(path[i + 1].unicode())) {
-            appendUtf8(out, QChar::surrogateToUcs4(u, path[i + 1].unicode()));
-            ++i;
-        } else if (u >= 0xDC80 && u <= 0xDCFF) {
-            out += char(u & 0xFF); // a byte that was not part of a UTF-8 character
-        } else if (QChar::isSurrogate(u)) {
-            appendUtf8(out, 0xFFFD);
-        } else {
-            appendUtf8(out, u);
-        }
+    for (qsizetype i = 0; i < path.size();) {
+        const NameChar c = nameCharAt(path, i);
+        if (c.kind == NameChar::Kind::RawByte)
+            out += char(c.value); // a byte that was not part of a UTF-8 character
+        else
+            appendUtf8(out, c.kind == NameChar::Kind::LoneSurrogate ? char32_t(0xFFFD) : c.value);
+        i += c.units;
     }
     return out;
 }
@@ -272,7 +266,7 @@ QString pathFromNative(const QByteArray& bytes)
         char32_t cp = 0;
         const int len = utf8CharAt(bytes, i, cp);
         if (len == 0) {
-            out += QChar(char16_t(0xDC00 + static_cast<unsigned char>(bytes[i])));
+            out += rawByteChar(static_cast<unsigned char>(bytes[i]));
             ++i;
             continue;
         }
