@@ -125,24 +125,31 @@ extern "C" void removeTempsAndStop(int sig)
     ::raise(sig);
 }
 
+// One read(2) of what fd has, appended to data, which grows to want bytes at
+// the most. False at the end of the data and on an error (err set); a read
+// that a signal broke off, or (nonBlocking) one that found nothing yet, is
+// one that read nothing.
+bool readChunk(int fd, int64_t want, QByteArray& data, int& err, bool nonBlocking)
+{
+    char buf[65536];
+    const size_t chunk = static_cast<size_t>(std::min<int64_t>(sizeof buf, want - data.size()));
+    const ssize_t n = ::read(fd, buf, chunk);
+    if (n < 0) {
+        if (errno == EINTR || (nonBlocking && errno == EAGAIN))
+            return true;
+        err = errno;
+        return false;
+    }
+    data.append(buf, static_cast<qsizetype>(n));
+    return n > 0;
+}
+
 // A regular file is open on fd: the rest of it, up to limit + 1 bytes.
 void readRegular(int fd, int64_t limit, QByteArray& data, int64_t sizeHint, int& err)
 {
     const int64_t want = limit + 1;
     data.reserve(static_cast<qsizetype>(std::clamp<int64_t>(sizeHint + 1, 1, want)));
-    char buf[65536];
-    while (data.size() < want) {
-        const size_t chunk = static_cast<size_t>(std::min<int64_t>(sizeof buf, want - data.size()));
-        const ssize_t n = ::read(fd, buf, chunk);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            err = errno;
-            return;
-        }
-        if (n == 0)
-            return;
-        data.append(buf, static_cast<qsizetype>(n));
+    while (data.size() < want && readChunk(fd, want, data, err, false)) {
     }
 }
 
@@ -151,7 +158,6 @@ void readRegular(int fd, int64_t limit, QByteArray& data, int64_t sizeHint, int&
 void readPipe(int fd, int64_t limit, QByteArray& data, int waitMs, int& err)
 {
     const int64_t want = limit + 1;
-    char buf[65536];
     while (data.size() < want) {
         // A pipe nobody has opened for writing yet reads as ended at once:
         // wait for data (or the writer's close) first.
@@ -167,17 +173,8 @@ void readPipe(int fd, int64_t limit, QByteArray& data, int waitMs, int& err)
             err = ETIMEDOUT;
             return;
         }
-        const size_t chunk = static_cast<size_t>(std::min<int64_t>(sizeof buf, want - data.size()));
-        const ssize_t n = ::read(fd, buf, chunk);
-        if (n < 0) {
-            if (errno == EINTR || errno == EAGAIN)
-                continue;
-            err = errno;
+        if (!readChunk(fd, want, data, err, true))
             return;
-        }
-        if (n == 0)
-            return;
-        data.append(buf, static_cast<qsizetype>(n));
     }
 }
 
