@@ -851,31 +851,29 @@ void mdifrmMain::runDialog(QDialog* dialog)
         runDialog_(*dialog);
 }
 
-void mdifrmMain::ReadFre()
+// The read/write dialog, opened on the form of mode.
+void mdifrmMain::openCommun(const char* label, frmCommun::Mode mode)
 {
-    handler("mnuReadFre_Click", [&] {
+    handler(label, [&] {
         ensureChildWindows();
-        ctx_.w.commun->setMode(frmCommun::Mode::Read);
+        ctx_.w.commun->setMode(mode);
         runDialog(ctx_.w.commun);
     });
+}
+
+void mdifrmMain::ReadFre()
+{
+    openCommun("mnuReadFre_Click", frmCommun::Mode::Read);
 }
 
 void mdifrmMain::WriteFre()
 {
-    handler("mnuWriteFre_Click", [&] {
-        ensureChildWindows();
-        ctx_.w.commun->setMode(frmCommun::Mode::Write);
-        runDialog(ctx_.w.commun);
-    });
+    openCommun("mnuWriteFre_Click", frmCommun::Mode::Write);
 }
 
 void mdifrmMain::ReadWriteFre()
 {
-    handler("mnuReadWriteFre_Click", [&] {
-        ensureChildWindows();
-        ctx_.w.commun->setMode(frmCommun::Mode::Keep);
-        runDialog(ctx_.w.commun);
-    });
+    openCommun("mnuReadWriteFre_Click", frmCommun::Mode::Keep);
 }
 
 void mdifrmMain::Communicate()
