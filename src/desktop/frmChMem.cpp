@@ -6,7 +6,6 @@
 #include "desktop/uiChannelGrid.h"
 #include "desktop/uiChannelUndo.h"
 #include "desktop/uiLook.h"
-#include "desktop/uiWinTexts.h"
 #include "image/modIicDat.h"
 #include "settings/SoftFaceTexts.h"
 

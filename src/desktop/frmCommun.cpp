@@ -8,7 +8,6 @@
 #include "desktop/frmToolCom.h"
 #include "desktop/frmWritePreview.h"
 #include "desktop/uiLook.h"
-#include "desktop/uiWinTexts.h"
 #include "settings/SoftFaceTexts.h"
 #include "shell/RadioTransfer.h"
 

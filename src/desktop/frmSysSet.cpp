@@ -3,7 +3,6 @@
 #include "desktop/frmChMem.h"
 #include "desktop/uiLook.h"
 #include "desktop/uiUndo.h"
-#include "desktop/uiWinTexts.h"
 #include "options/modOptView.h"
 #include "settings/SoftFaceTexts.h"
 

@@ -2,7 +2,6 @@
 
 #include "comm/modPorts.h"
 #include "desktop/uiLook.h"
-#include "desktop/uiWinTexts.h"
 #include "settings/SoftFaceTexts.h"
 
 #include <QButtonGroup>

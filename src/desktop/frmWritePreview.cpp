@@ -1,7 +1,6 @@
 #include "desktop/frmWritePreview.h"
 
 #include "desktop/uiLook.h"
-#include "desktop/uiWinTexts.h"
 #include "settings/SoftFaceTexts.h"
 
 #include <QDialogButtonBox>

@@ -16,7 +16,6 @@
 #include "settings/SoftFaceTexts.h"
 #include "channels/modChEdit.h"
 #include "desktop/uiChannelUndo.h"
-#include "desktop/uiWinTexts.h"
 #include "shell/ChannelFiles.h"
 #include "shell/RecentFiles.h"
 #include "shell/modDataFile.h"

@@ -2,6 +2,7 @@
 
 #include "image/modIicDat.h"
 #include "settings/SafeFile.h"
+#include "settings/SoftFaceTexts.h"
 #include "shell/DocumentViews.h"
 #include "shell/RadioTransfer.h"
 
@@ -159,7 +160,7 @@ std::vector<uint8_t> imageAfterWrite(AppState& s, const std::vector<uint8_t>& ra
 
 QString safeWritePhaseText(const Settings& s, SafeWritePhase phase)
 {
-    const bool zh = s.Language == 1;
+    const bool zh = chineseUi(s);
     switch (phase) {
     case SafeWritePhase::Backup:
         return zh ? QStringLiteral("备份") : QStringLiteral("Backup");
@@ -199,11 +200,6 @@ SafeWriteFlow::SafeWriteFlow(AppState& s, SafeWriteOptions options, UserInteract
 
 SafeWriteFlow::~SafeWriteFlow() = default;
 
-QString SafeWriteFlow::text(const char* english, const char* chinese) const
-{
-    return QString::fromUtf8(s_.settings.Language == 1 ? chinese : english);
-}
-
 void SafeWriteFlow::show(const QString& prompt) const
 {
     if (ui_)
@@ -238,7 +234,7 @@ std::unique_ptr<TransferDriver> SafeWriteFlow::nextSession()
             makeBackupFolder(opts_.backupFolder);
         } catch (const QmError& e) {
             finish(SafeWriteEnd::BackupFailed, e.error());
-            show(text("The backup of the radio could not be saved; nothing was written to it.",
+            show(winText(s_.settings, "The backup of the radio could not be saved; nothing was written to it.",
                       "无法保存对讲机的备份，没有写入任何数据。") +
                  QLatin1Char('\n') + e.error().text());
             return nullptr;
@@ -305,8 +301,8 @@ void SafeWriteFlow::afterBackup(const TransferOutcome& o)
 {
     // Trace, counters and error entries; a read never replaces the image here.
     applyTransferOutcome(s_, o);
-    const QString text79 = textOr(s_.settings, 79, kText79);
-    const QString nothing = text("The radio could not be backed up; nothing was written to it.",
+    const QString text79 = SoftFaceText(s_.settings, 79);
+    const QString nothing = winText(s_.settings, "The radio could not be backed up; nothing was written to it.",
                                  "无法备份对讲机，没有写入任何数据。");
     if (o.result == TransferResult::Stopped) {
         finish(SafeWriteEnd::Stopped);
@@ -324,7 +320,7 @@ void SafeWriteFlow::afterBackup(const TransferOutcome& o)
         backup_ = o.image;
     } catch (const QmError& e) {
         finish(SafeWriteEnd::BackupFailed, e.error());
-        show(text("The backup of the radio could not be saved; nothing was written to it.",
+        show(winText(s_.settings, "The backup of the radio could not be saved; nothing was written to it.",
                   "无法保存对讲机的备份，没有写入任何数据。") +
              QLatin1Char('\n') + e.error().text());
         return;
@@ -378,7 +374,7 @@ void SafeWriteFlow::afterVerify(const TransferOutcome& o)
         const QString text79 = textOr(s_.settings, 79, kText79);
         finish(SafeWriteEnd::VerifyFailed, sessionError(o, QStringLiteral("verify"), text79));
         if (o.result != TransferResult::PortOpenFailed)
-            show(text("The radio was written, but reading it back to verify it failed:",
+            show(winText(s_.settings, "The radio was written, but reading it back to verify it failed:",
                       "已写入对讲机，但回读校验失败：") +
                  QLatin1Char('\n') + (o.result == TransferResult::Aborted ? text79 : o.message));
         return;
@@ -388,7 +384,7 @@ void SafeWriteFlow::afterVerify(const TransferOutcome& o)
         finish(SafeWriteEnd::Verified);
         return;
     }
-    const QString found = s_.settings.Language == 1
+    const QString found = chineseUi(s_.settings)
                               ? QStringLiteral("写入后校验发现对讲机中的数据与写入的不同：首个差异位于 0x%1（共 %2 个字节不同）。\n是否重新写入？")
                                     .arg(hexAddress(verify_.firstDifference))
                                     .arg(verify_.differing)

@@ -154,7 +154,6 @@ private:
     void afterBackup(const TransferOutcome& o);
     void afterWrite(const TransferOutcome& o);
     void afterVerify(const TransferOutcome& o);
-    QString text(const char* english, const char* chinese) const;
     void show(const QString& prompt) const;
 
     AppState& s_;
