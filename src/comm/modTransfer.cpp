@@ -1,6 +1,7 @@
 #include "comm/modTransfer.h"
 
 #include "comm/modCommun.h"
+#include "settings/SoftFaceTexts.h"
 #include "settings/VbConv.h"
 
 #include <algorithm>
@@ -23,12 +24,6 @@ void rangeOf(const Settings& s, TransferDirection d, int& start, int& end)
         start = s.WriteStartAddr;
         end = s.WriteEndAddr;
     }
-}
-
-QString textOr(const Settings& s, int n, const QString& fallback)
-{
-    const QString t = s.text(n);
-    return t.isEmpty() ? fallback : t;
 }
 
 } // namespace
@@ -138,8 +133,8 @@ TransferDriver::TransferDriver(CommContext c, TransferDirection d, WriteAssemble
     work_ = std::make_unique<Work>();
     work_->doc = s.doc;
     work_->xfer = s.xfer.data();
-    work_->text79 = textOr(s.settings, 79, kText79);
-    work_->text175 = textOr(s.settings, 175, kRxFailedText);
+    work_->text79 = SoftFaceText(s.settings, 79);
+    work_->text175 = SoftFaceText(s.settings, 175);
 }
 
 TransferDriver::~TransferDriver() = default;

@@ -47,9 +47,8 @@ enum class TransferResult {
 constexpr int kMaxComFailTimes = 7;
 constexpr int kRetryPauseMs = 30;
 
-// Fallback wordings of texts 79 and 70 when no text table is loaded.
+// Text 79 as shown when no text table is loaded (its English wording).
 inline const QString kText79 = QStringLiteral("Communication failed,please check commuication port!");
-inline const QString kText70 = QStringLiteral("Notice");
 
 struct TransferOutcome {
     TransferDirection direction = TransferDirection::Read;

@@ -1,19 +1,10 @@
 #include "shell/RadioTransfer.h"
 
 #include "comm/modRadioFacts.h"
+#include "settings/SoftFaceTexts.h"
 #include "shell/DocumentViews.h"
 
 namespace qm {
-
-namespace {
-
-QString textOr(const Settings& s, int n, const QString& fallback)
-{
-    const QString t = s.text(n);
-    return t.isEmpty() ? fallback : t;
-}
-
-} // namespace
 
 std::unique_ptr<TransferDriver> prepareTransfer(AppState& s, TransferDirection d, TransferDriver::Clock clock)
 {
@@ -39,9 +30,9 @@ void finishTransfer(AppState& s, const TransferOutcome& o, UserInteraction* ui)
         ShowComDat(s);
     }
     if (ui && o.result == TransferResult::Aborted)
-        ui->message(textOr(s.settings, 79, kText79), textOr(s.settings, 70, kText70), MsgButtons::Ok, MsgIcon::Exclamation);
+        ui->message(SoftFaceText(s.settings, 79), SoftFaceText(s.settings, 70), MsgButtons::Ok, MsgIcon::Exclamation);
     if (ui && o.result == TransferResult::Refused)
-        ui->message(o.message, textOr(s.settings, 70, kText70), MsgButtons::Ok, MsgIcon::Exclamation);
+        ui->message(o.message, SoftFaceText(s.settings, 70), MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
 TransferOutcome runTransfer(AppState& s, TransferDirection d, CommLink& link, UserInteraction* ui, TransferCallbacks cb,

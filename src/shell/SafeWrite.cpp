@@ -28,12 +28,6 @@ bool storeKey(const Settings& s, const QString& key, bool on, QString* why)
     return s.profile.write(kSetting, key, on ? QStringLiteral("1") : QStringLiteral("0"), why);
 }
 
-QString textOr(const Settings& s, int n, const QString& fallback)
-{
-    const QString t = s.text(n);
-    return t.isEmpty() ? fallback : t;
-}
-
 // The most names one second's backups may take ("-2" ... "-99").
 constexpr int kBackupNamesPerSecond = 99;
 
@@ -203,7 +197,7 @@ SafeWriteFlow::~SafeWriteFlow() = default;
 void SafeWriteFlow::show(const QString& prompt) const
 {
     if (ui_)
-        ui_->message(prompt, textOr(s_.settings, 70, kText70), MsgButtons::Ok, MsgIcon::Exclamation);
+        ui_->message(prompt, SoftFaceText(s_.settings, 70), MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
 void SafeWriteFlow::finish(SafeWriteEnd end, const Error& why)
@@ -353,7 +347,7 @@ void SafeWriteFlow::afterWrite(const TransferOutcome& o)
     }
     if (o.result != TransferResult::Success) {
         finish(o.result == TransferResult::Refused ? SafeWriteEnd::Refused : SafeWriteEnd::WriteFailed,
-               sessionError(o, QStringLiteral("write radio at"), textOr(s_.settings, 79, kText79)));
+               sessionError(o, QStringLiteral("write radio at"), SoftFaceText(s_.settings, 79)));
         return;
     }
     sent_ = o.image;
@@ -371,7 +365,7 @@ void SafeWriteFlow::afterVerify(const TransferOutcome& o)
         return;
     }
     if (o.result != TransferResult::Success) {
-        const QString text79 = textOr(s_.settings, 79, kText79);
+        const QString text79 = SoftFaceText(s_.settings, 79);
         finish(SafeWriteEnd::VerifyFailed, sessionError(o, QStringLiteral("verify"), text79));
         if (o.result != TransferResult::PortOpenFailed)
             show(winText(s_.settings, "The radio was written, but reading it back to verify it failed:",
@@ -391,7 +385,7 @@ void SafeWriteFlow::afterVerify(const TransferOutcome& o)
                               : QStringLiteral("Verify after writing found that the radio holds other bytes than were "
                                                "written: %1.\nWrite again?")
                                     .arg(verify_.text());
-    if (ui_ && ui_->message(found, textOr(s_.settings, 70, kText70), MsgButtons::YesNo, MsgIcon::Question) == MsgAnswer::Yes) {
+    if (ui_ && ui_->message(found, SoftFaceText(s_.settings, 70), MsgButtons::YesNo, MsgIcon::Question) == MsgAnswer::Yes) {
         phase_ = SafeWritePhase::Write; // again, without a new backup
         return;
     }
