@@ -51,6 +51,12 @@ void ShowComPercent(TransferData& x, int percent)
     x.ComStatusText = QString::number(percent) + QStringLiteral(" %");
 }
 
+void announceComPercent(Transfer& x, int percent)
+{
+    ShowComPercent(x, percent);
+    x.notifyProgress();
+}
+
 QString TransferRangeProblem(const CommContext& s, TransferDirection d)
 {
     int start = 0, end = 0;

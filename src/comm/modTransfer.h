@@ -93,6 +93,9 @@ struct AddressRange {
 // Progress bar value and status label ("45 %").
 void ShowComPercent(TransferData& x, int percent);
 
+// ShowComPercent, then the progress signal: the windows show it at once.
+void announceComPercent(Transfer& x, int percent);
+
 // The reason a range cannot be transferred ("" when it can): start above
 // end, more than 518 blocks, or addresses outside the image.
 QString TransferRangeProblem(const CommContext& s, TransferDirection d);

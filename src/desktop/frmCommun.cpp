@@ -380,8 +380,7 @@ bool frmCommun::startSession(std::unique_ptr<TransferDriver> driver)
     if (flow_) {
         // The phase names the status label; each transfer's progress counts from 0.
         phaseText_ = safeWritePhaseText(s.settings, flow_->phase());
-        ShowComPercent(s.xfer, 0);
-        s.xfer.notifyProgress();
+        announceComPercent(s.xfer, 0);
     }
     if (driver->refused()) {
         TransferOutcome o;
@@ -420,8 +419,7 @@ bool frmCommun::previewWrite(const ImageChanges& changes)
 
 void frmCommun::onProgress(int percent)
 {
-    ShowComPercent(ctx_.s.xfer, percent);
-    ctx_.s.xfer.notifyProgress();
+    announceComPercent(ctx_.s.xfer, percent);
 }
 
 void frmCommun::onTraceLine(int index, const QString& line, bool reset)
