@@ -35,19 +35,23 @@ void finishTransfer(AppState& s, const TransferOutcome& o, UserInteraction* ui)
         ui->message(o.message, SoftFaceText(s.settings, 70), MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
+TransferCallbacks showingProgress(AppState& s, TransferCallbacks cb)
+{
+    TransferCallbacks wrapped;
+    wrapped.progress = [&s, progress = std::move(cb.progress)](int percent) {
+        announceComPercent(s.xfer, percent);
+        if (progress)
+            progress(percent);
+    };
+    wrapped.traceLine = std::move(cb.traceLine);
+    return wrapped;
+}
+
 TransferOutcome runTransfer(AppState& s, TransferDirection d, CommLink& link, UserInteraction* ui, TransferCallbacks cb,
                             TransferDriver::Clock clock)
 {
     auto driver = prepareTransfer(s, d, std::move(clock));
-    TransferCallbacks wrapped;
-    wrapped.progress = [&s, cb](int percent) {
-        ShowComPercent(s.xfer, percent);
-        s.xfer.notifyProgress();
-        if (cb.progress)
-            cb.progress(percent);
-    };
-    wrapped.traceLine = cb.traceLine;
-    driver->setCallbacks(std::move(wrapped));
+    driver->setCallbacks(showingProgress(s, std::move(cb)));
     const TransferOutcome o = driver->run(link);
     finishTransfer(s, o, ui);
     return o;

@@ -399,15 +399,7 @@ SafeWriteEnd runSafeWrite(SafeWriteFlow& flow, CommLink& link, TransferCallbacks
     while (auto driver = flow.nextSession()) {
         if (phaseStarted)
             phaseStarted(flow.phase());
-        TransferCallbacks wrapped;
-        wrapped.progress = [&s, cb](int percent) {
-            ShowComPercent(s.xfer, percent);
-            s.xfer.notifyProgress();
-            if (cb.progress)
-                cb.progress(percent);
-        };
-        wrapped.traceLine = cb.traceLine;
-        driver->setCallbacks(std::move(wrapped));
+        driver->setCallbacks(showingProgress(s, cb));
         const TransferOutcome o = driver->run(link);
         flow.sessionFinished(o);
     }
