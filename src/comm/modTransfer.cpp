@@ -10,11 +10,6 @@ namespace qm {
 
 namespace {
 
-QString hex4(int addr)
-{
-    return QStringLiteral("%1").arg(addr & 0xFFFF, 4, 16, QLatin1Char('0')).toUpper();
-}
-
 void rangeOf(const Settings& s, TransferDirection d, int& start, int& end)
 {
     if (d == TransferDirection::Read) {

@@ -3,6 +3,7 @@
 #include "desktop/frmMemDat.h"
 #include "desktop/uiLook.h"
 #include "memtools/modPartFill.h"
+#include "settings/VbConv.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -27,11 +28,6 @@ QLineEdit* edit(QWidget* parent, const char* name, const QString& accessible, in
     nameControl(e, QString::fromLatin1(name), accessible);
     e->setMaxLength(maxLength);
     return e;
-}
-
-QString hex4(int v)
-{
-    return QStringLiteral("%1").arg(v & 0xFFFF, 4, 16, QLatin1Char('0')).toUpper();
 }
 
 } // namespace
