@@ -32,11 +32,10 @@ bool WriteComDat(DocumentData& s, ErrorList& errors, const QDateTime& now)
         // hour and minute as BCD.
         const uint8_t bytes[5] = {static_cast<uint8_t>(date.year() % 100), static_cast<uint8_t>(date.month() % 100),
                                   static_cast<uint8_t>(date.day() % 100), toBcd(time.hour()), toBcd(time.minute())};
-        const int addrs[5] = {0x0E70, 0x0E71, 0x0E72, 0x0E78, 0x0E79};
-        for (int a : addrs)
+        for (int a : kWriteStampAddrs)
             checkIndex(a, 0, static_cast<long long>(s.IicDat.size()) - 1);
         for (int i = 0; i < 5; ++i)
-            s.img(addrs[i]) = bytes[i];
+            s.img(kWriteStampAddrs[i]) = bytes[i];
     });
 }
 

@@ -78,8 +78,11 @@ struct TransferCallbacks {
 // encoder, then the option encoder). Runs on the transfer's thread.
 using WriteAssembler = std::function<void(DocumentData& image, ErrorList& errors)>;
 
-// Date stamp of a write: year % 100, month, day at 0x0E70..0x0E72, hour and
-// minute in BCD at 0x0E78..0x0E79.
+// Where a write stamps its date: year % 100, month, day at 0x0E70..0x0E72,
+// hour and minute in BCD at 0x0E78..0x0E79.
+inline constexpr int kWriteStampAddrs[5] = {0x0E70, 0x0E71, 0x0E72, 0x0E78, 0x0E79};
+
+// Date stamp of a write (kWriteStampAddrs).
 // Returns false (error listed as "frmCommun->WriteComDat") when the image
 // does not reach those addresses.
 bool WriteComDat(DocumentData& doc, ErrorList& errors, const QDateTime& now);

@@ -4,6 +4,7 @@
 #include "channels/modChFre.h"
 #include "channels/modChGrid.h"
 #include "channels/modChMem.h"
+#include "comm/modTransfer.h"
 #include "image/Document.h"
 #include "options/OptionsContext.h"
 #include "options/modOptView.h"
@@ -20,10 +21,6 @@ namespace qm {
 namespace {
 
 const QString kArrow = QStringLiteral(" \u2192 ");
-
-// The write-date stamp (year, month, day; hour, minute) the write puts into
-// every image it sends.
-constexpr int kStampAddrs[] = {0x0E70, 0x0E71, 0x0E72, 0x0E78, 0x0E79};
 
 // One image decoded as the windows show it: the channel grid's texts and the
 // options window's values. Built on scratch copies; the decoders' error
@@ -128,7 +125,7 @@ std::vector<Owner> owners(size_t size, const Settings& st)
     }
     for (int addr : optionFixedAddresses())
         mark(addr, Owner::Kind::Fixed, 0);
-    for (int addr : kStampAddrs)
+    for (int addr : kWriteStampAddrs) // stamped into every image a write sends
         mark(addr, Owner::Kind::DateStamp, 0);
     return own;
 }
