@@ -9,16 +9,13 @@
 #include "cli/CliCommon.h"
 #include "image/modIicDat.h"
 #include "settings/SafeFile.h"
+#include "shell/ChannelFiles.h"
 #include "shell/DecodeReport.h"
 #include "shell/modDataFile.h"
 
 namespace qmcli {
 
 namespace {
-
-// A channel table of 260 channels is some 20 KiB; a CSV file past this is
-// something else.
-constexpr qint64 kMaxCsvBytes = 16 << 20;
 
 const QString kSaveDataFile = QStringLiteral("save data file");
 const QString kOpenDataFile = QStringLiteral("open data file");
@@ -236,7 +233,7 @@ int importChannels(const CommandSpec& cmd, const QStringList& args, const QStrin
             return status;
         QByteArray csv;
         qm::Error readError;
-        if (!readInputFile(csvPath, kMaxCsvBytes, action, &csv, &readError))
+        if (!readInputFile(csvPath, qm::kMaxChannelFileBytes, action, &csv, &readError))
             return fail(cmd, readError);
         ToolState tool;
         if (!startWithImage(cmd, tool, a, a.positional[0], &status))
