@@ -245,7 +245,7 @@ void frmCommun::InitFace()
 {
     const Settings& st = ctx_.s.settings;
     guarded(ctx_.s.errors, QStringLiteral("frmCommun->InitFace"), [&] {
-        const QFont font = uiFont(st.UiFont, st.Language == 1);
+        const QFont font = uiFont(st);
         setFont(font);
         setWindowTitle(SoftFaceText(st, 102));
         fraOne_->setTitle(SoftFaceText(st, 156));

@@ -36,7 +36,7 @@ frmPartFill::frmPartFill(DesktopContext& ctx, QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmPartFill"));
     setWindowTitle(QStringLiteral("Part Fill"));
-    setFont(uiFont(ctx_.s.settings.UiFont, ctx_.s.settings.Language == 1));
+    setFont(uiFont(ctx_.s.settings));
 
     auto* lblFillData = label(this, "lblFillData", "Fill Data");
     // A value in base 2 has up to sixteen digits.

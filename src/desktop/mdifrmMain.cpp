@@ -474,7 +474,7 @@ void mdifrmMain::SetSoftFace()
     captions_ = qm::SetSoftFace(s_);
     guarded(s_.errors, QStringLiteral("mdimoduMain->SetSoftFace"), [&] {
         const int16_t lang = s_.settings.Language;
-        setFont(uiFont(s_.settings.UiFont, lang == 1));
+        setFont(uiFont(s_.settings));
         // "[*]" is where the title shows "*" while the document has changes.
         setWindowTitle(captions_.title + QStringLiteral("[*]"));
         for (const MenuDef& d : kMenus) {
