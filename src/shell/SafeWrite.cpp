@@ -200,6 +200,16 @@ void SafeWriteFlow::show(const QString& prompt) const
         ui_->message(prompt, SoftFaceText(s_.settings, 70), MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
+// The backup folder or file could not be made: the flow ends before anything
+// is written to the radio.
+void SafeWriteFlow::backupNotSaved(const Error& why)
+{
+    finish(SafeWriteEnd::BackupFailed, why);
+    show(winText(s_.settings, "The backup of the radio could not be saved; nothing was written to it.",
+                 "无法保存对讲机的备份，没有写入任何数据。") +
+         QLatin1Char('\n') + why.text());
+}
+
 void SafeWriteFlow::finish(SafeWriteEnd end, const Error& why)
 {
     phase_ = SafeWritePhase::Done;
@@ -227,10 +237,7 @@ std::unique_ptr<TransferDriver> SafeWriteFlow::nextSession()
         try {
             makeBackupFolder(opts_.backupFolder);
         } catch (const QmError& e) {
-            finish(SafeWriteEnd::BackupFailed, e.error());
-            show(winText(s_.settings, "The backup of the radio could not be saved; nothing was written to it.",
-                      "无法保存对讲机的备份，没有写入任何数据。") +
-                 QLatin1Char('\n') + e.error().text());
+            backupNotSaved(e.error());
             return nullptr;
         }
         return std::make_unique<TransferDriver>(s_, TransferDirection::Read, WriteAssembler{}, clock_,
@@ -297,7 +304,7 @@ void SafeWriteFlow::afterBackup(const TransferOutcome& o)
     applyTransferOutcome(s_, o);
     const QString text79 = SoftFaceText(s_.settings, 79);
     const QString nothing = winText(s_.settings, "The radio could not be backed up; nothing was written to it.",
-                                 "无法备份对讲机，没有写入任何数据。");
+                                    "无法备份对讲机，没有写入任何数据。");
     if (o.result == TransferResult::Stopped) {
         finish(SafeWriteEnd::Stopped);
         return;
@@ -313,10 +320,7 @@ void SafeWriteFlow::afterBackup(const TransferOutcome& o)
         backupPath_ = saveBackup(opts_.backupFolder, o.image, started_);
         backup_ = o.image;
     } catch (const QmError& e) {
-        finish(SafeWriteEnd::BackupFailed, e.error());
-        show(winText(s_.settings, "The backup of the radio could not be saved; nothing was written to it.",
-                  "无法保存对讲机的备份，没有写入任何数据。") +
-             QLatin1Char('\n') + e.error().text());
+        backupNotSaved(e.error());
         return;
     }
     if (opts_.preview && preview_) {
@@ -369,7 +373,7 @@ void SafeWriteFlow::afterVerify(const TransferOutcome& o)
         finish(SafeWriteEnd::VerifyFailed, sessionError(o, QStringLiteral("verify"), text79));
         if (o.result != TransferResult::PortOpenFailed)
             show(winText(s_.settings, "The radio was written, but reading it back to verify it failed:",
-                      "已写入对讲机，但回读校验失败：") +
+                         "已写入对讲机，但回读校验失败：") +
                  QLatin1Char('\n') + (o.result == TransferResult::Aborted ? text79 : o.message));
         return;
     }

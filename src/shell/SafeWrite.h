@@ -155,6 +155,7 @@ private:
     void afterWrite(const TransferOutcome& o);
     void afterVerify(const TransferOutcome& o);
     void show(const QString& prompt) const;
+    void backupNotSaved(const Error& why);
 
     AppState& s_;
     SafeWriteOptions opts_;
