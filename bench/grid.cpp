@@ -103,48 +103,53 @@ Program& program()
     return *g_program;
 }
 
-void GridRefill(benchmark::State& state)
+// The program for a benchmark, or null (the benchmark marked skipped) when
+// it could not start.
+Program* readyProgram(benchmark::State& state)
 {
     Program& p = program();
-    if (!p.ok) {
-        state.SkipWithError("no program state");
+    if (p.ok)
+        return &p;
+    state.SkipWithError("no program state");
+    return nullptr;
+}
+
+void GridRefill(benchmark::State& state)
+{
+    Program* p = readyProgram(state);
+    if (!p)
         return;
-    }
     for (auto _ : state)
-        p.refill();
+        p->refill();
 }
 BENCHMARK(GridRefill)->Unit(benchmark::kMillisecond);
 
 void GridRefillPaint(benchmark::State& state)
 {
-    Program& p = program();
-    if (!p.ok) {
-        state.SkipWithError("no program state");
+    Program* p = readyProgram(state);
+    if (!p)
         return;
-    }
     for (auto _ : state) {
-        p.refill();
-        p.window->grid()->viewport()->repaint();
+        p->refill();
+        p->window->grid()->viewport()->repaint();
     }
 }
 BENCHMARK(GridRefillPaint)->Unit(benchmark::kMillisecond);
 
 void CellEdit(benchmark::State& state)
 {
-    Program& p = program();
-    if (!p.ok) {
-        state.SkipWithError("no program state");
+    Program* p = readyProgram(state);
+    if (!p)
         return;
-    }
-    QAbstractItemModel* m = p.window->grid()->model();
+    QAbstractItemModel* m = p->window->grid()->model();
     const QModelIndex cell = m->index(4, 0); // channel 5, receive frequency
     int i = 0;
     for (auto _ : state) {
         m->setData(cell, (++i % 2) ? QStringLiteral("462.5625") : QStringLiteral("446.00625"));
         QApplication::processEvents(); // repaints what the edit invalidated
-        if (p.ctx->undo.count() > 1000) {
+        if (p->ctx->undo.count() > 1000) {
             state.PauseTiming();
-            p.ctx->undo.clear();
+            p->ctx->undo.clear();
             state.ResumeTiming();
         }
     }

@@ -1,6 +1,7 @@
 #include "channels/modChCsv.h"
 
 #include "channels/modChEdit.h"
+#include "diag/Utf8.h"
 #include "settings/SafeFile.h"
 #include "settings/VbConv.h"
 
@@ -18,35 +19,10 @@ namespace {
 // sequence, or -1 when the whole buffer is UTF-8.
 qsizetype firstBadUtf8(const QByteArray& b, qsizetype from)
 {
-    const auto* p = reinterpret_cast<const unsigned char*>(b.constData());
-    const qsizetype n = b.size();
-    qsizetype i = from;
-    while (i < n) {
-        const unsigned c = p[i];
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        int len = 0;
-        uint32_t cp = 0, min = 0;
-        if ((c & 0xE0) == 0xC0) {
-            len = 2, cp = c & 0x1F, min = 0x80;
-        } else if ((c & 0xF0) == 0xE0) {
-            len = 3, cp = c & 0x0F, min = 0x800;
-        } else if ((c & 0xF8) == 0xF0) {
-            len = 4, cp = c & 0x07, min = 0x10000;
-        } else {
-            return i;
-        }
-        if (i + len > n)
-            return i;
-        for (int k = 1; k < len; ++k) {
-            const unsigned d = p[i + k];
-            if ((d & 0xC0) != 0x80)
-                return i;
-            cp = (cp << 6) | (d & 0x3F);
-        }
-        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+    char32_t cp = 0;
+    for (qsizetype i = from; i < b.size();) {
+        const int len = utf8CharAt(b, i, cp);
+        if (len == 0)
             return i;
         i += len;
     }

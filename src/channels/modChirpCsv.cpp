@@ -196,22 +196,20 @@ QStringList chirpRow(const ChannelContext& s, int n)
         f[DtcsPolarity] = QString(txPol) + rxPol;
     } else {
         f[Tone] = QStringLiteral("Cross");
-        QString from, to;
-        if (txSig.kind == K::Ctcss) {
-            from = QStringLiteral("Tone");
-            f[RToneFreq] = toneText(txSig.tenths);
-        } else if (txSig.kind == K::Dcs) {
-            from = QStringLiteral("DTCS");
-            f[DtcsCode] = dcsText(txSig.code);
-        }
-        if (rxSig.kind == K::Ctcss) {
-            to = QStringLiteral("Tone");
-            f[CToneFreq] = toneText(rxSig.tenths);
-        } else if (rxSig.kind == K::Dcs) {
-            to = QStringLiteral("DTCS");
-            f[RxDtcsCode] = dcsText(rxSig.code);
-        }
-        f[CrossMode] = from + QStringLiteral("->") + to;
+        // One side of the cross mode: its name, its value in its own column.
+        const auto side = [&](const Signal& sig, int toneCol, int dcsCol) {
+            if (sig.kind == K::Ctcss) {
+                f[toneCol] = toneText(sig.tenths);
+                return QStringLiteral("Tone");
+            }
+            if (sig.kind == K::Dcs) {
+                f[dcsCol] = dcsText(sig.code);
+                return QStringLiteral("DTCS");
+            }
+            return QString();
+        };
+        const QString from = side(txSig, RToneFreq, DtcsCode);
+        f[CrossMode] = from + QStringLiteral("->") + side(rxSig, CToneFreq, RxDtcsCode);
         f[DtcsPolarity] = QString(txPol) + rxPol;
     }
 

@@ -9,16 +9,13 @@
 #include "cli/CliCommon.h"
 #include "image/modIicDat.h"
 #include "settings/SafeFile.h"
+#include "shell/ChannelFiles.h"
 #include "shell/DecodeReport.h"
 #include "shell/modDataFile.h"
 
 namespace qmcli {
 
 namespace {
-
-// A channel table of 260 channels is some 20 KiB; a CSV file past this is
-// something else.
-constexpr qint64 kMaxCsvBytes = 16 << 20;
 
 const QString kSaveDataFile = QStringLiteral("save data file");
 const QString kOpenDataFile = QStringLiteral("open data file");
@@ -197,6 +194,60 @@ const CommandSpec kImportChirp{
     2,
     {kOutputRequired}};
 
+// export-csv and export-chirp: IMAGE's channels as text, to -o OUT (saved
+// with save) or to stdout.
+int exportChannels(const CommandSpec& cmd, const QStringList& args, const QString& action,
+                   QString (*toText)(const qm::ChannelContext&),
+                   void (*save)(const qm::ChannelContext&, const QString&))
+{
+    return runCommand(cmd, args, [&](const ParsedArgs& a) {
+        const bool toFile = a.has(QStringLiteral("--output"));
+        const QString out = a.value(QStringLiteral("--output"));
+        int status = kExitOk;
+        if (toFile && !outputAllowed(cmd, a, out, action, {{a.positional[0], QStringLiteral("the input IMAGE")}}, &status))
+            return status;
+        ToolState tool;
+        if (!startWithImage(cmd, tool, a, a.positional[0], &status))
+            return status;
+        if (!toFile)
+            return writeToStdout(cmd, toText(tool.state()).toUtf8());
+        save(tool.state(), out); // a failure is one line through runCommand
+        return kExitOk;
+    });
+}
+
+// import-csv and import-chirp: IMAGE with the channels of CSV (taken in by
+// import, which refuses or warns) saved to -o OUT.
+int importChannels(const CommandSpec& cmd, const QStringList& args, const QString& action,
+                   bool (*import)(qm::ChannelContext, const QByteArray&, QString*, QStringList*))
+{
+    return runCommand(cmd, args, [&](const ParsedArgs& a) {
+        if (!a.has(QStringLiteral("--output")))
+            return usageError(cmd, QStringLiteral("missing -o OUT"));
+        const QString out = a.value(QStringLiteral("--output"));
+        const QString csvPath = a.positional[1];
+        int status = kExitOk;
+        if (!outputAllowed(cmd, a, out, kSaveDataFile,
+                           {{a.positional[0], QStringLiteral("the input IMAGE")}, {csvPath, QStringLiteral("the input CSV")}},
+                           &status))
+            return status;
+        QByteArray csv;
+        qm::Error readError;
+        if (!readInputFile(csvPath, qm::kMaxChannelFileBytes, action, &csv, &readError))
+            return fail(cmd, readError);
+        ToolState tool;
+        if (!startWithImage(cmd, tool, a, a.positional[0], &status))
+            return status;
+        QString err;
+        QStringList warnings;
+        if (!import(tool.state(), csv, &err, &warnings))
+            return fail(cmd, qm::Error{380, action, csvPath, QStringLiteral("refused, nothing written: ") + err});
+        for (const QString& w : warnings)
+            warn(cmd, qm::Error{380, action, csvPath, w});
+        return saveTo(cmd, tool.state(), out);
+    });
+}
+
 } // namespace
 
 int cmdDecode(const QStringList& args)
@@ -252,104 +303,23 @@ int cmdNew(const QStringList& args)
 
 int cmdExportCsv(const QStringList& args)
 {
-    return runCommand(kExportCsv, args, [](const ParsedArgs& a) {
-        const bool toFile = a.has(QStringLiteral("--output"));
-        const QString out = a.value(QStringLiteral("--output"));
-        int status = kExitOk;
-        if (toFile && !outputAllowed(kExportCsv, a, out, QStringLiteral("write CSV file"),
-                                     {{a.positional[0], QStringLiteral("the input IMAGE")}}, &status))
-            return status;
-        ToolState tool;
-        if (!startWithImage(kExportCsv, tool, a, a.positional[0], &status))
-            return status;
-        if (!toFile)
-            return writeToStdout(kExportCsv, qm::ChannelsToCsv(tool.state()).toUtf8());
-        qm::SaveChannelCsv(tool.state(), out); // a failure is one line through runCommand
-        return kExitOk;
-    });
+    return exportChannels(kExportCsv, args, QStringLiteral("write CSV file"), qm::ChannelsToCsv, qm::SaveChannelCsv);
 }
 
 int cmdImportCsv(const QStringList& args)
 {
-    return runCommand(kImportCsv, args, [](const ParsedArgs& a) {
-        if (!a.has(QStringLiteral("--output")))
-            return usageError(kImportCsv, QStringLiteral("missing -o OUT"));
-        const QString out = a.value(QStringLiteral("--output"));
-        const QString csvPath = a.positional[1];
-        int status = kExitOk;
-        if (!outputAllowed(kImportCsv, a, out, kSaveDataFile,
-                           {{a.positional[0], QStringLiteral("the input IMAGE")}, {csvPath, QStringLiteral("the input CSV")}},
-                           &status))
-            return status;
-        const QString action = QStringLiteral("import CSV file");
-        QByteArray csv;
-        qm::Error readError;
-        if (!readInputFile(csvPath, kMaxCsvBytes, action, &csv, &readError))
-            return fail(kImportCsv, readError);
-        ToolState tool;
-        if (!startWithImage(kImportCsv, tool, a, a.positional[0], &status))
-            return status;
-        QString err;
-        QStringList warnings;
-        if (!qm::ImportChannelCsv(tool.state(), csv, &err, &warnings))
-            return fail(kImportCsv, qm::Error{380, action, csvPath, QStringLiteral("refused, nothing written: ") + err});
-        for (const QString& w : warnings)
-            warn(kImportCsv, qm::Error{380, action, csvPath, w});
-        return saveTo(kImportCsv, tool.state(), out);
-    });
+    return importChannels(kImportCsv, args, QStringLiteral("import CSV file"), qm::ImportChannelCsv);
 }
-
-} // namespace qmcli
-
-namespace qmcli {
 
 int cmdExportChirp(const QStringList& args)
 {
-    return runCommand(kExportChirp, args, [](const ParsedArgs& a) {
-        const bool toFile = a.has(QStringLiteral("--output"));
-        const QString out = a.value(QStringLiteral("--output"));
-        int status = kExitOk;
-        if (toFile && !outputAllowed(kExportChirp, a, out, QStringLiteral("write CHIRP CSV file"),
-                                     {{a.positional[0], QStringLiteral("the input IMAGE")}}, &status))
-            return status;
-        ToolState tool;
-        if (!startWithImage(kExportChirp, tool, a, a.positional[0], &status))
-            return status;
-        if (!toFile)
-            return writeToStdout(kExportChirp, qm::ChannelsToChirpCsv(tool.state()).toUtf8());
-        qm::SaveChirpCsv(tool.state(), out); // a failure is one line through runCommand
-        return kExitOk;
-    });
+    return exportChannels(kExportChirp, args, QStringLiteral("write CHIRP CSV file"), qm::ChannelsToChirpCsv,
+                          qm::SaveChirpCsv);
 }
 
 int cmdImportChirp(const QStringList& args)
 {
-    return runCommand(kImportChirp, args, [](const ParsedArgs& a) {
-        if (!a.has(QStringLiteral("--output")))
-            return usageError(kImportChirp, QStringLiteral("missing -o OUT"));
-        const QString out = a.value(QStringLiteral("--output"));
-        const QString csvPath = a.positional[1];
-        int status = kExitOk;
-        if (!outputAllowed(kImportChirp, a, out, kSaveDataFile,
-                           {{a.positional[0], QStringLiteral("the input IMAGE")}, {csvPath, QStringLiteral("the input CSV")}},
-                           &status))
-            return status;
-        const QString action = QStringLiteral("import CHIRP CSV file");
-        QByteArray csv;
-        qm::Error readError;
-        if (!readInputFile(csvPath, kMaxCsvBytes, action, &csv, &readError))
-            return fail(kImportChirp, readError);
-        ToolState tool;
-        if (!startWithImage(kImportChirp, tool, a, a.positional[0], &status))
-            return status;
-        QString err;
-        QStringList warnings;
-        if (!qm::ImportChirpCsv(tool.state(), csv, &err, &warnings))
-            return fail(kImportChirp, qm::Error{380, action, csvPath, QStringLiteral("refused, nothing written: ") + err});
-        for (const QString& w : warnings)
-            warn(kImportChirp, qm::Error{380, action, csvPath, w});
-        return saveTo(kImportChirp, tool.state(), out);
-    });
+    return importChannels(kImportChirp, args, QStringLiteral("import CHIRP CSV file"), qm::ImportChirpCsv);
 }
 
 } // namespace qmcli

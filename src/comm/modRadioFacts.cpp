@@ -5,6 +5,7 @@
 // functions of the image and the UI text table.
 #include "comm/modRadioFacts.h"
 
+#include "comm/modTransfer.h"
 #include "settings/SoftFaceTexts.h"
 
 namespace qm {
@@ -13,7 +14,7 @@ namespace {
 
 constexpr int kVersionAddr = 0x0F30;
 constexpr int kBandAddr = 0x0F50; // lower edge, upper edge at +4
-constexpr int kWriteDateAddr = 0x0E70;
+constexpr int kWriteDateAddr = kWriteStampAddrs[0]; // year, month, day
 
 QString dec(int v, int width)
 {

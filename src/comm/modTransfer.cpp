@@ -1,6 +1,7 @@
 #include "comm/modTransfer.h"
 
 #include "comm/modCommun.h"
+#include "settings/SoftFaceTexts.h"
 #include "settings/VbConv.h"
 
 #include <algorithm>
@@ -8,11 +9,6 @@
 namespace qm {
 
 namespace {
-
-QString hex4(int addr)
-{
-    return QStringLiteral("%1").arg(addr & 0xFFFF, 4, 16, QLatin1Char('0')).toUpper();
-}
 
 void rangeOf(const Settings& s, TransferDirection d, int& start, int& end)
 {
@@ -23,12 +19,6 @@ void rangeOf(const Settings& s, TransferDirection d, int& start, int& end)
         start = s.WriteStartAddr;
         end = s.WriteEndAddr;
     }
-}
-
-QString textOr(const Settings& s, int n, const QString& fallback)
-{
-    const QString t = s.text(n);
-    return t.isEmpty() ? fallback : t;
 }
 
 } // namespace
@@ -42,11 +32,10 @@ bool WriteComDat(DocumentData& s, ErrorList& errors, const QDateTime& now)
         // hour and minute as BCD.
         const uint8_t bytes[5] = {static_cast<uint8_t>(date.year() % 100), static_cast<uint8_t>(date.month() % 100),
                                   static_cast<uint8_t>(date.day() % 100), toBcd(time.hour()), toBcd(time.minute())};
-        const int addrs[5] = {0x0E70, 0x0E71, 0x0E72, 0x0E78, 0x0E79};
-        for (int a : addrs)
+        for (int a : kWriteStampAddrs)
             checkIndex(a, 0, static_cast<long long>(s.IicDat.size()) - 1);
         for (int i = 0; i < 5; ++i)
-            s.img(addrs[i]) = bytes[i];
+            s.img(kWriteStampAddrs[i]) = bytes[i];
     });
 }
 
@@ -54,6 +43,12 @@ void ShowComPercent(TransferData& x, int percent)
 {
     x.ComPercent = percent;
     x.ComStatusText = QString::number(percent) + QStringLiteral(" %");
+}
+
+void announceComPercent(Transfer& x, int percent)
+{
+    ShowComPercent(x, percent);
+    x.notifyProgress();
 }
 
 QString TransferRangeProblem(const CommContext& s, TransferDirection d)
@@ -138,8 +133,8 @@ TransferDriver::TransferDriver(CommContext c, TransferDirection d, WriteAssemble
     work_ = std::make_unique<Work>();
     work_->doc = s.doc;
     work_->xfer = s.xfer.data();
-    work_->text79 = textOr(s.settings, 79, kText79);
-    work_->text175 = textOr(s.settings, 175, kRxFailedText);
+    work_->text79 = SoftFaceText(s.settings, 79);
+    work_->text175 = SoftFaceText(s.settings, 175);
 }
 
 TransferDriver::~TransferDriver() = default;

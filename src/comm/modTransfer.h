@@ -47,9 +47,8 @@ enum class TransferResult {
 constexpr int kMaxComFailTimes = 7;
 constexpr int kRetryPauseMs = 30;
 
-// Fallback wordings of texts 79 and 70 when no text table is loaded.
+// Text 79 as shown when no text table is loaded (its English wording).
 inline const QString kText79 = QStringLiteral("Communication failed,please check commuication port!");
-inline const QString kText70 = QStringLiteral("Notice");
 
 struct TransferOutcome {
     TransferDirection direction = TransferDirection::Read;
@@ -79,8 +78,11 @@ struct TransferCallbacks {
 // encoder, then the option encoder). Runs on the transfer's thread.
 using WriteAssembler = std::function<void(DocumentData& image, ErrorList& errors)>;
 
-// Date stamp of a write: year % 100, month, day at 0x0E70..0x0E72, hour and
-// minute in BCD at 0x0E78..0x0E79.
+// Where a write stamps its date: year % 100, month, day at 0x0E70..0x0E72,
+// hour and minute in BCD at 0x0E78..0x0E79.
+inline constexpr int kWriteStampAddrs[5] = {0x0E70, 0x0E71, 0x0E72, 0x0E78, 0x0E79};
+
+// Date stamp of a write (kWriteStampAddrs).
 // Returns false (error listed as "frmCommun->WriteComDat") when the image
 // does not reach those addresses.
 bool WriteComDat(DocumentData& doc, ErrorList& errors, const QDateTime& now);
@@ -93,6 +95,9 @@ struct AddressRange {
 
 // Progress bar value and status label ("45 %").
 void ShowComPercent(TransferData& x, int percent);
+
+// ShowComPercent, then the progress signal: the windows show it at once.
+void announceComPercent(Transfer& x, int percent);
 
 // The reason a range cannot be transferred ("" when it can): start above
 // end, more than 518 blocks, or addresses outside the image.

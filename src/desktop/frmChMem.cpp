@@ -6,7 +6,6 @@
 #include "desktop/uiChannelGrid.h"
 #include "desktop/uiChannelUndo.h"
 #include "desktop/uiLook.h"
-#include "desktop/uiWinTexts.h"
 #include "image/modIicDat.h"
 #include "settings/SoftFaceTexts.h"
 
@@ -154,7 +153,7 @@ void frmChMem::applyGridLayout()
 {
     const Settings& st = ctx_.s.settings;
     const ChannelGrid& g = ctx_.s.grid;
-    const QFont font = uiFont(st.UiFont, st.Language == 1, 10);
+    const QFont font = uiFont(st, 10);
     grid_->setFont(font);
     // Every row, the caption row too, has the configured height, but never
     // less than the font needs (a Chinese font is taller than the one the

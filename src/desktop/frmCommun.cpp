@@ -8,7 +8,6 @@
 #include "desktop/frmToolCom.h"
 #include "desktop/frmWritePreview.h"
 #include "desktop/uiLook.h"
-#include "desktop/uiWinTexts.h"
 #include "settings/SoftFaceTexts.h"
 #include "shell/RadioTransfer.h"
 
@@ -246,7 +245,7 @@ void frmCommun::InitFace()
 {
     const Settings& st = ctx_.s.settings;
     guarded(ctx_.s.errors, QStringLiteral("frmCommun->InitFace"), [&] {
-        const QFont font = uiFont(st.UiFont, st.Language == 1);
+        const QFont font = uiFont(st);
         setFont(font);
         setWindowTitle(SoftFaceText(st, 102));
         fraOne_->setTitle(SoftFaceText(st, 156));
@@ -381,8 +380,7 @@ bool frmCommun::startSession(std::unique_ptr<TransferDriver> driver)
     if (flow_) {
         // The phase names the status label; each transfer's progress counts from 0.
         phaseText_ = safeWritePhaseText(s.settings, flow_->phase());
-        ShowComPercent(s.xfer, 0);
-        s.xfer.notifyProgress();
+        announceComPercent(s.xfer, 0);
     }
     if (driver->refused()) {
         TransferOutcome o;
@@ -421,8 +419,7 @@ bool frmCommun::previewWrite(const ImageChanges& changes)
 
 void frmCommun::onProgress(int percent)
 {
-    ShowComPercent(ctx_.s.xfer, percent);
-    ctx_.s.xfer.notifyProgress();
+    announceComPercent(ctx_.s.xfer, percent);
 }
 
 void frmCommun::onTraceLine(int index, const QString& line, bool reset)

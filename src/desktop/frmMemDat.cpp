@@ -42,7 +42,7 @@ frmMemDat::frmMemDat(DesktopContext& ctx, QWidget* parent) : MdiChild(ctx, paren
     setObjectName(QStringLiteral("frmMemDat"));
     setWindowTitle(QStringLiteral("Memory Data"));
     const Settings& st = ctx_.s.settings;
-    setFont(uiFont(st.UiFont, st.Language == 1));
+    setFont(uiFont(st));
 
     auto* cmdPartFill = button(this, "cmdPartFill", "Part Fill");
     auto* cmdFillGrid = button(this, "cmdFillGrid", "Fill Gird");
@@ -57,7 +57,7 @@ frmMemDat::frmMemDat(DesktopContext& ctx, QWidget* parent) : MdiChild(ctx, paren
     nameControl(vsfgGridMemDat_, QStringLiteral("vsfgGridMemDat"), QStringLiteral("Memory Data"));
     vsfgGridMemDat_->setModel(model_);
     vsfgGridMemDat_->setItemDelegate(new MemCellDelegate(vsfgGridMemDat_));
-    vsfgGridMemDat_->setFont(uiFont(st.UiFont, st.Language == 1, 10));
+    vsfgGridMemDat_->setFont(uiFont(st, 10));
     vsfgGridMemDat_->verticalHeader()->hide();
     vsfgGridMemDat_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     vsfgGridMemDat_->verticalHeader()->setDefaultSectionSize(twipsToPx(kRowTwips, this));

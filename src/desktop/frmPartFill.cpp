@@ -3,6 +3,7 @@
 #include "desktop/frmMemDat.h"
 #include "desktop/uiLook.h"
 #include "memtools/modPartFill.h"
+#include "settings/VbConv.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -29,18 +30,13 @@ QLineEdit* edit(QWidget* parent, const char* name, const QString& accessible, in
     return e;
 }
 
-QString hex4(int v)
-{
-    return QStringLiteral("%1").arg(v & 0xFFFF, 4, 16, QLatin1Char('0')).toUpper();
-}
-
 } // namespace
 
 frmPartFill::frmPartFill(DesktopContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx)
 {
     setObjectName(QStringLiteral("frmPartFill"));
     setWindowTitle(QStringLiteral("Part Fill"));
-    setFont(uiFont(ctx_.s.settings.UiFont, ctx_.s.settings.Language == 1));
+    setFont(uiFont(ctx_.s.settings));
 
     auto* lblFillData = label(this, "lblFillData", "Fill Data");
     // A value in base 2 has up to sixteen digits.

@@ -1,6 +1,7 @@
 #include "desktop/frmShowErr.h"
 
 #include "desktop/uiLook.h"
+#include "settings/SoftFaceTexts.h"
 
 #include <QListWidget>
 #include <QVBoxLayout>
@@ -24,7 +25,7 @@ frmShowErr::frmShowErr(DesktopContext& ctx, QWidget* parent) : QWidget(parent), 
 {
     setObjectName(QStringLiteral("frmShowErr"));
     list_->setObjectName(QStringLiteral("listShowErr"));
-    list_->setAccessibleName(ctx_.s.settings.Language == 1 ? QStringLiteral("错误列表") : QStringLiteral("Error List"));
+    list_->setAccessibleName(winText(ctx_.s.settings, "Error List", "错误列表"));
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setUniformItemSizes(true); // long lists stay quick
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);

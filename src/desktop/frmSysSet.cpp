@@ -3,7 +3,6 @@
 #include "desktop/frmChMem.h"
 #include "desktop/uiLook.h"
 #include "desktop/uiUndo.h"
-#include "desktop/uiWinTexts.h"
 #include "options/modOptView.h"
 #include "settings/SoftFaceTexts.h"
 
@@ -238,7 +237,7 @@ void frmSysSet::InitFace()
 {
     const Settings& st = ctx_.s.settings;
     guarded(ctx_.s.errors, QStringLiteral("frmSysSet->InitFace:"), [&] {
-        setFont(uiFont(st.UiFont, st.Language == 1));
+        setFont(uiFont(st));
         setWindowTitle(SoftFaceText(st, 200));
         fraCommonSet_->setTitle(SoftFaceText(st, 200));
         fraAlarm_->setTitle(SoftFaceText(st, 270));

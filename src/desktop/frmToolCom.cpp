@@ -2,7 +2,6 @@
 
 #include "comm/modPorts.h"
 #include "desktop/uiLook.h"
-#include "desktop/uiWinTexts.h"
 #include "settings/SoftFaceTexts.h"
 
 #include <QButtonGroup>
@@ -68,7 +67,7 @@ void frmToolCom::Form_Load()
 {
     Settings& st = ctx_.s.settings;
     guarded(ctx_.s.errors, QStringLiteral("frmToolCom->Form_Load"), [&] {
-        setFont(uiFont(st.UiFont, st.Language == 1));
+        setFont(uiFont(st));
         setWindowTitle(SoftFaceText(st, 60));
         fraToolCom_->setTitle(SoftFaceText(st, 61));
         lblToolCom_->setText(SoftFaceText(st, 62));

@@ -1,7 +1,6 @@
 #include "desktop/frmWritePreview.h"
 
 #include "desktop/uiLook.h"
-#include "desktop/uiWinTexts.h"
 #include "settings/SoftFaceTexts.h"
 
 #include <QDialogButtonBox>
@@ -41,7 +40,7 @@ frmWritePreview::frmWritePreview(DesktopContext& ctx, const ImageChanges& change
     setObjectName(QStringLiteral("frmWritePreview"));
     setModal(true);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    setFont(uiFont(st.UiFont, st.Language == 1));
+    setFont(uiFont(st));
     setWindowTitle(winText(st, "Changes the Write Makes in the Radio", "写入将对对讲机做的改变"));
 
     lblSummary_ = new QLabel(changeSummary(changes, st), this);

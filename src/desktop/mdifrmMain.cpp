@@ -16,7 +16,6 @@
 #include "settings/SoftFaceTexts.h"
 #include "channels/modChEdit.h"
 #include "desktop/uiChannelUndo.h"
-#include "desktop/uiWinTexts.h"
 #include "shell/ChannelFiles.h"
 #include "shell/RecentFiles.h"
 #include "shell/modDataFile.h"
@@ -475,7 +474,7 @@ void mdifrmMain::SetSoftFace()
     captions_ = qm::SetSoftFace(s_);
     guarded(s_.errors, QStringLiteral("mdimoduMain->SetSoftFace"), [&] {
         const int16_t lang = s_.settings.Language;
-        setFont(uiFont(s_.settings.UiFont, lang == 1));
+        setFont(uiFont(s_.settings));
         // "[*]" is where the title shows "*" while the document has changes.
         setWindowTitle(captions_.title + QStringLiteral("[*]"));
         for (const MenuDef& d : kMenus) {
@@ -851,31 +850,29 @@ void mdifrmMain::runDialog(QDialog* dialog)
         runDialog_(*dialog);
 }
 
-void mdifrmMain::ReadFre()
+// The read/write dialog, opened on the form of mode.
+void mdifrmMain::openCommun(const char* label, frmCommun::Mode mode)
 {
-    handler("mnuReadFre_Click", [&] {
+    handler(label, [&] {
         ensureChildWindows();
-        ctx_.w.commun->setMode(frmCommun::Mode::Read);
+        ctx_.w.commun->setMode(mode);
         runDialog(ctx_.w.commun);
     });
+}
+
+void mdifrmMain::ReadFre()
+{
+    openCommun("mnuReadFre_Click", frmCommun::Mode::Read);
 }
 
 void mdifrmMain::WriteFre()
 {
-    handler("mnuWriteFre_Click", [&] {
-        ensureChildWindows();
-        ctx_.w.commun->setMode(frmCommun::Mode::Write);
-        runDialog(ctx_.w.commun);
-    });
+    openCommun("mnuWriteFre_Click", frmCommun::Mode::Write);
 }
 
 void mdifrmMain::ReadWriteFre()
 {
-    handler("mnuReadWriteFre_Click", [&] {
-        ensureChildWindows();
-        ctx_.w.commun->setMode(frmCommun::Mode::Keep);
-        runDialog(ctx_.w.commun);
-    });
+    openCommun("mnuReadWriteFre_Click", frmCommun::Mode::Keep);
 }
 
 void mdifrmMain::Communicate()

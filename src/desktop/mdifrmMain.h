@@ -7,6 +7,7 @@
 #pragma once
 
 #include "desktop/DesktopContext.h"
+#include "desktop/frmCommun.h"
 #include "shell/AppState.h"
 #include "shell/mdimoduMain.h"
 #include "shell/modMainCmd.h"
@@ -136,6 +137,7 @@ private:
     void showChild(QWidget* child);
     void unloadChildWindows();
     void runDialog(QDialog* dialog);
+    void openCommun(const char* label, frmCommun::Mode mode);
     // Runs body under the error label "mdifrmMain->" + name.
     template <class Body>
     void handler(const char* name, Body&& body);

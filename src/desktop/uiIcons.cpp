@@ -21,20 +21,25 @@ QPen outline(qreal width = 1.2)
     return QPen(kOutline, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
 }
 
+// A shape with the common outline, filled with one colour.
+void drawShape(QPainter& p, const QPolygonF& shape, const QColor& fill)
+{
+    p.setPen(outline());
+    p.setBrush(fill);
+    p.drawPolygon(shape);
+}
+
 // A sheet of paper with its top right corner folded.
 void drawPage(QPainter& p, const QRectF& r, qreal fold)
 {
-    QPolygonF sheet;
-    sheet << r.topLeft() << QPointF(r.right() - fold, r.top()) << QPointF(r.right(), r.top() + fold) << r.bottomRight()
-          << r.bottomLeft();
-    p.setPen(outline());
-    p.setBrush(Qt::white);
-    p.drawPolygon(sheet);
-    QPolygonF corner;
-    corner << QPointF(r.right() - fold, r.top()) << QPointF(r.right() - fold, r.top() + fold)
-           << QPointF(r.right(), r.top() + fold);
-    p.setBrush(QColor(215, 215, 215));
-    p.drawPolygon(corner);
+    drawShape(p,
+              QPolygonF{r.topLeft(), QPointF(r.right() - fold, r.top()), QPointF(r.right(), r.top() + fold),
+                        r.bottomRight(), r.bottomLeft()},
+              Qt::white);
+    drawShape(p,
+              QPolygonF{QPointF(r.right() - fold, r.top()), QPointF(r.right() - fold, r.top() + fold),
+                        QPointF(r.right(), r.top() + fold)},
+              QColor(215, 215, 215));
 }
 
 void drawNew(QPainter& p)
@@ -54,39 +59,21 @@ void drawNew(QPainter& p)
 void drawOpen(QPainter& p)
 {
     // Back of the folder with its tab.
-    QPainterPath back;
-    back.moveTo(3, 8);
-    back.lineTo(11, 8);
-    back.lineTo(13, 10);
-    back.lineTo(25, 10);
-    back.lineTo(25, 26);
-    back.lineTo(3, 26);
-    back.closeSubpath();
-    p.setPen(outline());
-    p.setBrush(QColor(214, 160, 40));
-    p.drawPath(back);
+    drawShape(p,
+              QPolygonF{QPointF(3, 8), QPointF(11, 8), QPointF(13, 10), QPointF(25, 10), QPointF(25, 26),
+                        QPointF(3, 26)},
+              QColor(214, 160, 40));
     // A sheet sticking out.
     p.setBrush(Qt::white);
     p.drawRect(QRectF(7, 6, 15, 12));
     // The open front flap, tilted.
-    QPolygonF flap;
-    flap << QPointF(7, 14) << QPointF(30, 14) << QPointF(25, 26) << QPointF(3, 26);
-    p.setBrush(QColor(250, 205, 80));
-    p.drawPolygon(flap);
+    drawShape(p, QPolygonF{QPointF(7, 14), QPointF(30, 14), QPointF(25, 26), QPointF(3, 26)}, QColor(250, 205, 80));
 }
 
 void drawSave(QPainter& p)
 {
-    QPainterPath disk;
-    disk.moveTo(4, 4);
-    disk.lineTo(24, 4);
-    disk.lineTo(28, 8);
-    disk.lineTo(28, 28);
-    disk.lineTo(4, 28);
-    disk.closeSubpath();
-    p.setPen(outline());
-    p.setBrush(QColor(40, 90, 170));
-    p.drawPath(disk);
+    drawShape(p, QPolygonF{QPointF(4, 4), QPointF(24, 4), QPointF(28, 8), QPointF(28, 28), QPointF(4, 28)},
+              QColor(40, 90, 170));
     // Metal shutter with its window.
     p.setBrush(QColor(205, 210, 220));
     p.drawRect(QRectF(9, 4, 13, 9));
@@ -142,18 +129,22 @@ void drawArrow(QPainter& p, qreal y, qreal from, qreal to, const QColor& colour)
     p.drawPolygon(a);
 }
 
-void drawRead(QPainter& p)
+// The radio and the computer with an arrow for the direction of a transfer.
+void drawTransfer(QPainter& p, bool toRadio, const QColor& colour)
 {
     drawRadio(p, QPointF(1, 3));
     drawComputer(p, QPointF(18, 13));
-    drawArrow(p, 7.5, 13, 30, QColor(40, 170, 60)); // radio -> PC
+    drawArrow(p, 7.5, toRadio ? 30 : 13, toRadio ? 13 : 30, colour);
+}
+
+void drawRead(QPainter& p)
+{
+    drawTransfer(p, false, QColor(40, 170, 60));
 }
 
 void drawWrite(QPainter& p)
 {
-    drawRadio(p, QPointF(1, 3));
-    drawComputer(p, QPointF(18, 13));
-    drawArrow(p, 7.5, 30, 13, QColor(230, 120, 20)); // PC -> radio
+    drawTransfer(p, true, QColor(230, 120, 20));
 }
 
 void drawPort(QPainter& p)
@@ -166,11 +157,7 @@ void drawPort(QPainter& p)
     cable.cubicTo(16, 28, 26, 26, 29, 30);
     p.drawPath(cable);
     // D-shaped shell of a nine-pin plug.
-    p.setPen(outline());
-    p.setBrush(QColor(185, 190, 200));
-    QPolygonF shell;
-    shell << QPointF(2, 7) << QPointF(30, 7) << QPointF(26, 19) << QPointF(6, 19);
-    p.drawPolygon(shell);
+    drawShape(p, QPolygonF{QPointF(2, 7), QPointF(30, 7), QPointF(26, 19), QPointF(6, 19)}, QColor(185, 190, 200));
     p.setBrush(QColor(120, 125, 135));
     p.drawRect(QRectF(12, 19, 8, 4));
     // Pins: five above, four below.
@@ -220,10 +207,7 @@ void drawExit(QPainter& p)
     p.setPen(outline());
     p.setBrush(QColor(235, 230, 220));
     p.drawRect(QRectF(4, 3, 16, 26));
-    QPolygonF door;
-    door << QPointF(4, 3) << QPointF(13, 6) << QPointF(13, 31) << QPointF(4, 29);
-    p.setBrush(QColor(150, 95, 45));
-    p.drawPolygon(door);
+    drawShape(p, QPolygonF{QPointF(4, 3), QPointF(13, 6), QPointF(13, 31), QPointF(4, 29)}, QColor(150, 95, 45));
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(240, 200, 80));
     p.drawEllipse(QPointF(11, 18), 1.2, 1.2); // knob

@@ -1,5 +1,8 @@
 #include "desktop/uiLook.h"
 
+#include "settings/Settings.h"
+#include "settings/SoftFaceTexts.h"
+
 #include <QApplication>
 #include <QFontDatabase>
 #include <QScreen>
@@ -68,6 +71,11 @@ QFont uiFont(const QString& configured, bool cjk, int pointSize)
     QFont f(resolveFontFamily(configured, cjk));
     f.setPointSize(pointSize);
     return f;
+}
+
+QFont uiFont(const Settings& st, int pointSize)
+{
+    return uiFont(st.UiFont, chineseUi(st), pointSize);
 }
 
 QString captionWithoutAccelerator(const QString& caption)

@@ -13,6 +13,8 @@ class QWidget;
 
 namespace qm {
 
+struct Settings;
+
 // Twips -> device-independent pixels at the logical dpi of w's screen (the
 // primary screen when w is null). Rounds to the nearest pixel, at least 1 for
 // a positive length.
@@ -27,6 +29,10 @@ QString resolveFontFamily(const QString& configured, bool cjk);
 // The UI font: family resolved as above, at pointSize (9 pt by default, the
 // size the program's windows were designed for).
 QFont uiFont(const QString& configured, bool cjk, int pointSize = 9);
+
+// The windows' font: the configured UiFont, a CJK family under Simplified
+// Chinese (language 1).
+QFont uiFont(const Settings& st, int pointSize = 9);
 
 // Sets object name and accessible name of a control in one go: the object
 // name is the control's name in the program, the accessible name its caption

@@ -1,6 +1,7 @@
 #include "diag/QmError.h"
 
 #include "diag/modShowErr.h"
+#include "diag/Utf8.h"
 
 #include <algorithm>
 
@@ -20,23 +21,19 @@ QString printable(const QString& text)
 {
     QString out;
     out.reserve(text.size());
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t u = text[i].unicode();
-        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(text[i + 1].unicode())) {
-            out += text[i];
-            out += text[++i];
-        } else if (u >= 0xDC80 && u <= 0xDCFF) {
-            out += escaped('x', u & 0xFFu, 2); // a byte of a name that is not UTF-8
-        } else if (QChar::isSurrogate(u)) {
-            out += escaped('u', u, 4);
-        } else if (u < 0x20 || u == 0x7F) {
-            out += escaped('x', u, 2);
-        } else if (u >= 0x80 && u < 0xA0) {
-            out += escaped('u', u, 4); // never mistaken for a raw byte
-        } else {
-            out += text[i];
-        }
+    for (qsizetype i = 0; i < text.size();) {
+        const NameChar c = nameCharAt(text, i);
+        if (c.kind == NameChar::Kind::RawByte)
+            out += escaped('x', c.value, 2); // a byte of a name that is not UTF-8
+        else if (c.kind == NameChar::Kind::LoneSurrogate)
+            out += escaped('u', c.value, 4);
+        else if (c.value < 0x20 || c.value == 0x7F)
+            out += escaped('x', c.value, 2);
+        else if (c.value >= 0x80 && c.value < 0xA0)
+            out += escaped('u', c.value, 4); // never mistaken for a raw byte
+        else
+            out += QStringView(text).mid(i, c.units);
+        i += c.units;
     }
     return out;
 }

@@ -39,11 +39,6 @@ void MemTable::clearMarks()
 
 namespace {
 
-QString hex4(int addr)
-{
-    return QStringLiteral("%1").arg(addr & 0xFFFF, 4, 16, QLatin1Char('0')).toUpper();
-}
-
 int hexDigit(QChar c)
 {
     const char16_t u = c.toUpper().unicode();

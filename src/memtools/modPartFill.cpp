@@ -9,11 +9,6 @@ namespace qm {
 
 namespace {
 
-QString hex4(int addr)
-{
-    return QStringLiteral("%1").arg(addr & 0xFFFF, 4, 16, QLatin1Char('0')).toUpper();
-}
-
 // A text read as a hexadecimal number 0000-FFFF, -1 when it is none.
 int hexAddress(const QString& text)
 {

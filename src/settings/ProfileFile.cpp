@@ -181,14 +181,7 @@ bool ProfileFile::write(const QString& section, const QString& key, const QStrin
     // key at a time, most of them unchanged).
     if (l.exists && out == l.raw)
         return true;
-    try {
-        saveFile(path_, out, QStringLiteral("write settings file"));
-        return true;
-    } catch (const QmError& e) {
-        if (why)
-            *why = e.error().reason;
-        return false;
-    }
+    return writeFileAtomically(path_, out, why);
 }
 
 std::optional<Error> ProfileFile::problem() const

@@ -1,6 +1,7 @@
 #include "settings/SafeFile.h"
 
 #include "diag/QmError.h"
+#include "diag/Utf8.h"
 
 #include <QRandomGenerator>
 #include <QStringList>
@@ -124,24 +125,31 @@ extern "C" void removeTempsAndStop(int sig)
     ::raise(sig);
 }
 
+// One read(2) of what fd has, appended to data, which grows to want bytes at
+// the most. False at the end of the data and on an error (err set); a read
+// that a signal broke off, or (nonBlocking) one that found nothing yet, is
+// one that read nothing.
+bool readChunk(int fd, int64_t want, QByteArray& data, int& err, bool nonBlocking)
+{
+    char buf[65536];
+    const size_t chunk = static_cast<size_t>(std::min<int64_t>(sizeof buf, want - data.size()));
+    const ssize_t n = ::read(fd, buf, chunk);
+    if (n < 0) {
+        if (errno == EINTR || (nonBlocking && errno == EAGAIN))
+            return true;
+        err = errno;
+        return false;
+    }
+    data.append(buf, static_cast<qsizetype>(n));
+    return n > 0;
+}
+
 // A regular file is open on fd: the rest of it, up to limit + 1 bytes.
 void readRegular(int fd, int64_t limit, QByteArray& data, int64_t sizeHint, int& err)
 {
     const int64_t want = limit + 1;
     data.reserve(static_cast<qsizetype>(std::clamp<int64_t>(sizeHint + 1, 1, want)));
-    char buf[65536];
-    while (data.size() < want) {
-        const size_t chunk = static_cast<size_t>(std::min<int64_t>(sizeof buf, want - data.size()));
-        const ssize_t n = ::read(fd, buf, chunk);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            err = errno;
-            return;
-        }
-        if (n == 0)
-            return;
-        data.append(buf, static_cast<qsizetype>(n));
+    while (data.size() < want && readChunk(fd, want, data, err, false)) {
     }
 }
 
@@ -150,7 +158,6 @@ void readRegular(int fd, int64_t limit, QByteArray& data, int64_t sizeHint, int&
 void readPipe(int fd, int64_t limit, QByteArray& data, int waitMs, int& err)
 {
     const int64_t want = limit + 1;
-    char buf[65536];
     while (data.size() < want) {
         // A pipe nobody has opened for writing yet reads as ended at once:
         // wait for data (or the writer's close) first.
@@ -166,17 +173,8 @@ void readPipe(int fd, int64_t limit, QByteArray& data, int waitMs, int& err)
             err = ETIMEDOUT;
             return;
         }
-        const size_t chunk = static_cast<size_t>(std::min<int64_t>(sizeof buf, want - data.size()));
-        const ssize_t n = ::read(fd, buf, chunk);
-        if (n < 0) {
-            if (errno == EINTR || errno == EAGAIN)
-                continue;
-            err = errno;
+        if (!readChunk(fd, want, data, err, true))
             return;
-        }
-        if (n == 0)
-            return;
-        data.append(buf, static_cast<qsizetype>(n));
     }
 }
 
@@ -244,19 +242,13 @@ QByteArray nativePath(const QString& path)
 {
     QByteArray out;
     out.reserve(path.size());
-    const qsizetype n = path.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t u = path[i].unicode();
-        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(path[i + 1].unicode())) {
-            appendUtf8(out, QChar::surrogateToUcs4(u, path[i + 1].unicode()));
-            ++i;
-        } else if (u >= 0xDC80 && u <= 0xDCFF) {
-            out += char(u & 0xFF); // a byte that was not part of a UTF-8 character
-        } else if (QChar::isSurrogate(u)) {
-            appendUtf8(out, 0xFFFD);
-        } else {
-            appendUtf8(out, u);
-        }
+    for (qsizetype i = 0; i < path.size();) {
+        const NameChar c = nameCharAt(path, i);
+        if (c.kind == NameChar::Kind::RawByte)
+            out += char(c.value); // a byte that was not part of a UTF-8 character
+        else
+            appendUtf8(out, c.kind == NameChar::Kind::LoneSurrogate ? char32_t(0xFFFD) : c.value);
+        i += c.units;
     }
     return out;
 }
@@ -265,39 +257,20 @@ QString pathFromNative(const QByteArray& bytes)
 {
     QString out;
     out.reserve(bytes.size());
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
     const qsizetype n = bytes.size();
     qsizetype i = 0;
     while (i < n) {
-        const unsigned char c = p[i];
-        if (c < 0x80) {
-            out += QChar(char16_t(c));
+        char32_t cp = 0;
+        const int len = utf8CharAt(bytes, i, cp);
+        if (len == 0) {
+            out += rawByteChar(static_cast<unsigned char>(bytes[i]));
             ++i;
             continue;
         }
-        int len = 0;
-        char32_t cp = 0, min = 0;
-        if ((c & 0xE0) == 0xC0) {
-            len = 2, cp = c & 0x1F, min = 0x80;
-        } else if ((c & 0xF0) == 0xE0) {
-            len = 3, cp = c & 0x0F, min = 0x800;
-        } else if ((c & 0xF8) == 0xF0) {
-            len = 4, cp = c & 0x07, min = 0x10000;
-        }
-        bool ok = len > 0 && i + len <= n;
-        for (int k = 1; ok && k < len; ++k) {
-            ok = (p[i + k] & 0xC0) == 0x80;
-            cp = (cp << 6) | (p[i + k] & 0x3F);
-        }
-        // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
-        if (ok && (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)))
-            ok = false;
-        if (!ok) {
-            out += QChar(char16_t(0xDC00 + c));
-            ++i;
-            continue;
-        }
-        out += QString::fromUcs4(&cp, 1);
+        if (len == 1)
+            out += QChar(char16_t(cp));
+        else
+            out += QString::fromUcs4(&cp, 1);
         i += len;
     }
     return out;

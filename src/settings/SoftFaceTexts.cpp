@@ -355,4 +355,14 @@ QString SoftFaceText(const Settings& s, int n)
     return t;
 }
 
+bool chineseUi(const Settings& s)
+{
+    return s.Language == 1;
+}
+
+QString winText(const Settings& s, const char* english, const char* chinese)
+{
+    return QString::fromUtf8(chineseUi(s) ? chinese : english);
+}
+
 } // namespace qm

@@ -38,4 +38,12 @@ void InitSoftFaceStr(Settings& s);
 // table empty: its windows show English instead of blank captions.
 QString SoftFaceText(const Settings& s, int n);
 
+// True when the program speaks Simplified Chinese (language 1).
+bool chineseUi(const Settings& s);
+
+// One of this program's own texts, which the UI text table does not have:
+// the Simplified Chinese wording under language 1, English otherwise. Both
+// are UTF-8.
+QString winText(const Settings& s, const char* english, const char* chinese);
+
 } // namespace qm

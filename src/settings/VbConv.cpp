@@ -113,6 +113,11 @@ QString FormatByteDat(uint8_t b)
     return QStringLiteral("%1").arg(b, 2, 16, QLatin1Char('0')).toUpper();
 }
 
+QString hex4(int addr)
+{
+    return QStringLiteral("%1").arg(addr & 0xFFFF, 4, 16, QLatin1Char('0')).toUpper();
+}
+
 QString numberText(double v)
 {
     QString s = QString::number(v, 'g', 15);

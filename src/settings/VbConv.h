@@ -37,6 +37,10 @@ uint32_t hexToUInt(const QString& text);
 // A byte as exactly two upper-case hexadecimal digits ("0A").
 QString FormatByteDat(uint8_t b);
 
+// An address as exactly four upper-case hexadecimal digits ("0E70"); only its
+// low 16 bits count.
+QString hex4(int addr);
+
 // A double as the shortest decimal text with at most 15 significant digits and
 // no trailing zeros, "." as decimal point (462.5625, 440).
 QString numberText(double v);

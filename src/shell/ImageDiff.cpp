@@ -4,10 +4,12 @@
 #include "channels/modChFre.h"
 #include "channels/modChGrid.h"
 #include "channels/modChMem.h"
+#include "comm/modTransfer.h"
 #include "image/Document.h"
 #include "options/OptionsContext.h"
 #include "options/modOptView.h"
 #include "options/modSysSet.h"
+#include "settings/SoftFaceTexts.h"
 
 #include <QRegularExpression>
 
@@ -18,21 +20,7 @@ namespace qm {
 
 namespace {
 
-bool chinese(const Settings& s)
-{
-    return s.Language == 1;
-}
-
-QString tr(const Settings& s, const char* english, const char* simplifiedChinese)
-{
-    return QString::fromUtf8(chinese(s) ? simplifiedChinese : english);
-}
-
 const QString kArrow = QStringLiteral(" \u2192 ");
-
-// The write-date stamp (year, month, day; hour, minute) the write puts into
-// every image it sends.
-constexpr int kStampAddrs[] = {0x0E70, 0x0E71, 0x0E72, 0x0E78, 0x0E79};
 
 // One image decoded as the windows show it: the channel grid's texts and the
 // options window's values. Built on scratch copies; the decoders' error
@@ -46,7 +34,7 @@ struct Decoded {
 
 QString checkText(const Settings& s, bool on)
 {
-    return on ? tr(s, "on", "开") : tr(s, "off", "关");
+    return on ? winText(s, "on", "开") : winText(s, "off", "关");
 }
 
 Decoded decode(const std::vector<uint8_t>& image, Settings& st)
@@ -137,7 +125,7 @@ std::vector<Owner> owners(size_t size, const Settings& st)
     }
     for (int addr : optionFixedAddresses())
         mark(addr, Owner::Kind::Fixed, 0);
-    for (int addr : kStampAddrs)
+    for (int addr : kWriteStampAddrs) // stamped into every image a write sends
         mark(addr, Owner::Kind::DateStamp, 0);
     return own;
 }
@@ -231,23 +219,23 @@ ImageChanges diffImages(const std::vector<uint8_t>& before, const std::vector<ui
             return true;
         case Owner::Kind::DateStamp:
             kind = ByteRangeChange::Kind::DateStamp;
-            region = tr(st, "write-date stamp", "写频日期");
+            region = winText(st, "write-date stamp", "写频日期");
             return true;
         case Owner::Kind::Fixed:
             kind = ByteRangeChange::Kind::Fixed;
-            region = tr(st, "fixed bytes of the options", "可选功能固定字节");
+            region = winText(st, "fixed bytes of the options", "可选功能固定字节");
             return true;
         case Owner::Kind::Channel:
             if (channelShown[static_cast<size_t>(o.index)])
                 return false;
             kind = ByteRangeChange::Kind::Invisible;
-            region = channelLabel(o.index) + tr(st, " (no visible change)", "（无可见变化）");
+            region = channelLabel(o.index) + winText(st, " (no visible change)", "（无可见变化）");
             return true;
         case Owner::Kind::Option:
             if (optionShown[static_cast<size_t>(o.index)])
                 return false;
             kind = ByteRangeChange::Kind::Invisible;
-            region = optionLabels[static_cast<size_t>(o.index)] + tr(st, " (no visible change)", "（无可见变化）");
+            region = optionLabels[static_cast<size_t>(o.index)] + winText(st, " (no visible change)", "（无可见变化）");
             return true;
         }
         return false;
@@ -279,13 +267,13 @@ QString channelHeading(const ChannelDifference& ch, const Settings& s)
 {
     switch (ch.kind) {
     case ChannelDifference::Kind::Added:
-        return ch.label + tr(s, " added", " 新增");
+        return ch.label + winText(s, " added", " 新增");
     case ChannelDifference::Kind::Removed:
-        return ch.label + tr(s, " removed", " 删除");
+        return ch.label + winText(s, " removed", " 删除");
     case ChannelDifference::Kind::Changed:
         break;
     }
-    return ch.label + tr(s, " changed", " 修改");
+    return ch.label + winText(s, " changed", " 修改");
 }
 
 QString channelFieldText(const ChannelDifference& ch, const ChannelFieldDifference& f, const Settings& s)
@@ -294,7 +282,7 @@ QString channelFieldText(const ChannelDifference& ch, const ChannelFieldDifferen
     auto shown = [&](const QString& cell) {
         static const QRegularExpression trailing(QStringLiteral("\\s+$"));
         const QString t = QString(cell).remove(trailing);
-        return t.isEmpty() ? tr(s, "(none)", "（无）") : t;
+        return t.isEmpty() ? winText(s, "(none)", "（无）") : t;
     };
     switch (ch.kind) {
     case ChannelDifference::Kind::Added:
@@ -346,8 +334,8 @@ QStringList changeLines(const ImageChanges& c, const Settings& s)
 QString changeSummary(const ImageChanges& c, const Settings& s)
 {
     if (c.empty() && c.differingBytes == 0)
-        return tr(s, "Nothing differs: the radio keeps what it holds.", "没有差异：对讲机的数据保持不变。");
-    if (chinese(s)) {
+        return winText(s, "Nothing differs: the radio keeps what it holds.", "没有差异：对讲机的数据保持不变。");
+    if (chineseUi(s)) {
         return QStringLiteral("%1 个信道、%2 个可选功能和 %3 段字节将改变（共 %4 个字节不同）。")
             .arg(c.channels.size())
             .arg(c.options.size())

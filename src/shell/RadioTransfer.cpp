@@ -1,19 +1,10 @@
 #include "shell/RadioTransfer.h"
 
 #include "comm/modRadioFacts.h"
+#include "settings/SoftFaceTexts.h"
 #include "shell/DocumentViews.h"
 
 namespace qm {
-
-namespace {
-
-QString textOr(const Settings& s, int n, const QString& fallback)
-{
-    const QString t = s.text(n);
-    return t.isEmpty() ? fallback : t;
-}
-
-} // namespace
 
 std::unique_ptr<TransferDriver> prepareTransfer(AppState& s, TransferDirection d, TransferDriver::Clock clock)
 {
@@ -39,24 +30,28 @@ void finishTransfer(AppState& s, const TransferOutcome& o, UserInteraction* ui)
         ShowComDat(s);
     }
     if (ui && o.result == TransferResult::Aborted)
-        ui->message(textOr(s.settings, 79, kText79), textOr(s.settings, 70, kText70), MsgButtons::Ok, MsgIcon::Exclamation);
+        ui->message(SoftFaceText(s.settings, 79), SoftFaceText(s.settings, 70), MsgButtons::Ok, MsgIcon::Exclamation);
     if (ui && o.result == TransferResult::Refused)
-        ui->message(o.message, textOr(s.settings, 70, kText70), MsgButtons::Ok, MsgIcon::Exclamation);
+        ui->message(o.message, SoftFaceText(s.settings, 70), MsgButtons::Ok, MsgIcon::Exclamation);
+}
+
+TransferCallbacks showingProgress(AppState& s, TransferCallbacks cb)
+{
+    TransferCallbacks wrapped;
+    wrapped.progress = [&s, progress = std::move(cb.progress)](int percent) {
+        announceComPercent(s.xfer, percent);
+        if (progress)
+            progress(percent);
+    };
+    wrapped.traceLine = std::move(cb.traceLine);
+    return wrapped;
 }
 
 TransferOutcome runTransfer(AppState& s, TransferDirection d, CommLink& link, UserInteraction* ui, TransferCallbacks cb,
                             TransferDriver::Clock clock)
 {
     auto driver = prepareTransfer(s, d, std::move(clock));
-    TransferCallbacks wrapped;
-    wrapped.progress = [&s, cb](int percent) {
-        ShowComPercent(s.xfer, percent);
-        s.xfer.notifyProgress();
-        if (cb.progress)
-            cb.progress(percent);
-    };
-    wrapped.traceLine = cb.traceLine;
-    driver->setCallbacks(std::move(wrapped));
+    driver->setCallbacks(showingProgress(s, std::move(cb)));
     const TransferOutcome o = driver->run(link);
     finishTransfer(s, o, ui);
     return o;

@@ -28,6 +28,10 @@ std::unique_ptr<TransferDriver> prepareTransfer(AppState& s, TransferDirection d
 // and the reason of a refused one (may be null).
 void finishTransfer(AppState& s, const TransferOutcome& o, UserInteraction* ui);
 
+// The callbacks for a driver run on the calling thread: each percentage goes
+// into s (and its progress signal) before cb hears of it.
+TransferCallbacks showingProgress(AppState& s, TransferCallbacks cb);
+
 // All three steps on the calling thread; progress and trace lines also go
 // into s as they happen.
 TransferOutcome runTransfer(AppState& s, TransferDirection d, CommLink& link, UserInteraction* ui,

@@ -2,6 +2,7 @@
 
 #include "image/modIicDat.h"
 #include "settings/SafeFile.h"
+#include "settings/SoftFaceTexts.h"
 #include "shell/DocumentViews.h"
 #include "shell/RadioTransfer.h"
 
@@ -25,12 +26,6 @@ bool keyOn(const Settings& s, const QString& key)
 bool storeKey(const Settings& s, const QString& key, bool on, QString* why)
 {
     return s.profile.write(kSetting, key, on ? QStringLiteral("1") : QStringLiteral("0"), why);
-}
-
-QString textOr(const Settings& s, int n, const QString& fallback)
-{
-    const QString t = s.text(n);
-    return t.isEmpty() ? fallback : t;
 }
 
 // The most names one second's backups may take ("-2" ... "-99").
@@ -159,7 +154,7 @@ std::vector<uint8_t> imageAfterWrite(AppState& s, const std::vector<uint8_t>& ra
 
 QString safeWritePhaseText(const Settings& s, SafeWritePhase phase)
 {
-    const bool zh = s.Language == 1;
+    const bool zh = chineseUi(s);
     switch (phase) {
     case SafeWritePhase::Backup:
         return zh ? QStringLiteral("备份") : QStringLiteral("Backup");
@@ -199,15 +194,20 @@ SafeWriteFlow::SafeWriteFlow(AppState& s, SafeWriteOptions options, UserInteract
 
 SafeWriteFlow::~SafeWriteFlow() = default;
 
-QString SafeWriteFlow::text(const char* english, const char* chinese) const
-{
-    return QString::fromUtf8(s_.settings.Language == 1 ? chinese : english);
-}
-
 void SafeWriteFlow::show(const QString& prompt) const
 {
     if (ui_)
-        ui_->message(prompt, textOr(s_.settings, 70, kText70), MsgButtons::Ok, MsgIcon::Exclamation);
+        ui_->message(prompt, SoftFaceText(s_.settings, 70), MsgButtons::Ok, MsgIcon::Exclamation);
+}
+
+// The backup folder or file could not be made: the flow ends before anything
+// is written to the radio.
+void SafeWriteFlow::backupNotSaved(const Error& why)
+{
+    finish(SafeWriteEnd::BackupFailed, why);
+    show(winText(s_.settings, "The backup of the radio could not be saved; nothing was written to it.",
+                 "无法保存对讲机的备份，没有写入任何数据。") +
+         QLatin1Char('\n') + why.text());
 }
 
 void SafeWriteFlow::finish(SafeWriteEnd end, const Error& why)
@@ -237,10 +237,7 @@ std::unique_ptr<TransferDriver> SafeWriteFlow::nextSession()
         try {
             makeBackupFolder(opts_.backupFolder);
         } catch (const QmError& e) {
-            finish(SafeWriteEnd::BackupFailed, e.error());
-            show(text("The backup of the radio could not be saved; nothing was written to it.",
-                      "无法保存对讲机的备份，没有写入任何数据。") +
-                 QLatin1Char('\n') + e.error().text());
+            backupNotSaved(e.error());
             return nullptr;
         }
         return std::make_unique<TransferDriver>(s_, TransferDirection::Read, WriteAssembler{}, clock_,
@@ -305,9 +302,9 @@ void SafeWriteFlow::afterBackup(const TransferOutcome& o)
 {
     // Trace, counters and error entries; a read never replaces the image here.
     applyTransferOutcome(s_, o);
-    const QString text79 = textOr(s_.settings, 79, kText79);
-    const QString nothing = text("The radio could not be backed up; nothing was written to it.",
-                                 "无法备份对讲机，没有写入任何数据。");
+    const QString text79 = SoftFaceText(s_.settings, 79);
+    const QString nothing = winText(s_.settings, "The radio could not be backed up; nothing was written to it.",
+                                    "无法备份对讲机，没有写入任何数据。");
     if (o.result == TransferResult::Stopped) {
         finish(SafeWriteEnd::Stopped);
         return;
@@ -323,10 +320,7 @@ void SafeWriteFlow::afterBackup(const TransferOutcome& o)
         backupPath_ = saveBackup(opts_.backupFolder, o.image, started_);
         backup_ = o.image;
     } catch (const QmError& e) {
-        finish(SafeWriteEnd::BackupFailed, e.error());
-        show(text("The backup of the radio could not be saved; nothing was written to it.",
-                  "无法保存对讲机的备份，没有写入任何数据。") +
-             QLatin1Char('\n') + e.error().text());
+        backupNotSaved(e.error());
         return;
     }
     if (opts_.preview && preview_) {
@@ -357,7 +351,7 @@ void SafeWriteFlow::afterWrite(const TransferOutcome& o)
     }
     if (o.result != TransferResult::Success) {
         finish(o.result == TransferResult::Refused ? SafeWriteEnd::Refused : SafeWriteEnd::WriteFailed,
-               sessionError(o, QStringLiteral("write radio at"), textOr(s_.settings, 79, kText79)));
+               sessionError(o, QStringLiteral("write radio at"), SoftFaceText(s_.settings, 79)));
         return;
     }
     sent_ = o.image;
@@ -375,11 +369,11 @@ void SafeWriteFlow::afterVerify(const TransferOutcome& o)
         return;
     }
     if (o.result != TransferResult::Success) {
-        const QString text79 = textOr(s_.settings, 79, kText79);
+        const QString text79 = SoftFaceText(s_.settings, 79);
         finish(SafeWriteEnd::VerifyFailed, sessionError(o, QStringLiteral("verify"), text79));
         if (o.result != TransferResult::PortOpenFailed)
-            show(text("The radio was written, but reading it back to verify it failed:",
-                      "已写入对讲机，但回读校验失败：") +
+            show(winText(s_.settings, "The radio was written, but reading it back to verify it failed:",
+                         "已写入对讲机，但回读校验失败：") +
                  QLatin1Char('\n') + (o.result == TransferResult::Aborted ? text79 : o.message));
         return;
     }
@@ -388,14 +382,14 @@ void SafeWriteFlow::afterVerify(const TransferOutcome& o)
         finish(SafeWriteEnd::Verified);
         return;
     }
-    const QString found = s_.settings.Language == 1
+    const QString found = chineseUi(s_.settings)
                               ? QStringLiteral("写入后校验发现对讲机中的数据与写入的不同：首个差异位于 0x%1（共 %2 个字节不同）。\n是否重新写入？")
                                     .arg(hexAddress(verify_.firstDifference))
                                     .arg(verify_.differing)
                               : QStringLiteral("Verify after writing found that the radio holds other bytes than were "
                                                "written: %1.\nWrite again?")
                                     .arg(verify_.text());
-    if (ui_ && ui_->message(found, textOr(s_.settings, 70, kText70), MsgButtons::YesNo, MsgIcon::Question) == MsgAnswer::Yes) {
+    if (ui_ && ui_->message(found, SoftFaceText(s_.settings, 70), MsgButtons::YesNo, MsgIcon::Question) == MsgAnswer::Yes) {
         phase_ = SafeWritePhase::Write; // again, without a new backup
         return;
     }
@@ -409,15 +403,7 @@ SafeWriteEnd runSafeWrite(SafeWriteFlow& flow, CommLink& link, TransferCallbacks
     while (auto driver = flow.nextSession()) {
         if (phaseStarted)
             phaseStarted(flow.phase());
-        TransferCallbacks wrapped;
-        wrapped.progress = [&s, cb](int percent) {
-            ShowComPercent(s.xfer, percent);
-            s.xfer.notifyProgress();
-            if (cb.progress)
-                cb.progress(percent);
-        };
-        wrapped.traceLine = cb.traceLine;
-        driver->setCallbacks(std::move(wrapped));
+        driver->setCallbacks(showingProgress(s, cb));
         const TransferOutcome o = driver->run(link);
         flow.sessionFinished(o);
     }

@@ -154,8 +154,8 @@ private:
     void afterBackup(const TransferOutcome& o);
     void afterWrite(const TransferOutcome& o);
     void afterVerify(const TransferOutcome& o);
-    QString text(const char* english, const char* chinese) const;
     void show(const QString& prompt) const;
+    void backupNotSaved(const Error& why);
 
     AppState& s_;
     SafeWriteOptions opts_;

@@ -8,6 +8,7 @@
 #include "options/modSysSet.h"
 #include "settings/CharTable.h"
 #include "settings/SafeFile.h"
+#include "settings/SoftFaceTexts.h"
 #include "settings/VbConv.h"
 #include "shell/modDataFile.h"
 
@@ -284,8 +285,8 @@ StartupOutcome RunStartup(AppState& s, StartupEnv& env)
     });
     if (!ok && env.ui && !s.errors.entries().empty()) {
         // The window comes up without an image; say why at once.
-        const QString title = s.settings.text(70).isEmpty() ? QStringLiteral("Notice") : s.settings.text(70);
-        env.ui->message(s.errors.entries().back().error.text(), title, MsgButtons::Ok, MsgIcon::Critical);
+        env.ui->message(s.errors.entries().back().error.text(), SoftFaceText(s.settings, 70), MsgButtons::Ok,
+                        MsgIcon::Critical);
     }
     return ok ? outcome : StartupOutcome::Failed;
 }

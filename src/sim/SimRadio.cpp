@@ -76,8 +76,7 @@ StepResult SimRadio::receive(uint8_t byte)
                     state_ = State::TimeBytes;
                     pos_ = 0;
                 } else {
-                    r.frame = frame_;
-                    r = finish(r);
+                    r = finish();
                 }
             }
         } else {
@@ -96,26 +95,21 @@ StepResult SimRadio::receive(uint8_t byte)
                 state_ = State::WriteData;
                 data_.clear();
             } else {
-                r.frame = frame_;
-                r = finish(r);
+                r = finish();
             }
         }
         break;
 
     case State::WriteData:
         data_.push_back(byte);
-        if (data_.size() == header_[2]) {
-            r.frame = frame_;
-            r = finish(r);
-        }
+        if (data_.size() == header_[2])
+            r = finish();
         break;
 
     case State::TimeBytes:
         header_[pos_++] = byte;
-        if (pos_ == 3) {
-            r.frame = frame_;
-            r = finish(r);
-        }
+        if (pos_ == 3)
+            r = finish();
         break;
     }
 
@@ -153,12 +147,10 @@ StepResult SimRadio::startFrame(uint8_t byte)
         switch (byte) {
         case kIdentRequest:
             frame_ = FrameKind::Ident;
-            r.frame = frame_;
-            return finish(r);
+            return finish();
         case kAck:
             frame_ = FrameKind::Ack;
-            r.frame = frame_;
-            return finish(r);
+            return finish();
         case kReadCmd:
         case kWriteCmd:
             state_ = State::BlockHeader;
@@ -195,9 +187,11 @@ bool SimRadio::silenced(int frameNumber) const
            != faults_.silentFrames.end();
 }
 
-// A whole frame has arrived: answer it.
-StepResult SimRadio::finish(StepResult r)
+// A whole frame (frame_) has arrived: answer it.
+StepResult SimRadio::finish()
 {
+    StepResult r;
+    r.frame = frame_;
     const uint16_t address = uint16_t(header_[0] << 8 | header_[1]);
     const uint8_t length = header_[2];
     if (r.frame == FrameKind::ReadBlock || r.frame == FrameKind::WriteBlock) {
@@ -262,18 +256,27 @@ StepResult SimRadio::finish(StepResult r)
     return r;
 }
 
-void SimRadio::answerRead(StepResult& r, uint16_t address, uint8_t length)
+// A block outside the memory gets no answer; a refused one gets the refusal
+// byte. Either way the block is not read or written.
+bool SimRadio::turnedAway(StepResult& r, uint16_t address, uint8_t length)
 {
     if (!blockFits(address, length)) {
         r.ignored = true;
         r.fault = "outside the memory";
-        return;
+        return true;
     }
     if (strikes(faults_.refuseBlock, address)) {
         r.reply = {kRefuseByte};
         r.fault = "refused";
-        return;
+        return true;
     }
+    return false;
+}
+
+void SimRadio::answerRead(StepResult& r, uint16_t address, uint8_t length)
+{
+    if (turnedAway(r, address, length))
+        return;
     r.reply = {kWriteCmd, header_[0], header_[1], length};
     r.reply.insert(r.reply.end(), memory_.begin() + address, memory_.begin() + address + length);
     if (strikes(faults_.corruptLength, address)) {
@@ -290,16 +293,8 @@ void SimRadio::answerRead(StepResult& r, uint16_t address, uint8_t length)
 
 void SimRadio::answerWrite(StepResult& r, uint16_t address, uint8_t length)
 {
-    if (!blockFits(address, length)) {
-        r.ignored = true;
-        r.fault = "outside the memory";
+    if (turnedAway(r, address, length))
         return;
-    }
-    if (strikes(faults_.refuseBlock, address)) {
-        r.reply = {kRefuseByte};
-        r.fault = "refused";
-        return;
-    }
     std::copy(data_.begin(), data_.end(), memory_.begin() + address);
     if (const auto weak = faults_.corruptStore; weak && *weak >= address && *weak < address + length) {
         memory_[*weak] = uint8_t(data_[*weak - address] ^ 0xFF);
@@ -330,11 +325,9 @@ std::string SimRadio::describe(const StepResult& r)
         what = "acknowledge 06";
         break;
     case FrameKind::ReadBlock:
-        std::snprintf(buf, sizeof buf, "read block %04X, %u bytes", r.address, unsigned(r.length));
-        what = buf;
-        break;
     case FrameKind::WriteBlock:
-        std::snprintf(buf, sizeof buf, "write block %04X, %u bytes", r.address, unsigned(r.length));
+        std::snprintf(buf, sizeof buf, "%s block %04X, %u bytes",
+                      r.frame == FrameKind::ReadBlock ? "read" : "write", r.address, unsigned(r.length));
         what = buf;
         break;
     case FrameKind::SetTime:

@@ -150,9 +150,10 @@ private:
     enum class State { Idle, Sequence, BlockHeader, WriteData, TimeBytes };
 
     StepResult startFrame(uint8_t byte);
-    StepResult finish(StepResult r);
+    StepResult finish();
     bool silenced(int frameNumber) const;
     bool blockFits(uint16_t address, uint8_t length) const;
+    bool turnedAway(StepResult& r, uint16_t address, uint8_t length);
     void answerRead(StepResult& r, uint16_t address, uint8_t length);
     void answerWrite(StepResult& r, uint16_t address, uint8_t length);
 
