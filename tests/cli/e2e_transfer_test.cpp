@@ -31,39 +31,6 @@ RunResult cli(QStringList args) { return runProgram(binPath("qm570-cli"), args <
 
 } // namespace
 
-TEST(E2eTransfer, ReadGivesTheRadioMemoryOrNoFile)
-{
-    const struct {
-        QStringList fault;
-        bool succeeds;
-    } cases[] = {
-        {{"--fail-first", "0"}, true},
-        {{"--fail-first", "3"}, true},        // a few deaf frames: the retries still bring the read home
-        {{"--fail-first", "7"}, false},       // the handshake never answered
-        {{"--no-echo"}, false},               // a cable that does not echo
-        {{"--corrupt-block", "0100"}, false}, // one block always wrong
-    };
-    QTemporaryDir dir;
-    const QString radio = dir.filePath("radio.dat"), out = dir.filePath("read.dat");
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.fault.join(' ').toStdString());
-        QFile::remove(out);
-        QFile::remove(radio);
-        SimProcess sim(QStringList{"--image", kTemplate, "--save", radio, "--sessions", "1", "--quiet"} + c.fault);
-        ASSERT_FALSE(sim.device().isEmpty());
-        const RunResult r = cli({"read", "--device", sim.device(), "-o", out});
-        if (c.succeeds) {
-            ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-            ASSERT_TRUE(sim.process().waitForFinished(5000)) << "the read ends with an end frame";
-            EXPECT_EQ(readFile(out).left(kRadioMemory), readFile(radio));
-        } else {
-            EXPECT_TRUE(r.finished && r.exitCode != 0);
-            EXPECT_TRUE(r.err.contains(kText79)) << r.err.toStdString();
-            EXPECT_FALSE(QFile::exists(out)) << "a failed read leaves no file";
-        }
-    }
-}
-
 TEST(E2eTransfer, WriteLeavesTheEncodedImageWithItsDateStamp)
 {
     QTemporaryDir dir;
@@ -95,55 +62,64 @@ TEST(E2eTransfer, WriteLeavesTheEncodedImageWithItsDateStamp)
         EXPECT_TRUE((uint8_t(written[a]) & 0x0F) < 10 && (uint8_t(written[a]) >> 4) < 6) << std::hex << a;
 }
 
-// The simulator's fault options over the real line, on four blocks. Late
-// answers within the reply time-out, a refused block and a lost frame are
-// retried and the transfer succeeds; wrong data and a weak memory cell pass
-// the protocol unnoticed and show in the bytes.
+// The simulator's fault options over the real line, on the whole memory or
+// on four blocks. A few deaf frames, late answers within the reply time-out,
+// a refused block and a lost frame are retried and the transfer succeeds;
+// wrong data and a weak memory cell pass the protocol unnoticed and show in
+// the bytes. A failed read leaves no file.
 TEST(E2eTransfer, SimulatorFaultsOverThePseudoTerminal)
 {
     const struct {
         QStringList fault;
         const char* command;
+        bool whole; // the whole memory, else 1F00..1F3F
         bool succeeds;
         int wrongAt; // the one address where the tool and the radio disagree afterwards (-1: none)
     } cases[] = {
-        {{"--delay-ms", "60", "--refuse-block", "1F10:2", "--silent-frames", "5"}, "read", true, -1},
-        {{"--corrupt-data", "1F20"}, "read", true, 0x1F20},
-        {{"--refuse-block", "1F10"}, "write", false, -1},
-        {{"--delay-ms", "200"}, "read", false, -1},
-        {{"--corrupt-store", "1F05"}, "write", true, 0x1F05},
+        {{"--fail-first", "3"}, "read", true, true, -1},
+        {{"--fail-first", "7"}, "read", true, false, -1}, // the handshake never answered
+        {{"--no-echo"}, "read", true, false, -1},         // a cable that does not echo
+        {{"--corrupt-block", "0100"}, "read", true, false, -1},
+        {{"--delay-ms", "60", "--refuse-block", "1F10:2", "--silent-frames", "5"}, "read", false, true, -1},
+        {{"--corrupt-data", "1F20"}, "read", false, true, 0x1F20},
+        {{"--refuse-block", "1F10"}, "write", false, false, -1},
+        {{"--delay-ms", "200"}, "read", false, false, -1},
+        {{"--corrupt-store", "1F05"}, "write", false, true, 0x1F05},
     };
     QTemporaryDir dir;
     const QString radio = dir.filePath("radio.dat"), out = dir.filePath("read.dat"), image = dir.filePath("image.dat");
     QByteArray pattern(kRadioMemory, '\0');
     for (int i = 0; i < pattern.size(); ++i)
         pattern[i] = char(i * 5 + 1);
-    ASSERT_TRUE(writeFile(image, pattern));
+    ASSERT_TRUE(writeFile(image, pattern) && writeFile(dir.filePath("blank.dat"), QByteArray(kRadioMemory, '\0')));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fault.join(' ').toStdString());
         QFile::remove(out);
         QFile::remove(radio);
         // The radio holds the pattern for a read and is blank for a write.
-        const QString start = dir.filePath(c.command == QLatin1String("read") ? "image.dat" : "blank.dat");
-        ASSERT_TRUE(writeFile(dir.filePath("blank.dat"), QByteArray(kRadioMemory, '\0')));
-        SimProcess sim(QStringList{"--image", start, "--save", radio, "--sessions", "1", "--quiet"} + c.fault);
+        const bool read = c.command == QLatin1String("read");
+        SimProcess sim(QStringList{"--image", dir.filePath(read ? "image.dat" : "blank.dat"), "--save", radio, "--sessions",
+                                   "1", "--quiet"} +
+                       c.fault);
         ASSERT_FALSE(sim.device().isEmpty());
-        const QStringList range{"--device", sim.device(), "--start", "1F00", "--end", "1F3F"};
-        const RunResult r = c.command == QLatin1String("read") ? cli(QStringList{"read", "-o", out} + range)
-                                                                : cli(QStringList{"write", image, "--no-backup"} + range);
+        QStringList range{"--device", sim.device()};
+        if (!c.whole)
+            range << "--start" << "1F00" << "--end" << "1F3F";
+        const RunResult r = read ? cli(QStringList{"read", "-o", out} + range) : cli(QStringList{"write", image, "--no-backup"} + range);
         if (!c.succeeds) {
             EXPECT_TRUE(r.finished && r.exitCode != 0);
             EXPECT_TRUE(r.err.contains(kText79)) << r.err.toStdString();
+            EXPECT_FALSE(QFile::exists(out));
             continue;
         }
         ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
         ASSERT_TRUE(sim.process().waitForFinished(5000)) << "the transfer ends with an end frame";
         // The bytes the tool ended up with (read) or sent (write) against the radio's.
-        const QByteArray tool = c.command == QLatin1String("read") ? readFile(out) : pattern;
-        const QByteArray held = c.command == QLatin1String("read") ? pattern : readFile(radio);
+        const QByteArray tool = read ? readFile(out) : pattern;
+        const QByteArray held = read ? pattern : readFile(radio);
         ASSERT_TRUE(tool.size() >= kRadioMemory && held.size() == kRadioMemory);
-        for (int a = 0x1F00; a <= 0x1F3F; ++a)
-            EXPECT_EQ(tool[a] != held[a], a == c.wrongAt) << "address " << std::hex << a;
+        for (int a = c.whole ? 0 : 0x1F00; a <= (c.whole ? kRadioMemory - 1 : 0x1F3F); ++a)
+            ASSERT_EQ(tool[a] != held[a], a == c.wrongAt) << "address " << std::hex << a;
     }
 }
 

@@ -455,3 +455,39 @@ TEST_F(Qm570Cli, FullDiskKeepsTheOldFiles)
         EXPECT_EQ(snapshot(disk.path()), before);
     }
 }
+
+// export-chirp and import-chirp: the same text to stdout and to a file, an
+// edited file in and out again, a refused file and an out-of-band warning.
+TEST_F(Qm570Cli, ChirpExportImportRoundTripAndRefusals)
+{
+    const QByteArray exported = ok({"export-chirp", templ});
+    EXPECT_TRUE(exported.startsWith("Location,Name,Frequency,Duplex,Offset,Tone,rToneFreq,cToneFreq,DtcsCode,DtcsPolarity,"
+                                    "RxDtcsCode,CrossMode,Mode,TStep,Skip,Power,Comment,URCALL,RPT1CALL,RPT2CALL,DVCODE\r\n"));
+    EXPECT_EQ(exported.count("\r\n"), 9); // the header and channels 1 to 8 of the template
+    ok({"export-chirp", templ, "-o", file("t.csv")});
+    EXPECT_EQ(readFile(file("t.csv")), exported);
+
+    ASSERT_TRUE(writeFile(file("edited.csv"), exported + "9,EDIT,446.006250,+,5.000000,Cross,88.5,67.0,023,NR,754,"
+                                                         "DTCS->Tone,NFM,6.25,S,1.0W,,,,,\r\n"));
+    ok({"import-chirp", templ, file("edited.csv"), "-o", file("edited.dat")});
+    EXPECT_TRUE(ok({"export-chirp", file("edited.dat")})
+                    .contains("\r\n9,EDIT,446.006250,+,5.000000,Cross,88.5,67.0,023,NN,023,DTCS->Tone,NFM,6.25,S,High,,,,,\r\n"));
+
+    ASSERT_TRUE(writeFile(file("bad.csv"), "Location,Frequency,Mode\n3,440,FM\n100,440,FM\n"));
+    RunResult r = run({"import-chirp", templ, file("bad.csv"), "-o", file("bad.dat")});
+    EXPECT_EQ(r.exitCode, 1);
+    expectOneLine(r);
+    EXPECT_TRUE(r.err.contains("import-chirp: import CHIRP CSV file " + file("bad.csv").toUtf8() +
+                               ": refused, nothing written: line 3, column \"Location\": 100 is the VFO row"))
+        << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(file("bad.dat")));
+
+    ASSERT_TRUE(writeFile(file("band.csv"), "Location,Frequency\n3,480\n"));
+    r = run({"import-chirp", templ, file("band.csv"), "-o", file("band.dat")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.err.contains("warning: import CHIRP CSV file") && r.err.contains("line 2, column \"Frequency\": 480 MHz"));
+    r = run({"import-chirp", templ, file("band.csv"), "-o", file("band.csv")});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.contains("it is the input CSV")) << r.err.toStdString();
+    EXPECT_EQ(run({"import-chirp", templ, file("band.csv")}).exitCode, 2);
+}
