@@ -193,12 +193,9 @@ TEST(E2eTransfer, RelativeDeviceIsTakenFromTheCurrentFolder)
     QTemporaryDir dir;
     ASSERT_TRUE(QDir(dir.path()).mkdir("cable"));
     ASSERT_TRUE(QFile::link(pty.path(), dir.filePath("cable/radio")));
-    QProcess p;
-    p.setWorkingDirectory(dir.path());
-    p.start(binPath("qm570-cli"), {"read", "--device", "cable/radio", "-o", "read.dat", "--start", "0000", "--end", "003F",
-                                   "--home", kBin});
-    ASSERT_TRUE(p.waitForFinished(60000));
-    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    const RunResult r = runProgram(binPath("qm570-cli"), {"read", "--device", "cable/radio", "-o", "read.dat", "--start", "0000",
+                                                         "--end", "003F", "--home", kBin}, 60000, dir.path());
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(readFile(dir.filePath("read.dat")).left(0x40), QByteArray(0x40, '\x3C'));
 }
 #endif
