@@ -32,12 +32,6 @@ using namespace qmtest;
 
 namespace {
 
-template <class W>
-W* child(QWidget* parent, const char* name)
-{
-    return parent->findChild<W*>(QString::fromLatin1(name));
-}
-
 void doubleClick(QWidget* w)
 {
     const QPointF p(w->width() / 2.0, w->height() / 2.0);
@@ -295,53 +289,10 @@ TEST(frmCommun, SilentRadioShowsText79AndLeavesTheImage)
     EXPECT_TRUE(child<QPushButton>(t.h.commun, "cmdRead")->isEnabled());
 }
 
-TEST(frmCommun, LampBlinksAndTheWindowStaysLiveDuringAPacedRead)
-{
-    Session t;
-    ASSERT_TRUE(t.startSim(radioImage(), {QStringLiteral("--pace-baud"), QStringLiteral("9600")}));
-    frmCommun* d = t.h.commun;
-    retype(child<QLineEdit>(d, "txtReadEndAddr"), QStringLiteral("01FF"));
-
-    ToggleCounter lamp;
-    child<QLabel>(d, "imgGreen")->installEventFilter(&lamp);
-    int ticks = 0;
-    QTimer tick;
-    tick.setInterval(10);
-    QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
-    tick.start();
-    QElapsedTimer clock;
-    clock.start();
-    d->setMode(frmCommun::Mode::Read);
-    child<QPushButton>(d, "cmdRead")->click();
-    ASSERT_TRUE(d->transferRunning());
-
-    // While it runs: no closing, no second transfer.
-    pressKey(d, Qt::Key_Escape);
-    EXPECT_TRUE(d->isVisible());
-    EXPECT_FALSE(d->close());
-    EXPECT_TRUE(d->isVisible());
-    EXPECT_FALSE(child<QPushButton>(d, "cmdRead")->isEnabled());
-    EXPECT_FALSE(child<QLineEdit>(d, "txtReadEndAddr")->isEnabled()) << "the running transfer's range is fixed";
-    d->cmdRead_Click();
-    int progressSeen = 0;
-    QObject::connect(&t.h.s->xfer, &Transfer::progressChanged, [&] { ++progressSeen; });
-
-    ASSERT_TRUE(waitUntil([&] { return t.outcome.has_value(); }, 30000));
-    const qint64 ms = clock.elapsed();
-    tick.stop();
-    ASSERT_EQ(t.outcome->result, TransferResult::Success);
-    EXPECT_GT(ms, 500) << "32 blocks at 9600 baud take their line time";
-    // The lamp toggles every 100 ms and the test's 10 ms timer keeps firing
-    // (with room for a busy machine; a blocked window thread gives neither).
-    EXPECT_GE(lamp.toggles, std::max(4, static_cast<int>(ms / 100) / 2));
-    EXPECT_GE(ticks, static_cast<int>(ms / 10) / 4);
-    EXPECT_GE(progressSeen, 30);
-    EXPECT_FALSE(child<QLabel>(d, "imgGreen")->isVisible());
-    EXPECT_EQ(t.h.s->doc.IicDat[0x0010], 0x00);
-    EXPECT_EQ(t.h.s->doc.IicDat[0x0013], 0x43);
-}
-
-TEST(frmCommun, StopCommunicationEndsTheReadAndKeepsTheImage)
+// A paced read: the lamp blinks and the window stays live while it runs, with
+// no closing and no second transfer; Stop Communication ends it between two
+// scripts, keeps the image and closes the port, which the next read opens again.
+TEST(frmCommun, PacedReadBlinksStaysLiveAndStopsOnRequest)
 {
     Session t;
     ASSERT_TRUE(t.startSim(radioImage(), {QStringLiteral("--pace-baud"), QStringLiteral("9600")}));
@@ -350,23 +301,52 @@ TEST(frmCommun, StopCommunicationEndsTheReadAndKeepsTheImage)
     const auto image = s.doc.IicDat;
     auto* stop = child<QCheckBox>(d, "chkStopCom");
     EXPECT_FALSE(stop->isEnabled()) << "a request to a running transfer";
-    d->setMode(frmCommun::Mode::Read);
-    child<QPushButton>(d, "cmdRead")->click();
-    ASSERT_TRUE(waitUntil([&] { return s.xfer.ComPercent >= 5; }, 10000));
-    stop->click();
+    ToggleCounter lamp;
+    child<QLabel>(d, "imgGreen")->installEventFilter(&lamp);
+    int ticks = 0, progressSeen = 0;
+    QTimer tick;
+    tick.setInterval(10);
+    QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+    QObject::connect(&s.xfer, &Transfer::progressChanged, [&] { ++progressSeen; });
+    tick.start();
     QElapsedTimer clock;
     clock.start();
+    d->setMode(frmCommun::Mode::Read);
+    child<QPushButton>(d, "cmdRead")->click();
+    ASSERT_TRUE(d->transferRunning());
+
+    pressKey(d, Qt::Key_Escape);
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_FALSE(d->close());
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_FALSE(child<QPushButton>(d, "cmdRead")->isEnabled());
+    EXPECT_FALSE(child<QLineEdit>(d, "txtReadEndAddr")->isEnabled()) << "the running transfer's range is fixed";
+    d->cmdRead_Click();
+    ASSERT_TRUE(waitUntil([&] { return s.xfer.ComPercent >= 5; }, 20000));
+    const qint64 ms = clock.elapsed();
+    tick.stop();
+    EXPECT_GT(ms, 250) << "26 blocks at 9600 baud take their line time";
+    // The lamp toggles every 100 ms and the test's 10 ms timer keeps firing
+    // (with room for a busy machine; a blocked window thread gives neither).
+    EXPECT_GE(lamp.toggles, std::max(2, static_cast<int>(ms / 100) / 2));
+    EXPECT_GE(ticks, static_cast<int>(ms / 10) / 4);
+    EXPECT_GE(progressSeen, 5);
+
+    stop->click();
+    clock.restart();
     ASSERT_TRUE(waitUntil([&] { return t.outcome.has_value(); }, 5000));
     EXPECT_LT(clock.elapsed(), 2000) << "stopped between two scripts, long before the end of the read";
     EXPECT_EQ(t.outcome->result, TransferResult::Stopped);
     EXPECT_EQ(s.doc.IicDat, image);
     EXPECT_FALSE(stop->isChecked() || stop->isEnabled());
+    EXPECT_FALSE(child<QLabel>(d, "imgGreen")->isVisible());
 
-    // The port was closed: the next transfer opens it again.
     ASSERT_TRUE(child<QLineEdit>(d, "txtReadEndAddr")->isEnabled());
-    retype(child<QLineEdit>(d, "txtReadEndAddr"), QStringLiteral("000F"));
+    retype(child<QLineEdit>(d, "txtReadEndAddr"), QStringLiteral("001F"));
     ASSERT_TRUE(t.run(TransferDirection::Read));
     EXPECT_EQ(t.outcome->result, TransferResult::Success);
+    EXPECT_EQ(s.doc.IicDat[0x0010], 0x00);
+    EXPECT_EQ(s.doc.IicDat[0x0013], 0x43);
 }
 
 TEST(frmCommun, PortThatCannotOpenShowsThePortDialogAndListsTheError)
