@@ -32,9 +32,7 @@ protected:
     // The delivered program after start-up with every channel but the VFO row deleted.
     std::unique_ptr<AppState> emptied()
     {
-        auto st = std::make_unique<AppState>();
-        QString error;
-        EXPECT_TRUE(qmtest::startTool(*st, home.path(), &error)) << error.toStdString();
+        auto st = qmtest::startedTool(home.path());
         EXPECT_EQ(st->settings.ChNum, 100);
         EXPECT_EQ(st->settings.ChColNum, 11);
         // Emptied as an erased image decodes: the option fields take their

@@ -9,6 +9,9 @@
 #include "shell/modStartup.h"
 #include "support/SimProcess.h"
 
+#include <gtest/gtest.h>
+
+#include <memory>
 #include <ostream>
 #include <vector>
 
@@ -45,6 +48,15 @@ inline bool startTool(qm::AppState& s, const QString& home, QString* error)
     if (error)
         *error = s.errors.entries().empty() ? QStringLiteral("start-up failed") : s.errors.entries().back().detail();
     return false;
+}
+
+// startTool in a new state; a failure fails the test.
+inline std::unique_ptr<qm::AppState> startedTool(const QString& home)
+{
+    auto s = std::make_unique<qm::AppState>();
+    QString error;
+    EXPECT_TRUE(startTool(*s, home, &error)) << error.toStdString();
+    return s;
 }
 
 // A prober that records the ports it was asked about; the listed ports work.
