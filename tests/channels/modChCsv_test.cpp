@@ -133,13 +133,11 @@ TEST(ChannelCsv, ExportHeaderAndStructuralRefusals)
 namespace {
 
 // The delivered program folder after start-up, channels 1 to 8 emptied.
-class ChannelCsvOnTemplate : public ::testing::Test {
+class ChannelCsvOnTemplate : public qmtest::DeliveredProgramTest {
 protected:
     void SetUp() override
     {
-        QString error;
-        ASSERT_TRUE(home.create(&error)) << error.toStdString();
-        s = started();
+        DeliveredProgramTest::SetUp();
         ASSERT_GE(s->settings.ChNum, 100);
         ASSERT_EQ(s->settings.ChColNum, 11);
         header = ChannelCsvHeader(*s);
@@ -176,8 +174,6 @@ protected:
 
     QString at(int c, const QString& reason) const { return QStringLiteral("line 2, column \"%1\": %2").arg(header[c], reason); }
 
-    qmtest::DeliveredHome home;
-    std::unique_ptr<AppState> s;
     QStringList header;
 };
 

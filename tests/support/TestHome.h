@@ -7,6 +7,7 @@
 #include "comm/modPorts.h"
 #include "shell/AppState.h"
 #include "shell/modStartup.h"
+#include "support/DeliveredHome.h"
 #include "support/SimProcess.h"
 
 #include <gtest/gtest.h>
@@ -58,6 +59,20 @@ inline std::unique_ptr<qm::AppState> startedTool(const QString& home)
     EXPECT_TRUE(startTool(*s, home, &error)) << error.toStdString();
     return s;
 }
+
+// Tests on the program started (as the command-line tool) in a private copy
+// of the delivered program folder.
+class DeliveredProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QString error;
+        ASSERT_TRUE(home.create(&error)) << error.toStdString();
+        s = startedTool(home.path());
+    }
+    DeliveredHome home;
+    std::unique_ptr<qm::AppState> s;
+};
 
 // A prober that records the ports it was asked about; the listed ports work.
 class RecordingProber : public qm::PortProber {
