@@ -619,14 +619,16 @@ TEST_F(MainWindowTest, ADroppedDataFileOpensAndOtherFilesAreNotTaken)
     EXPECT_EQ(recentItems(*run.w), QStringList{"&1 " + dropped});
 }
 
-// The real program with a data file on its command line: opened after the
-// start-up (it heads the recent files the exit leaves in the settings file).
+// The real program with a data file on its command line, relative to the
+// folder it was started in: opened after the start-up (it heads the recent
+// files the exit leaves in the settings file).
 TEST_F(MainWindowTest, ADataFileOnTheCommandLineIsOpened)
 {
-    const QString data = home.file(QStringLiteral("given.dat"));
+    ASSERT_TRUE(QDir(home.path()).mkdir(QStringLiteral("work")));
+    const QString data = home.file(QStringLiteral("work/given.dat"));
     ASSERT_TRUE(writeFile(data, deliveredTemplate()));
     const RunResult r = runProgram(binPath("qm570"), {"--home", home.path(), "--screenshot", home.file("shot.png"), "given.dat"},
-                                   90000, home.path());
+                                   90000, home.file("work"));
     ASSERT_TRUE(r.finished) << "qm570 did not end";
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(home.setting(QStringLiteral("Recent1"), QStringLiteral("Desktop")), data);
