@@ -133,13 +133,11 @@ TEST(ChannelCsv, ExportHeaderAndStructuralRefusals)
 namespace {
 
 // The delivered program folder after start-up, channels 1 to 8 emptied.
-class ChannelCsvOnTemplate : public ::testing::Test {
+class ChannelCsvOnTemplate : public qmtest::DeliveredProgramTest {
 protected:
     void SetUp() override
     {
-        QString error;
-        ASSERT_TRUE(home.create(&error)) << error.toStdString();
-        s = started();
+        DeliveredProgramTest::SetUp();
         ASSERT_GE(s->settings.ChNum, 100);
         ASSERT_EQ(s->settings.ChColNum, 11);
         header = ChannelCsvHeader(*s);
@@ -149,13 +147,7 @@ protected:
         ASSERT_EQ(import(rows), "ok");
     }
 
-    std::unique_ptr<AppState> started()
-    {
-        auto st = std::make_unique<AppState>();
-        QString error;
-        EXPECT_TRUE(qmtest::startTool(*st, home.path(), &error)) << error.toStdString();
-        return st;
-    }
+    std::unique_ptr<AppState> started() { return qmtest::startedTool(home.path()); }
 
     static QByteArray line(QStringList fields)
     {
@@ -182,8 +174,6 @@ protected:
 
     QString at(int c, const QString& reason) const { return QStringLiteral("line 2, column \"%1\": %2").arg(header[c], reason); }
 
-    qmtest::DeliveredHome home;
-    std::unique_ptr<AppState> s;
     QStringList header;
 };
 
@@ -318,6 +308,8 @@ TEST_F(ChannelCsvOnTemplate, HeaderWithoutRowsIsRefusedAndOutOfBandValuesAreWarn
     EXPECT_TRUE(warnings.isEmpty());
 }
 
+// A save that fails (here a full disk; every step: settings/SafeFile_test.cpp)
+// keeps the old file and names the CSV file.
 TEST_F(ChannelCsvOnTemplate, ExportThatCannotBeSavedKeepsTheOldFile)
 {
     QTemporaryDir dir;
@@ -326,18 +318,16 @@ TEST_F(ChannelCsvOnTemplate, ExportThatCannotBeSavedKeepsTheOldFile)
     const QByteArray saved = qmtest::readFile(path);
     EXPECT_EQ(saved, "\xEF\xBB\xBF" + ChannelsToCsv(*s).toUtf8());
     ASSERT_EQ(import(row(1, {{1, "446.1"}})), "ok");
-    for (auto step : {SaveStep::Create, SaveStep::Write, SaveStep::Sync, SaveStep::Close, SaveStep::Rename}) {
-        setSaveFaultForTesting([step](SaveStep at, const QString&) { return at == step ? ENOSPC : 0; });
-        try {
-            SaveChannelCsv(*s, path);
-            ADD_FAILURE() << "saved";
-        } catch (const QmError& e) {
-            EXPECT_EQ(e.number(), 61);
-            EXPECT_EQ(e.error().action, QStringLiteral("write CSV file"));
-            EXPECT_EQ(e.error().object, path);
-        }
-        EXPECT_EQ(qmtest::readFile(path), saved);
-        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("table.csv")});
+    setSaveFaultForTesting([](SaveStep at, const QString&) { return at == SaveStep::Write ? ENOSPC : 0; });
+    try {
+        SaveChannelCsv(*s, path);
+        ADD_FAILURE() << "saved";
+    } catch (const QmError& e) {
+        EXPECT_EQ(e.number(), 61);
+        EXPECT_EQ(e.error().action, QStringLiteral("write CSV file"));
+        EXPECT_EQ(e.error().object, path);
     }
     setSaveFaultForTesting({});
+    EXPECT_EQ(qmtest::readFile(path), saved);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("table.csv")});
 }

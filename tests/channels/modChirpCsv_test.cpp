@@ -20,28 +20,28 @@ using namespace qm;
 
 namespace {
 
-class ChirpCsv : public ::testing::Test {
+class ChirpCsv : public qmtest::DeliveredProgramTest {
 protected:
     void SetUp() override
     {
-        QString error;
-        ASSERT_TRUE(home.create(&error)) << error.toStdString();
-        s = emptied();
+        DeliveredProgramTest::SetUp();
+        emptyAll(*s);
     }
 
-    // The delivered program after start-up with every channel but the VFO row deleted.
+    // Every channel but the VFO row deleted, as an erased image decodes: the
+    // option fields take their column defaults.
+    static void emptyAll(AppState& st)
+    {
+        EXPECT_EQ(st.settings.ChNum, 100);
+        EXPECT_EQ(st.settings.ChColNum, 11);
+        DeleteAllChannels(st);
+        ChInfoSaveSol(st, 1);
+        ShowChTblGrid(st);
+    }
     std::unique_ptr<AppState> emptied()
     {
-        auto st = std::make_unique<AppState>();
-        QString error;
-        EXPECT_TRUE(qmtest::startTool(*st, home.path(), &error)) << error.toStdString();
-        EXPECT_EQ(st->settings.ChNum, 100);
-        EXPECT_EQ(st->settings.ChColNum, 11);
-        // Emptied as an erased image decodes: the option fields take their
-        // column defaults.
-        DeleteAllChannels(*st);
-        ChInfoSaveSol(*st, 1);
-        ShowChTblGrid(*st);
+        auto st = qmtest::startedTool(home.path());
+        emptyAll(*st);
         return st;
     }
 
@@ -55,8 +55,6 @@ protected:
 
     static QByteArray header() { return ChirpCsvHeader().join(QLatin1Char(',')).toUtf8() + "\r\n"; }
 
-    qmtest::DeliveredHome home;
-    std::unique_ptr<AppState> s;
 };
 
 } // namespace

@@ -11,7 +11,6 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
-#include <algorithm>
 
 #ifdef Q_OS_UNIX
 #include "support/PtyRadio.h"
@@ -31,119 +30,64 @@ RunResult cli(QStringList args) { return runProgram(binPath("qm570-cli"), args <
 
 } // namespace
 
-TEST(E2eTransfer, ReadGivesTheRadioMemoryOrNoFile)
-{
-    const struct {
-        QStringList fault;
-        bool succeeds;
-    } cases[] = {
-        {{"--fail-first", "0"}, true},
-        {{"--fail-first", "3"}, true},        // a few deaf frames: the retries still bring the read home
-        {{"--fail-first", "7"}, false},       // the handshake never answered
-        {{"--no-echo"}, false},               // a cable that does not echo
-        {{"--corrupt-block", "0100"}, false}, // one block always wrong
-    };
-    QTemporaryDir dir;
-    const QString radio = dir.filePath("radio.dat"), out = dir.filePath("read.dat");
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.fault.join(' ').toStdString());
-        QFile::remove(out);
-        QFile::remove(radio);
-        SimProcess sim(QStringList{"--image", kTemplate, "--save", radio, "--sessions", "1", "--quiet"} + c.fault);
-        ASSERT_FALSE(sim.device().isEmpty());
-        const RunResult r = cli({"read", "--device", sim.device(), "-o", out});
-        if (c.succeeds) {
-            ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-            ASSERT_TRUE(sim.process().waitForFinished(5000)) << "the read ends with an end frame";
-            EXPECT_EQ(readFile(out).left(kRadioMemory), readFile(radio));
-        } else {
-            EXPECT_TRUE(r.finished && r.exitCode != 0);
-            EXPECT_TRUE(r.err.contains(kText79)) << r.err.toStdString();
-            EXPECT_FALSE(QFile::exists(out)) << "a failed read leaves no file";
-        }
-    }
-}
-
-TEST(E2eTransfer, WriteLeavesTheEncodedImageWithItsDateStamp)
-{
-    QTemporaryDir dir;
-    // The radio starts out blank, so every byte it ends with came from the write.
-    const QString blank = dir.filePath("blank.dat"), radio = dir.filePath("radio.dat"), resaved = dir.filePath("resaved.dat");
-    ASSERT_TRUE(writeFile(blank, QByteArray(kRadioMemory, '\0')));
-    SimProcess sim({"--image", blank, "--save", radio, "--sessions", "1", "--quiet"});
-    ASSERT_FALSE(sim.device().isEmpty());
-    const RunResult w = cli({"write", kTemplate, "--device", sim.device(), "--no-backup"});
-    ASSERT_EQ(w.exitCode, 0) << w.err.toStdString();
-    ASSERT_TRUE(sim.process().waitForFinished(5000)) << "the write ends with an end frame";
-
-    // The tool writes the image as it would save it, apart from the date stamp
-    // at 0E70..0E72 and 0E78..0E79.
-    const RunResult s = cli({"resave", kTemplate, "-o", resaved});
-    ASSERT_EQ(s.exitCode, 0) << s.err.toStdString();
-    const QByteArray written = readFile(radio);
-    QByteArray expected = readFile(resaved).left(kRadioMemory);
-    ASSERT_TRUE(written.size() == kRadioMemory && expected.size() == kRadioMemory);
-    for (int a : {0x0E70, 0x0E71, 0x0E72, 0x0E78, 0x0E79})
-        expected[a] = written[a];
-    const auto same = std::mismatch(written.begin(), written.end(), expected.begin()).first - written.begin();
-    EXPECT_EQ(same, kRadioMemory) << "first difference at " << std::hex << same;
-
-    // The stamp: year mod 100, month and day as numbers; hour and minute in BCD.
-    const QDate today = QDate::currentDate();
-    EXPECT_EQ(written.mid(0x0E70, 3), QByteArray() + char(today.year() % 100) + char(today.month()) + char(today.day()));
-    for (int a : {0x0E78, 0x0E79})
-        EXPECT_TRUE((uint8_t(written[a]) & 0x0F) < 10 && (uint8_t(written[a]) >> 4) < 6) << std::hex << a;
-}
-
-// The simulator's fault options over the real line, on four blocks. Late
-// answers within the reply time-out, a refused block and a lost frame are
-// retried and the transfer succeeds; wrong data and a weak memory cell pass
-// the protocol unnoticed and show in the bytes.
+// The simulator's fault options over the real line, on the whole memory or
+// on four blocks. A few deaf frames, late answers within the reply time-out,
+// a refused block and a lost frame are retried and the transfer succeeds;
+// wrong data and a weak memory cell pass the protocol unnoticed and show in
+// the bytes. A failed read leaves no file.
 TEST(E2eTransfer, SimulatorFaultsOverThePseudoTerminal)
 {
     const struct {
         QStringList fault;
         const char* command;
+        bool whole; // the whole memory, else 1F00..1F3F
         bool succeeds;
         int wrongAt; // the one address where the tool and the radio disagree afterwards (-1: none)
     } cases[] = {
-        {{"--delay-ms", "60", "--refuse-block", "1F10:2", "--silent-frames", "5"}, "read", true, -1},
-        {{"--corrupt-data", "1F20"}, "read", true, 0x1F20},
-        {{"--refuse-block", "1F10"}, "write", false, -1},
-        {{"--delay-ms", "200"}, "read", false, -1},
-        {{"--corrupt-store", "1F05"}, "write", true, 0x1F05},
+        {{"--fail-first", "3"}, "read", true, true, -1},
+        {{"--fail-first", "7"}, "read", true, false, -1}, // the handshake never answered
+        {{"--no-echo"}, "read", true, false, -1},         // a cable that does not echo
+        {{"--corrupt-block", "0100"}, "read", true, false, -1},
+        {{"--delay-ms", "60", "--refuse-block", "1F10:2", "--silent-frames", "5"}, "read", false, true, -1},
+        {{"--corrupt-data", "1F20"}, "read", false, true, 0x1F20},
+        {{"--refuse-block", "1F10"}, "write", false, false, -1},
+        {{"--delay-ms", "200"}, "read", false, false, -1},
+        {{"--corrupt-store", "1F05"}, "write", false, true, 0x1F05},
     };
     QTemporaryDir dir;
     const QString radio = dir.filePath("radio.dat"), out = dir.filePath("read.dat"), image = dir.filePath("image.dat");
     QByteArray pattern(kRadioMemory, '\0');
     for (int i = 0; i < pattern.size(); ++i)
         pattern[i] = char(i * 5 + 1);
-    ASSERT_TRUE(writeFile(image, pattern));
+    ASSERT_TRUE(writeFile(image, pattern) && writeFile(dir.filePath("blank.dat"), QByteArray(kRadioMemory, '\0')));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fault.join(' ').toStdString());
         QFile::remove(out);
         QFile::remove(radio);
         // The radio holds the pattern for a read and is blank for a write.
-        const QString start = dir.filePath(c.command == QLatin1String("read") ? "image.dat" : "blank.dat");
-        ASSERT_TRUE(writeFile(dir.filePath("blank.dat"), QByteArray(kRadioMemory, '\0')));
-        SimProcess sim(QStringList{"--image", start, "--save", radio, "--sessions", "1", "--quiet"} + c.fault);
+        const bool read = c.command == QLatin1String("read");
+        SimProcess sim(QStringList{"--image", dir.filePath(read ? "image.dat" : "blank.dat"), "--save", radio, "--sessions",
+                                   "1", "--quiet"} +
+                       c.fault);
         ASSERT_FALSE(sim.device().isEmpty());
-        const QStringList range{"--device", sim.device(), "--start", "1F00", "--end", "1F3F"};
-        const RunResult r = c.command == QLatin1String("read") ? cli(QStringList{"read", "-o", out} + range)
-                                                                : cli(QStringList{"write", image, "--no-backup"} + range);
+        QStringList range{"--device", sim.device()};
+        if (!c.whole)
+            range << "--start" << "1F00" << "--end" << "1F3F";
+        const RunResult r = read ? cli(QStringList{"read", "-o", out} + range) : cli(QStringList{"write", image, "--no-backup"} + range);
         if (!c.succeeds) {
             EXPECT_TRUE(r.finished && r.exitCode != 0);
             EXPECT_TRUE(r.err.contains(kText79)) << r.err.toStdString();
+            EXPECT_FALSE(QFile::exists(out));
             continue;
         }
         ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
         ASSERT_TRUE(sim.process().waitForFinished(5000)) << "the transfer ends with an end frame";
         // The bytes the tool ended up with (read) or sent (write) against the radio's.
-        const QByteArray tool = c.command == QLatin1String("read") ? readFile(out) : pattern;
-        const QByteArray held = c.command == QLatin1String("read") ? pattern : readFile(radio);
+        const QByteArray tool = read ? readFile(out) : pattern;
+        const QByteArray held = read ? pattern : readFile(radio);
         ASSERT_TRUE(tool.size() >= kRadioMemory && held.size() == kRadioMemory);
-        for (int a = 0x1F00; a <= 0x1F3F; ++a)
-            EXPECT_EQ(tool[a] != held[a], a == c.wrongAt) << "address " << std::hex << a;
+        for (int a = c.whole ? 0 : 0x1F00; a <= (c.whole ? kRadioMemory - 1 : 0x1F3F); ++a)
+            ASSERT_EQ(tool[a] != held[a], a == c.wrongAt) << "address " << std::hex << a;
     }
 }
 
@@ -249,19 +193,19 @@ TEST(E2eTransfer, RelativeDeviceIsTakenFromTheCurrentFolder)
     QTemporaryDir dir;
     ASSERT_TRUE(QDir(dir.path()).mkdir("cable"));
     ASSERT_TRUE(QFile::link(pty.path(), dir.filePath("cable/radio")));
-    QProcess p;
-    p.setWorkingDirectory(dir.path());
-    p.start(binPath("qm570-cli"), {"read", "--device", "cable/radio", "-o", "read.dat", "--start", "0000", "--end", "003F",
-                                   "--home", kBin});
-    ASSERT_TRUE(p.waitForFinished(60000));
-    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    const RunResult r = runProgram(binPath("qm570-cli"), {"read", "--device", "cable/radio", "-o", "read.dat", "--start", "0000",
+                                                         "--end", "003F", "--home", kBin}, 60000, dir.path());
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(readFile(dir.filePath("read.dat")).left(0x40), QByteArray(0x40, '\x3C'));
 }
 #endif
 
 // write backs the radio up first, may print the changes and verify: the
 // backup holds the radio as it was, a failed backup read writes nothing,
-// --no-backup reads no block, and a weak memory cell fails the verify.
+// --no-backup reads no block, and a weak memory cell fails the verify. A
+// radio written without a backup starts blank, so every byte it ends with
+// came from the write: the image as the tool would save it, apart from the
+// date stamp.
 TEST(E2eTransfer, WriteWithBackupPreviewAndVerify)
 {
     QTemporaryDir dir;
@@ -277,7 +221,9 @@ TEST(E2eTransfer, WriteWithBackupPreviewAndVerify)
     image[0x0E00] = 5;
     image[0x1F05] = char(0xA5);
     const QString in = dir.filePath("in.dat"), start = dir.filePath("start.dat"), radio = dir.filePath("radio.dat");
-    ASSERT_TRUE(writeFile(in, image) && writeFile(start, radioStart));
+    const QString blank = dir.filePath("blank.dat"), resaved = dir.filePath("resaved.dat");
+    ASSERT_TRUE(writeFile(in, image) && writeFile(start, radioStart) && writeFile(blank, QByteArray(kRadioMemory, '\0')));
+    ASSERT_EQ(cli({"resave", in, "-o", resaved}).exitCode, 0);
     const QString defaultBackups = home.file("Data/backups"), ownBackups = dir.filePath("own/bk");
 
     const struct {
@@ -301,7 +247,8 @@ TEST(E2eTransfer, WriteWithBackupPreviewAndVerify)
         QDir(defaultBackups).removeRecursively();
         QDir(ownBackups).removeRecursively();
         QFile::remove(radio);
-        SimProcess sim(QStringList{"--image", start, "--save", radio, "--quiet"} + c.sim);
+        const bool fromBlank = c.backups.isEmpty() && c.written;
+        SimProcess sim(QStringList{"--image", fromBlank ? blank : start, "--save", radio, "--quiet"} + c.sim);
         ASSERT_FALSE(sim.device().isEmpty());
         const RunResult r = runProgram(binPath("qm570-cli"),
                                        QStringList{"write", in, "--device", sim.device(), "--home", home.path()} + c.cli, 60000);
@@ -329,6 +276,16 @@ TEST(E2eTransfer, WriteWithBackupPreviewAndVerify)
         EXPECT_EQ(after.mid(0x10 + 4 * 16, 4) == image.mid(0x10 + 4 * 16, 4), c.written);
         if (!c.written) {
             EXPECT_EQ(after, radioStart) << "the radio was not written";
+        } else if (fromBlank && c.exit == 0) {
+            // The stamp at 0E70..0E72 (year mod 100, month, day) and 0E78..0E79 (hour, minute in BCD).
+            QByteArray expected = readFile(resaved);
+            for (int a : {0x0E70, 0x0E71, 0x0E72, 0x0E78, 0x0E79})
+                expected[a] = after[a];
+            EXPECT_EQ(after, expected.left(kRadioMemory));
+            const QDate today = QDate::currentDate();
+            EXPECT_EQ(after.mid(0x0E70, 3), QByteArray() + char(today.year() % 100) + char(today.month()) + char(today.day()));
+            for (int a : {0x0E78, 0x0E79})
+                EXPECT_TRUE((uint8_t(after[a]) & 0x0F) < 10 && (uint8_t(after[a]) >> 4) < 6) << std::hex << a;
         }
         if (c.cli.contains("--trace")) {
             EXPECT_EQ(r.err.contains("Tx: 52 "), c.readBlocks);

@@ -4,6 +4,7 @@
 #include "support/RawProcess.h"
 #include "support/SimProcess.h"
 #include "support/SmallDisk.h"
+#include "support/TestHome.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -21,6 +22,17 @@
 using namespace qmtest;
 
 namespace {
+
+// Every file of a folder with its bytes, hidden ones included.
+std::map<QString, QByteArray> snapshot(const QString& folder)
+{
+    std::map<QString, QByteArray> files;
+    for (const QFileInfo& f : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot))
+        files[f.fileName()] = readFile(f.absoluteFilePath());
+    return files;
+}
+
+QByteArray bytesOf(const QString& s) { return QFile::encodeName(s); }
 
 RunResult runTool(const QStringList& args) { return runProgram(binPath("qm570-cli"), args, 60000); }
 
@@ -164,19 +176,18 @@ TEST_F(Qm570Cli, CsvExportImportThroughTheTool)
     EXPECT_EQ(doc.object().value("channels").toArray().at(0).toObject().value("rx").toInt(), 44610000);
 }
 
-TEST_F(Qm570Cli, RefusedImportWritesNothing)
+// A refused file (the reasons: channels/modChCsv_test.cpp) and a header
+// without rows write nothing; rows outside the band are imported with a
+// warning each.
+TEST_F(Qm570Cli, RefusedImportWritesNothingAndOutOfBandRowsAreWarned)
 {
     const QByteArray csv = ok({"export-csv", templ});
-    const QList<QByteArray> header = csv.left(csv.indexOf("\r\n")).split(',');
-    const QByteArray commas(header.size() - 2, ',');
+    const QByteArray header = csv.left(csv.indexOf("\r\n") + 2);
     const struct {
         QByteArray csv, message;
     } cases[] = {
-        {"x," + csv, "line 1: column \"x\" is not a column of the channel table"},
-        {csv + "1,446.1" + commas + "\r\n", "line " + QByteArray::number(csv.count("\r\n") + 1) + ", column \"" +
-                                                header[0] + "\": channel 1 is listed twice (first on line 2)"},
-        {csv.left(csv.indexOf("\r\n") + 2) + "2,50" + commas + "\r\n",
-         "line 2, column \"" + header[1] + "\": 50 MHz lies outside the entry limits 100 to 999 MHz"},
+        {"x," + csv, "refused, nothing written: line 1: column \"x\" is not a column of the channel table"},
+        {"\xEF\xBB\xBF" + header + "\r\n", "refused, nothing written: line 1: the file lists no channel"},
     };
     ASSERT_TRUE(writeFile(file("out.dat"), "keep"));
     for (const auto& c : cases) {
@@ -185,33 +196,29 @@ TEST_F(Qm570Cli, RefusedImportWritesNothing)
         const RunResult r = run({"import-csv", templ, file("bad.csv"), "-o", file("out.dat")});
         EXPECT_EQ(r.exitCode, 1);
         expectOneLine(r);
-        EXPECT_TRUE(r.err.contains(c.message) && r.err.contains("nothing written")) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(c.message)) << r.err.toStdString();
         EXPECT_EQ(readFile(file("out.dat")), "keep");
     }
+
+    // Channel 1 (line 2) on 480 MHz and channel 2 (line 3) transmitting on
+    // 390 MHz: both imported, each with its warning.
+    QList<QByteArray> lines = csv.split('\n');
+    QList<QByteArray> ch1 = lines[1].split(','), ch2 = lines[2].split(',');
+    ch1[1] = "480";
+    ch2[2] = "390";
+    lines[1] = ch1.join(',');
+    lines[2] = ch2.join(',');
+    ASSERT_TRUE(writeFile(file("band.csv"), lines.join('\n')));
+    const QList<QByteArray> names = header.trimmed().split(',');
+    const RunResult r = run({"import-csv", templ, file("band.csv"), "-o", file("out.dat")});
+    EXPECT_EQ(r.exitCode, 0);
+    const QByteArray prefix = "qm570-cli: import-csv: warning: import CSV file " + bytesOf(file("band.csv"));
+    const QByteArray band = "MHz lies outside the radio's band 400 to 470 MHz; imported as it is\n";
+    EXPECT_EQ(r.err, prefix + ": line 2, column \"" + names[1] + "\": 480 " + band + prefix + ": line 3, column \"" +
+                         names[2] + "\": 390 " + band);
+    EXPECT_EQ(readFile(file("out.dat")).size(), 8192);
 }
 
-namespace {
-
-// Every file of a folder with its bytes, hidden ones included.
-std::map<QString, QByteArray> snapshot(const QString& folder)
-{
-    std::map<QString, QByteArray> files;
-    for (const QFileInfo& f : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot))
-        files[f.fileName()] = readFile(f.absoluteFilePath());
-    return files;
-}
-
-QByteArray bytesOf(const QString& s) { return QFile::encodeName(s); }
-
-QByteArray patternBytes(int n)
-{
-    QByteArray b(n, '\0');
-    for (int k = 0; k < n; ++k)
-        b[k] = char(k * 7 + 3);
-    return b;
-}
-
-} // namespace
 
 // -o is checked before anything is read or written: never one of the
 // command's inputs (however spelled, through hard or symbolic links), never
@@ -365,36 +372,6 @@ TEST_F(Qm570Cli, SettingsThatCannotHoldAndMissingTemplateWriteNothing)
     }
 }
 
-TEST_F(Qm570Cli, CsvWithoutRowsIsRefusedAndOutOfBandRowsAreWarned)
-{
-    const QByteArray csv = ok({"export-csv", templ});
-    const QByteArray header = csv.left(csv.indexOf("\r\n") + 2);
-    ASSERT_TRUE(writeFile(file("head.csv"), "\xEF\xBB\xBF" + header + "\r\n"));
-    RunResult r = run({"import-csv", templ, file("head.csv"), "-o", file("out.dat")});
-    EXPECT_EQ(r.exitCode, 1);
-    expectOneLine(r);
-    EXPECT_TRUE(r.err.contains("refused, nothing written: line 1: the file lists no channel")) << r.err.toStdString();
-    EXPECT_FALSE(QFile::exists(file("out.dat")));
-
-    // Channel 1 (line 2) on 480 MHz and channel 2 (line 3) transmitting on
-    // 390 MHz: both imported, each with its warning.
-    QList<QByteArray> lines = csv.split('\n');
-    QList<QByteArray> ch1 = lines[1].split(','), ch2 = lines[2].split(',');
-    ch1[1] = "480";
-    ch2[2] = "390";
-    lines[1] = ch1.join(',');
-    lines[2] = ch2.join(',');
-    ASSERT_TRUE(writeFile(file("band.csv"), lines.join('\n')));
-    const QList<QByteArray> names = header.trimmed().split(',');
-    r = run({"import-csv", templ, file("band.csv"), "-o", file("out.dat")});
-    EXPECT_EQ(r.exitCode, 0);
-    const QByteArray prefix = "qm570-cli: import-csv: warning: import CSV file " + bytesOf(file("band.csv"));
-    const QByteArray band = "MHz lies outside the radio's band 400 to 470 MHz; imported as it is\n";
-    EXPECT_EQ(r.err, prefix + ": line 2, column \"" + names[1] + "\": 480 " + band + prefix + ": line 3, column \"" +
-                         names[2] + "\": 390 " + band);
-    EXPECT_EQ(readFile(file("out.dat")).size(), 8192);
-}
-
 // Names are the bytes the user gave: a name that is not UTF-8 is opened and
 // written as it is, and messages show it escaped on one line, cut to length.
 TEST_F(Qm570Cli, NamesThatAreNotUtf8KeepTheirBytesAndShowEscaped)
@@ -454,4 +431,40 @@ TEST_F(Qm570Cli, FullDiskKeepsTheOldFiles)
                              .toUtf8());
         EXPECT_EQ(snapshot(disk.path()), before);
     }
+}
+
+// export-chirp and import-chirp: the same text to stdout and to a file, an
+// edited file in and out again, a refused file and an out-of-band warning.
+TEST_F(Qm570Cli, ChirpExportImportRoundTripAndRefusals)
+{
+    const QByteArray exported = ok({"export-chirp", templ});
+    EXPECT_TRUE(exported.startsWith("Location,Name,Frequency,Duplex,Offset,Tone,rToneFreq,cToneFreq,DtcsCode,DtcsPolarity,"
+                                    "RxDtcsCode,CrossMode,Mode,TStep,Skip,Power,Comment,URCALL,RPT1CALL,RPT2CALL,DVCODE\r\n"));
+    EXPECT_EQ(exported.count("\r\n"), 9); // the header and channels 1 to 8 of the template
+    ok({"export-chirp", templ, "-o", file("t.csv")});
+    EXPECT_EQ(readFile(file("t.csv")), exported);
+
+    ASSERT_TRUE(writeFile(file("edited.csv"), exported + "9,EDIT,446.006250,+,5.000000,Cross,88.5,67.0,023,NR,754,"
+                                                         "DTCS->Tone,NFM,6.25,S,1.0W,,,,,\r\n"));
+    ok({"import-chirp", templ, file("edited.csv"), "-o", file("edited.dat")});
+    EXPECT_TRUE(ok({"export-chirp", file("edited.dat")})
+                    .contains("\r\n9,EDIT,446.006250,+,5.000000,Cross,88.5,67.0,023,NN,023,DTCS->Tone,NFM,6.25,S,High,,,,,\r\n"));
+
+    ASSERT_TRUE(writeFile(file("bad.csv"), "Location,Frequency,Mode\n3,440,FM\n100,440,FM\n"));
+    RunResult r = run({"import-chirp", templ, file("bad.csv"), "-o", file("bad.dat")});
+    EXPECT_EQ(r.exitCode, 1);
+    expectOneLine(r);
+    EXPECT_TRUE(r.err.contains("import-chirp: import CHIRP CSV file " + file("bad.csv").toUtf8() +
+                               ": refused, nothing written: line 3, column \"Location\": 100 is the VFO row"))
+        << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(file("bad.dat")));
+
+    ASSERT_TRUE(writeFile(file("band.csv"), "Location,Frequency\n3,480\n"));
+    r = run({"import-chirp", templ, file("band.csv"), "-o", file("band.dat")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.err.contains("warning: import CHIRP CSV file") && r.err.contains("line 2, column \"Frequency\": 480 MHz"));
+    r = run({"import-chirp", templ, file("band.csv"), "-o", file("band.csv")});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.contains("it is the input CSV")) << r.err.toStdString();
+    EXPECT_EQ(run({"import-chirp", templ, file("band.csv")}).exitCode, 2);
 }

@@ -31,6 +31,13 @@
 
 namespace qmtest {
 
+// The child widget of type W named `name`.
+template <class W>
+W* child(QWidget* parent, const QString& name)
+{
+    return parent->findChild<W*>(name);
+}
+
 // Processes events until pred() holds or ms have passed; returns pred().
 inline bool waitUntil(const std::function<bool()>& pred, int ms)
 {

@@ -146,11 +146,8 @@ TEST(frmMemDat, TooltipShowsAddressBitsAndValue)
     const QRect r = v->visualRect(i);
     QHelpEvent help(QEvent::ToolTip, r.center(), v->viewport()->mapToGlobal(r.center()));
     QApplication::sendEvent(v->viewport(), &help);
-    const QString tip = v->model()->data(i, Qt::ToolTipRole).toString();
-    EXPECT_TRUE(tip.startsWith(QStringLiteral("地址为: 0x01A3")));
-    EXPECT_TRUE(tip.contains(QStringLiteral("10100101")));
-    EXPECT_TRUE(tip.contains(QStringLiteral("B0:1 B1:0 B2:1 B3:0   B4:0 B5:1 B6:0 B7:1")));
-    EXPECT_TRUE(tip.contains(QStringLiteral("十进制165")));
+    const QString tip = v->model()->data(i, Qt::ToolTipRole).toString(); // its text: memtools/modMemDat_test.cpp
+    EXPECT_TRUE(tip.startsWith(QStringLiteral("地址为: 0x01A3")) && tip.contains(QStringLiteral("十进制165")));
     EXPECT_EQ(QToolTip::text(), tip);
     QToolTip::hideText();
 }

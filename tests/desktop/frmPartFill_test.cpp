@@ -13,15 +13,6 @@
 using namespace qm;
 using namespace qmtest;
 
-namespace {
-
-QLineEdit* box(QWidget* w, const char* name)
-{
-    return w->findChild<QLineEdit*>(QString::fromLatin1(name));
-}
-
-} // namespace
-
 TEST(frmPartFill, FillsTheRangeAndItsCellsAsOneUndoStep)
 {
     const struct {
@@ -45,12 +36,12 @@ TEST(frmPartFill, FillsTheRangeAndItsCellsAsOneUndoStep)
         const std::vector<uint8_t> before = s.doc.IicDat;
         frmPartFill* d = h.partFill;
         d->show();
-        EXPECT_EQ(box(d, "txtStartAddr")->text(), QStringLiteral("0000"));
-        EXPECT_EQ(box(d, "txtEndAddr")->text(), QStringLiteral("1FFF")) << "TableMaxAddr at start-up";
+        EXPECT_EQ(child<QLineEdit>(d, "txtStartAddr")->text(), QStringLiteral("0000"));
+        EXPECT_EQ(child<QLineEdit>(d, "txtEndAddr")->text(), QStringLiteral("1FFF")) << "TableMaxAddr at start-up";
         d->findChild<QComboBox*>(QStringLiteral("cboFillData"))->setCurrentIndex(c.radix);
-        retype(box(d, "txtFillData"), QString::fromLatin1(c.value));
-        retype(box(d, "txtStartAddr"), QString::fromLatin1(c.start));
-        retype(box(d, "txtEndAddr"), QString::fromLatin1(c.end));
+        retype(child<QLineEdit>(d, "txtFillData"), QString::fromLatin1(c.value));
+        retype(child<QLineEdit>(d, "txtStartAddr"), QString::fromLatin1(c.start));
+        retype(child<QLineEdit>(d, "txtEndAddr"), QString::fromLatin1(c.end));
         d->findChild<QPushButton*>(QStringLiteral("cmdFillData"))->click();
 
         const int start = hexToInt16(QString::fromLatin1(c.start)), end = hexToInt16(QString::fromLatin1(c.end));
@@ -80,8 +71,8 @@ TEST(frmPartFill, FillsTheRangeAndItsCellsAsOneUndoStep)
         // Hidden, not closed: the range is remembered for the next opening.
         d->close();
         d->show();
-        EXPECT_EQ(box(d, "txtStartAddr")->text(), QString::fromLatin1(c.start));
-        EXPECT_EQ(box(d, "txtEndAddr")->text(), QString::fromLatin1(c.end));
-        EXPECT_EQ(box(d, "txtFillData")->text(), QString::fromLatin1(c.value));
+        EXPECT_EQ(child<QLineEdit>(d, "txtStartAddr")->text(), QString::fromLatin1(c.start));
+        EXPECT_EQ(child<QLineEdit>(d, "txtEndAddr")->text(), QString::fromLatin1(c.end));
+        EXPECT_EQ(child<QLineEdit>(d, "txtFillData")->text(), QString::fromLatin1(c.value));
     }
 }

@@ -20,12 +20,6 @@ using namespace qmtest;
 
 namespace {
 
-template <class W>
-W* child(QWidget* parent, const QString& name)
-{
-    return parent->findChild<W*>(name);
-}
-
 QString specName(const OptionSpec& opt)
 {
     QString n = QString::fromLatin1(opt.control);

@@ -26,14 +26,12 @@ void setRecord(Image& b, int n, std::initializer_list<uint8_t> bytes)
         b[a++] = v;
 }
 
+using ImageDiff = DeliveredProgramTest;
+
 } // namespace
 
-TEST(ImageDiff, ChangesAreToldByTheViewsAndRawBytesByAddress)
+TEST_F(ImageDiff, ChangesAreToldByTheViewsAndRawBytesByAddress)
 {
-    DeliveredHome home;
-    AppState s;
-    QString err;
-    ASSERT_TRUE(home.create(&err) && startTool(s, home.path(), &err)) << err.toStdString();
     const QByteArray t = deliveredTemplate();
     const Image base(t.begin(), t.end());
     ASSERT_EQ(base.size(), 8192u);
@@ -109,15 +107,15 @@ TEST(ImageDiff, ChangesAreToldByTheViewsAndRawBytesByAddress)
         SCOPED_TRACE(c.name);
         Image after = base;
         c.change(after);
-        const ImageChanges changes = diffImages(base, after, s.settings);
-        EXPECT_EQ(changeLines(changes, s.settings), c.lines);
+        const ImageChanges changes = diffImages(base, after, s->settings);
+        EXPECT_EQ(changeLines(changes, s->settings), c.lines);
         EXPECT_EQ(changes.empty(), c.lines.isEmpty());
         int differing = 0;
         for (size_t a = 0; a < base.size(); ++a)
             differing += base[a] != after[a];
         EXPECT_EQ(changes.differingBytes, differing);
         // Turned around, every addition is a removal and every arrow points back.
-        const ImageChanges back = diffImages(after, base, s.settings);
+        const ImageChanges back = diffImages(after, base, s->settings);
         EXPECT_EQ(back.channels.size(), changes.channels.size());
         EXPECT_EQ(back.options.size(), changes.options.size());
         EXPECT_EQ(back.bytes.size(), changes.bytes.size());
@@ -126,9 +124,9 @@ TEST(ImageDiff, ChangesAreToldByTheViewsAndRawBytesByAddress)
     Image other = base;
     other[0x1F05] = 0;
     other[0x0E00] = 5;
-    EXPECT_EQ(changeSummary(diffImages(base, base, s.settings), s.settings),
+    EXPECT_EQ(changeSummary(diffImages(base, base, s->settings), s->settings),
               QStringLiteral("Nothing differs: the radio keeps what it holds."));
-    EXPECT_EQ(changeSummary(diffImages(base, other, s.settings), s.settings),
+    EXPECT_EQ(changeSummary(diffImages(base, other, s->settings), s->settings),
               QStringLiteral("0 channels, 1 option and 1 byte range change (2 bytes differ)."));
-    EXPECT_THROW(diffImages(base, Image(100, 0xFF), s.settings), QmError);
+    EXPECT_THROW(diffImages(base, Image(100, 0xFF), s->settings), QmError);
 }

@@ -23,17 +23,14 @@ namespace {
 
 // The program started on the delivered data, in Chinese (where texts 84 and 86
 // differ), with its data folder made.
-class DataFileTest : public ::testing::Test {
+class DataFileTest : public DeliveredProgramTest {
 protected:
-    DeliveredHome home;
-    std::unique_ptr<AppState> s = std::make_unique<AppState>();
     ScriptedUi ui;
     QByteArray tmpl = deliveredTemplate();
 
     void SetUp() override
     {
-        QString err;
-        ASSERT_TRUE(home.create(&err) && qmtest::startTool(*s, home.path(), &err)) << err.toStdString();
+        DeliveredProgramTest::SetUp();
         s->settings.Language = 1;
         InitSoftFaceStr((*s).settings);
         GenerateDatFolder(*s);

@@ -30,34 +30,32 @@ public:
     qm::MsgAnswer message(const QString& prompt, const QString& title, qm::MsgButtons buttons, qm::MsgIcon icon) override
     {
         shown.push_back({prompt, title, buttons, icon});
-        if (buttons == qm::MsgButtons::Ok)
-            return qm::MsgAnswer::Ok;
-        if (answers.empty())
-            return qm::MsgAnswer::No;
-        const auto a = answers.front();
-        answers.pop_front();
-        return a;
+        return buttons == qm::MsgButtons::Ok ? qm::MsgAnswer::Ok : next(answers, qm::MsgAnswer::No);
     }
     QString openFileName(const QString& startPath, const QString& filter) override
     {
         openStarts << startPath;
         filters << filter;
-        if (openNames.empty())
-            return {};
-        const QString n = openNames.front();
-        openNames.pop_front();
-        return n;
+        return next(openNames, QString());
     }
     qm::SaveDialogResult saveFileName(const QString& startPath, const QString& filter, const QString& defaultExt) override
     {
         saveStarts << startPath;
         filters << filter;
         defaultExts << defaultExt;
-        if (saveNames.empty())
-            return {};
-        const auto r = saveNames.front();
-        saveNames.pop_front();
-        return r;
+        return next(saveNames, qm::SaveDialogResult{});
+    }
+
+private:
+    // The next scripted answer, or `none` when the script has run out.
+    template <class T>
+    static T next(std::deque<T>& script, T none)
+    {
+        if (script.empty())
+            return none;
+        T a = script.front();
+        script.pop_front();
+        return a;
     }
 };
 

@@ -69,10 +69,11 @@ struct RunResult {
     QByteArray err;
 };
 
-// Runs a program to its end (killed after timeoutMs).
-inline RunResult runProgram(const QString& program, const QStringList& args, int timeoutMs)
+// Runs a program to its end (killed after timeoutMs), in folder cwd if given.
+inline RunResult runProgram(const QString& program, const QStringList& args, int timeoutMs, const QString& cwd = {})
 {
     QProcess p;
+    p.setWorkingDirectory(cwd);
     p.start(program, args);
     RunResult r;
     r.finished = p.waitForStarted(5000) && p.waitForFinished(timeoutMs);

@@ -7,8 +7,12 @@
 #include "comm/modPorts.h"
 #include "shell/AppState.h"
 #include "shell/modStartup.h"
+#include "support/DeliveredHome.h"
 #include "support/SimProcess.h"
 
+#include <gtest/gtest.h>
+
+#include <memory>
 #include <ostream>
 #include <vector>
 
@@ -46,6 +50,29 @@ inline bool startTool(qm::AppState& s, const QString& home, QString* error)
         *error = s.errors.entries().empty() ? QStringLiteral("start-up failed") : s.errors.entries().back().detail();
     return false;
 }
+
+// startTool in a new state; a failure fails the test.
+inline std::unique_ptr<qm::AppState> startedTool(const QString& home)
+{
+    auto s = std::make_unique<qm::AppState>();
+    QString error;
+    EXPECT_TRUE(startTool(*s, home, &error)) << error.toStdString();
+    return s;
+}
+
+// Tests on the program started (as the command-line tool) in a private copy
+// of the delivered program folder.
+class DeliveredProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QString error;
+        ASSERT_TRUE(home.create(&error)) << error.toStdString();
+        s = startedTool(home.path());
+    }
+    DeliveredHome home;
+    std::unique_ptr<qm::AppState> s;
+};
 
 // A prober that records the ports it was asked about; the listed ports work.
 class RecordingProber : public qm::PortProber {
