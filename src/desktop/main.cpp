@@ -31,11 +31,14 @@
 
 namespace {
 
-// The program's dialogs. A screenshot run answers the exit question itself,
-// so it ends the way a user ends the program, without anyone at the screen.
+// The program's dialogs. A screenshot run has nobody at the screen: it
+// answers the exit question itself, so it ends the way a user ends the
+// program, and any other message goes to stderr answered No or OK, so that a
+// start-up or a file that fails cannot leave it waiting on a box forever.
 class ProgramInteraction : public qm::QtInteraction {
 public:
     std::optional<qm::MsgAnswer> nextAnswer;
+    bool unattended = false;
 
     qm::MsgAnswer message(const QString& prompt, const QString& title, qm::MsgButtons buttons, qm::MsgIcon icon) override
     {
@@ -43,6 +46,10 @@ public:
             const qm::MsgAnswer a = *nextAnswer;
             nextAnswer.reset();
             return a;
+        }
+        if (unattended) {
+            std::fprintf(stderr, "qm570: %s: %s\n", qPrintable(title), qPrintable(QString(prompt).replace(QLatin1Char('\n'), QLatin1Char(' '))));
+            return buttons == qm::MsgButtons::YesNo ? qm::MsgAnswer::No : qm::MsgAnswer::Ok;
         }
         return QtInteraction::message(prompt, title, buttons, icon);
     }
@@ -105,6 +112,7 @@ int main(int argc, char** argv)
     const QString home = folder->path;
 
     ProgramInteraction ui;
+    ui.unattended = parser.isSet(shotOpt);
     qm::mdifrmMain window(s, ui);
     ui.setParent(&window);
 

@@ -88,7 +88,10 @@ protected:
     }
     void select(int r, int c)
     {
-        view->setCurrentIndex(cell(r, c));
+        // Not view->setCurrentIndex: that reads the keyboard modifiers of the
+        // last input event, and a Ctrl left over from an earlier test in the
+        // same process would add the cell to the old selection.
+        view->selectionModel()->setCurrentIndex(cell(r, c), QItemSelectionModel::ClearAndSelect);
         view->setFocus();
     }
     void key(int k, Qt::KeyboardModifiers m = {}) { QTest::keyClick(view, static_cast<Qt::Key>(k), m); }
