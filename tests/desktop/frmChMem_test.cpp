@@ -688,7 +688,6 @@ TEST(ChannelWindowLook, RendersInEnglishAndChinese)
         w.resize(1000, 520);
         w.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-        EXPECT_FALSE(w.grab().isNull());
         const QFontMetrics fm(w.grid()->font());
         const QAbstractItemModel* m = w.grid()->model();
         for (int c = 0; c < m->columnCount(); ++c) {
