@@ -494,7 +494,14 @@ TEST_F(ChannelWindow, PopupCommands)
 
 TEST_F(ChannelWindow, UndoAndRedoOfEveryKindOfChange)
 {
+    QSignalSpy resets(view->model(), &QAbstractItemModel::modelReset);
+    QSignalSpy cells(view->model(), &QAbstractItemModel::dataChanged);
     type(10, 1, QStringLiteral("440")); // the channels the changes below work on
+    // An edit repaints its row only; only a new table resets the view.
+    EXPECT_EQ(resets.count(), 0);
+    ASSERT_GE(cells.count(), 1);
+    EXPECT_EQ(std::make_pair(cells.last().at(0).value<QModelIndex>().row(), cells.last().at(1).value<QModelIndex>().row()),
+              std::make_pair(9, 9));
     type(12, 1, QStringLiteral("446"));
     const struct {
         const char* name;
@@ -536,25 +543,12 @@ TEST_F(ChannelWindow, UndoAndRedoOfEveryKindOfChange)
         EXPECT_TRUE(same(captureChannels(s), after));
         EXPECT_EQ(key("3202"), changedKey);
     }
-    // A new image clears the stack.
+    // A new image clears the stack and resets the view.
+    const int resetsBefore = resets.count();
     SoftDisplay(s);
     EXPECT_EQ(ctx.undo.count(), 0);
+    EXPECT_EQ(resets.count(), resetsBefore + 1);
     EXPECT_EQ(reportCount(s), 0);
-}
-
-TEST_F(ChannelWindow, AnEditRepaintsItsRowsAndOnlyANewTableResets)
-{
-    QSignalSpy resets(view->model(), &QAbstractItemModel::modelReset);
-    QSignalSpy cells(view->model(), &QAbstractItemModel::dataChanged);
-    type(4, 1, QStringLiteral("440"));
-    EXPECT_EQ(resets.count(), 0);
-    ASSERT_GE(cells.count(), 1);
-    const auto topLeft = cells.last().at(0).value<QModelIndex>();
-    const auto bottomRight = cells.last().at(1).value<QModelIndex>();
-    EXPECT_EQ(std::make_pair(topLeft.row(), bottomRight.row()), std::make_pair(3, 3));
-    SoftDisplay(s);
-    EXPECT_EQ(resets.count(), 1);
-    EXPECT_EQ(shown(4, 1), QString()); // the erased image again
 }
 
 namespace {
@@ -577,6 +571,20 @@ bool poppler(const QString& tool, const QStringList& args, QString* out)
 
 TEST_F(ChannelWindow, PrintsTheWholeGridToAPdfWhenThereIsNoPrinter)
 {
+    // A data folder that cannot be made (home is a file): listed and shown.
+    const QString home = s.settings.home;
+    ASSERT_TRUE(writeFile(home + QStringLiteral("/not-a-folder"), "x"));
+    s.settings.home = home + QStringLiteral("/not-a-folder");
+    w->setPrintToFile(true);
+    w->PrintChGrid();
+    EXPECT_FALSE(w->lastPrintOutcome().ok);
+    EXPECT_EQ(reportsAt(s, QStringLiteral("modChMem->PrintChGrid"), 482), 1);
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].prompt, QStringLiteral("Print occur error!"));
+    EXPECT_EQ(ui.shown[0].title, QStringLiteral("Notice"));
+    s.settings.home = home;
+    ui.shown.clear();
+
     // Row r receives at 400 + r/2 MHz: every row has a text no other row has.
     for (int r = 1; r <= 100; ++r)
         GridAfterEdit(s, r, 1, QString::number(400 + r * 0.5, 'f', 1));
@@ -588,7 +596,6 @@ TEST_F(ChannelWindow, PrintsTheWholeGridToAPdfWhenThereIsNoPrinter)
         if (p == 1)
             panel1 << s.view.statusPanel[1];
     });
-    w->setPrintToFile(true);
     QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("cmdPrintChannel")), Qt::LeftButton);
 
     const PrintOutcome& out = w->lastPrintOutcome();
@@ -649,21 +656,6 @@ TEST_F(ChannelWindow, PrintsTheWholeGridToAPdfWhenThereIsNoPrinter)
     ASSERT_EQ(captionRow.size(), 15); // 12 captions, three of two words
     for (int i = 1; i < captionRow.size(); ++i)
         EXPECT_LE(captionRow[i - 1].second, captionRow[i].first) << "caption word " << i;
-}
-
-TEST_F(ChannelWindow, APrintFailureIsListedAndShown)
-{
-    // The data folder cannot be made: home is a file.
-    const QString home = s.settings.home + QStringLiteral("/not-a-folder");
-    ASSERT_TRUE(writeFile(home, "x"));
-    s.settings.home = home;
-    w->setPrintToFile(true);
-    w->PrintChGrid();
-    EXPECT_FALSE(w->lastPrintOutcome().ok);
-    EXPECT_EQ(reportsAt(s, QStringLiteral("modChMem->PrintChGrid"), 482), 1);
-    ASSERT_EQ(ui.shown.size(), 1u);
-    EXPECT_EQ(ui.shown[0].prompt, QStringLiteral("Print occur error!"));
-    EXPECT_EQ(ui.shown[0].title, QStringLiteral("Notice"));
 }
 
 // The window with the delivered data in English and in Chinese: every caption
