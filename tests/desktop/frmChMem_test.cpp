@@ -237,7 +237,7 @@ TEST_F(ChannelWindow, TypingIntoCells)
         EXPECT_EQ(cursor(), std::make_pair(k.curR, k.curC));
         EXPECT_EQ(editor(), nullptr);
     }
-    // Cells the edit changed besides its own are repainted: the new channel's
+    // Cells the edit changed besides its own show the change: the new channel's
     // defaults, the encode signalling erased with the transmit frequency, the emptied row.
     EXPECT_EQ(shown(7, 3), QStringLiteral("None"));
     EXPECT_EQ(shown(5, 4), QString());
