@@ -285,8 +285,7 @@ TEST_F(Qm570Cli, InputsAreBoundedAndOddSizesAreWarned)
 
     const struct { int size; QByteArray says; } sizes[] = {
         {100, "it holds 100 bytes, not 8192; the image's remaining 8092 bytes read FF (erased memory)"},
-        {0, "it holds 0 bytes, not 8192; the image's remaining 8192 bytes read FF (erased memory)"},
-        {20000, "it holds more than 8192 bytes; only its first 8192 bytes are used"}};
+        {0, "it holds 0 bytes, not 8192; the image's remaining 8192 bytes read FF (erased memory)"}}; // longer: the pipe above
     for (const auto& c : sizes) {
         SCOPED_TRACE(c.size);
         ASSERT_TRUE(writeFile(file("odd.dat"), readFile(templ).leftJustified(c.size, '\xFF', true)));

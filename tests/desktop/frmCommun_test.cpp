@@ -240,15 +240,13 @@ TEST(frmCommun, ReadRefreshesEveryViewAndTheMemoryTable)
     t.h.memDat->TableFreDat();
     child<QCheckBox>(d, "chkShowMemDat")->click();
     t.h.ctx->undo.push(new QUndoCommand(QStringLiteral("an edit of the old image")));
-    const QString rxBefore = s.grid.text[1][1];
 
     ASSERT_TRUE(t.run(TransferDirection::Read));
     ASSERT_EQ(t.outcome->result, TransferResult::Success) << t.outcome->message.toStdString();
     EXPECT_EQ(s.doc.IicDat, bytesOf(image));
     EXPECT_EQ(s.doc.OptSel[1], 5);
     EXPECT_EQ(child<QComboBox>(t.h.sysSet, "cboStep")->currentText(), QStringLiteral("20K"));
-    EXPECT_NE(s.grid.text[1][1], rxBefore);
-    EXPECT_TRUE(s.grid.text[1][1].startsWith(QStringLiteral("435.125"))) << s.grid.text[1][1].toStdString();
+    EXPECT_TRUE(s.grid.text[1][1].startsWith(QStringLiteral("435.125"))) << s.grid.text[1][1].toStdString(); // was 435.025
     EXPECT_EQ(s.radioInfo.txtSoftVer, QStringLiteral("V2.1 -- 2010.09.13"));
     EXPECT_TRUE(t.h.memDat->table().marked(0x0E00));
     EXPECT_TRUE(t.h.memDat->table().marked(0x0F30));
