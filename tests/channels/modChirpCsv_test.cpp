@@ -64,10 +64,8 @@ protected:
 TEST_F(ChirpCsv, EveryDuplexToneModePowerModeAndSkipGoesBothWays)
 {
     const QString tail = QStringLiteral(",,,,,");
-    const struct {
-        const char* row; // Location .. Power
-        std::array<int32_t, 7> fields;
-    } cases[] = {
+    // row: Location .. Power
+    const struct { const char* row; std::array<int32_t, 7> fields; } cases[] = {
         {"1,CH-1,446.006250,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,6.25,,High", {44600625, 44600625, 0, 0, 0, 0, 1}},
         {"2,RPT,439.500000,-,5.000000,Tone,100.0,88.5,023,NN,023,Tone->Tone,NFM,5.00,S,Low", {43950000, 43450000, 0, 13, 1, 1, 0}},
         {"3,,462.562500,+,5.000000,TSQL,67.0,67.0,023,NN,023,Tone->Tone,FM,6.25,,High", {46256250, 46756250, 1, 1, 0, 0, 1}},

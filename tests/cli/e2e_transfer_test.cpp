@@ -37,13 +37,8 @@ RunResult cli(QStringList args) { return runProgram(binPath("qm570-cli"), args <
 // the bytes. A failed read leaves no file.
 TEST(E2eTransfer, SimulatorFaultsOverThePseudoTerminal)
 {
-    const struct {
-        QStringList fault;
-        const char* command;
-        bool whole; // the whole memory, else 1F00..1F3F
-        bool succeeds;
-        int wrongAt; // the one address where the tool and the radio disagree afterwards (-1: none)
-    } cases[] = {
+    // whole: the whole memory, else 1F00..1F3F; wrongAt: the one address where the tool and the radio disagree afterwards (-1: none)
+    const struct { QStringList fault; const char* command; bool whole; bool succeeds; int wrongAt; } cases[] = {
         {{"--fail-first", "3"}, "read", true, true, -1},
         {{"--fail-first", "7"}, "read", true, false, -1}, // the handshake never answered
         {{"--no-echo"}, "read", true, false, -1},         // a cable that does not echo
@@ -92,6 +87,8 @@ TEST(E2eTransfer, SimulatorFaultsOverThePseudoTerminal)
 }
 
 #ifdef Q_OS_UNIX
+// The read names its device relative to the current folder, as any file name
+// on the command line (not a name under /dev).
 TEST(E2eTransfer, AddressRangeTraceAndClock)
 {
     std::vector<uint8_t> memory(kRadioMemory);
@@ -100,8 +97,10 @@ TEST(E2eTransfer, AddressRangeTraceAndClock)
     PtyRadio pty(memory);
     ASSERT_TRUE(pty.ok());
     QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir("cable") && QFile::link(pty.path(), dir.filePath("cable/radio")));
     const QString out = dir.filePath("read.dat");
-    RunResult r = cli({"read", "-o", out, "--device", pty.path(), "--start", "0100", "--end", "013F", "--trace"});
+    RunResult r = runProgram(binPath("qm570-cli"), {"read", "-o", "read.dat", "--device", "cable/radio", "--start", "0100", "--end",
+                                                   "013F", "--trace", "--home", kBin}, 60000, dir.path());
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains("Tx: 52 01 00 10 \n"));
     EXPECT_TRUE(r.err.contains("Rx: 57 01 00 10 \n       "));
@@ -138,11 +137,7 @@ TEST(E2eTransfer, WriteRefusesWhatIsNoRadioImageAndTheRadioHearsNothing)
     ASSERT_TRUE(writeFile(start, memory));
     ASSERT_EQ(cli({"export-csv", kTemplate, "-o", dir.filePath("t.csv")}).exitCode, 0);
     const QByteArray csv = readFile(dir.filePath("t.csv"));
-    const struct {
-        const char* name;
-        QByteArray bytes;
-        const char* says;
-    } cases[] = {
+    const struct { const char* name; QByteArray bytes; const char* says; } cases[] = {
         {"t.csv", csv, "it holds %1 bytes, not the 8192 of a radio image"},
         {"empty.dat", QByteArray(), "it holds 0 bytes, not the 8192 of a radio image"},
         {"cut.dat", readFile(kTemplate).left(4000), "it holds 4000 bytes, not the 8192 of a radio image"},
@@ -183,23 +178,6 @@ TEST(E2eTransfer, WriteRefusesWhatIsNoRadioImageAndTheRadioHearsNothing)
     EXPECT_EQ(after.left(0x1F00), memory.left(0x1F00));
 }
 
-#ifdef Q_OS_UNIX
-// A relative --device is a path from the current folder, as any file name on
-// the command line (not a name under /dev).
-TEST(E2eTransfer, RelativeDeviceIsTakenFromTheCurrentFolder)
-{
-    PtyRadio pty(std::vector<uint8_t>(kRadioMemory, 0x3C));
-    ASSERT_TRUE(pty.ok());
-    QTemporaryDir dir;
-    ASSERT_TRUE(QDir(dir.path()).mkdir("cable"));
-    ASSERT_TRUE(QFile::link(pty.path(), dir.filePath("cable/radio")));
-    const RunResult r = runProgram(binPath("qm570-cli"), {"read", "--device", "cable/radio", "-o", "read.dat", "--start", "0000",
-                                                         "--end", "003F", "--home", kBin}, 60000, dir.path());
-    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_EQ(readFile(dir.filePath("read.dat")).left(0x40), QByteArray(0x40, '\x3C'));
-}
-#endif
-
 // write backs the radio up first, may print the changes and verify: the
 // backup holds the radio as it was, a failed backup read writes nothing,
 // --no-backup reads no block, and a weak memory cell fails the verify. A
@@ -226,14 +204,9 @@ TEST(E2eTransfer, WriteWithBackupPreviewAndVerify)
     ASSERT_EQ(cli({"resave", in, "-o", resaved}).exitCode, 0);
     const QString defaultBackups = home.file("Data/backups"), ownBackups = dir.filePath("own/bk");
 
-    const struct {
-        const char* name;
-        QStringList sim, cli;
-        int exit;
-        QByteArray lastLine; // of stderr, %1 = device ("" not checked)
-        QString backups;      // folder that gets the one backup ("": none anywhere)
-        bool written, readBlocks;
-    } cases[] = {
+    // lastLine: of stderr, %1 = device ("" not checked); backups: folder that gets the one backup ("": none anywhere)
+    const struct { const char* name; QStringList sim, cli; int exit; QByteArray lastLine; QString backups;
+                   bool written, readBlocks; } cases[] = {
         {"backup, preview, verify", {}, {"--preview", "--verify", "--trace"}, 0, "", defaultBackups, true, true},
         {"own backup folder", {}, {"--backup-dir", ownBackups}, 0, "", ownBackups, true, true},
         {"backup read fails", {"--fail-first", "7"}, {}, 1,

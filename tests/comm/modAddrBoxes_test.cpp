@@ -26,12 +26,8 @@ protected:
 // hexadecimal number is listed under the box's label and keeps the value.
 TEST_F(AddrBoxTest, ChangeWritesTheTextAndTakesItsHexValue)
 {
-    const struct {
-        AddrBox box;
-        const char* text;
-        int16_t value;
-        const char* label; // nullptr: accepted
-    } cases[] = {
+    // label: nullptr when the text is accepted
+    const struct { AddrBox box; const char* text; int16_t value; const char* label; } cases[] = {
         {AddrBox::ReadStart, "0100", 0x0100, nullptr},
         {AddrBox::WriteEnd, "fff", 0x0FFF, nullptr},
         {AddrBox::TableMax, "FFFF", -1, nullptr}, // four digits wrap into the signed range

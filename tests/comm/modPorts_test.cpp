@@ -27,14 +27,8 @@ struct SetProber : PortProber {
 
 TEST(CheckStartupPort, KeepsAUsablePortElseTakesTheFirstUsable)
 {
-    const struct {
-        const char* name;
-        int com;
-        std::set<int> present;
-        int chosen;
-        const char* key; // key COM afterwards
-        size_t probes;
-    } cases[] = {
+    // key: the key COM afterwards
+    const struct { const char* name; int com; std::set<int> present; int chosen; const char* key; size_t probes; } cases[] = {
         {"configured port missing", 5, {2, 7, 9}, 2, "2", 17},
         {"configured port usable", 3, {1, 3}, 3, "absent", 1},
         {"no usable port", 4, {}, 4, "absent", 17},

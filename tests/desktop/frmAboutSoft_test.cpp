@@ -14,11 +14,7 @@ using namespace qmtest;
 
 TEST(AboutBox, TextsOfTheLanguageAndOkCloses)
 {
-    struct Case {
-        int language;
-        const char *caption, *title, *ok, *useRange, *version, *release;
-        bool description;
-    };
+    struct Case { int language; const char *caption, *title, *ok, *useRange, *version, *release; bool description; };
     const Case cases[] = {
         {3, "About", "QM570 Radio Programming Software", "OK", "For QM570", "Version: V1.1", "Release: 2010.09.13", true},
         {1, "关于", "QM570系列对讲机编程软件", "确定", "用于QM570", "中英文版: V1.1", "发布时间: 2010.09.13", false},

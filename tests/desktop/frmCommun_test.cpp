@@ -187,14 +187,9 @@ TEST(frmCommun, FormsButtonsBoxesAndCourse)
     EXPECT_EQ(d->height(), compact);
 
     // Address boxes: every change written to its key; bad text listed, value kept.
-    const struct {
-        const char* box;
-        const char* key;
-        const char* text;
-        int16_t Settings::*value;
-        int expect;
-        const char* error; // label, or nullptr
-    } boxes[] = {
+    // error: the label the bad text is listed under, or nullptr
+    const struct { const char* box; const char* key; const char* text; int16_t Settings::*value; int expect;
+                   const char* error; } boxes[] = {
         {"txtReadEndAddr", "ReadEndAddr", "1FF", &Settings::ReadEndAddr, 0x01FF, nullptr},
         {"txtReadEndAddr", "ReadEndAddr", "XYZ", &Settings::ReadEndAddr, 0x01FF, "frmCommun->txtReadEndAddr_Change"},
         {"txtReadStartAddr", "ReadStartAddr", "0100", &Settings::ReadStartAddr, 0x0100, nullptr},
@@ -245,15 +240,13 @@ TEST(frmCommun, ReadRefreshesEveryViewAndTheMemoryTable)
     t.h.memDat->TableFreDat();
     child<QCheckBox>(d, "chkShowMemDat")->click();
     t.h.ctx->undo.push(new QUndoCommand(QStringLiteral("an edit of the old image")));
-    const QString rxBefore = s.grid.text[1][1];
 
     ASSERT_TRUE(t.run(TransferDirection::Read));
     ASSERT_EQ(t.outcome->result, TransferResult::Success) << t.outcome->message.toStdString();
     EXPECT_EQ(s.doc.IicDat, bytesOf(image));
     EXPECT_EQ(s.doc.OptSel[1], 5);
     EXPECT_EQ(child<QComboBox>(t.h.sysSet, "cboStep")->currentText(), QStringLiteral("20K"));
-    EXPECT_NE(s.grid.text[1][1], rxBefore);
-    EXPECT_TRUE(s.grid.text[1][1].startsWith(QStringLiteral("435.125"))) << s.grid.text[1][1].toStdString();
+    EXPECT_TRUE(s.grid.text[1][1].startsWith(QStringLiteral("435.125"))) << s.grid.text[1][1].toStdString(); // was 435.025
     EXPECT_EQ(s.radioInfo.txtSoftVer, QStringLiteral("V2.1 -- 2010.09.13"));
     EXPECT_TRUE(t.h.memDat->table().marked(0x0E00));
     EXPECT_TRUE(t.h.memDat->table().marked(0x0F30));
@@ -400,27 +393,16 @@ void answerPreview(bool write, QStringList* shown)
 // from the write.
 TEST(frmCommun, WriteWithBackupPreviewAndVerify)
 {
-    const auto V = SafeWriteEnd::Verified, C = SafeWriteEnd::Cancelled, B = SafeWriteEnd::BackupFailed,
-               M = SafeWriteEnd::VerifyMismatch, S = SafeWriteEnd::Stopped, W = SafeWriteEnd::Written;
-    const struct {
-        const char* name;
-        QStringList sim;
-        bool backup, verify;        // BackupBeforeWrite, VerifyAfterWrite in the settings file
-        int preview;                // -1 none shown, 0 Cancel, 1 Write
-        bool stopInBackup;          // Stop Communication while the backup is read
-        std::deque<MsgAnswer> again; // answers to "Write again?"
-        SafeWriteEnd end;
-        bool written;
-        int writes;
-        const char* told; // part of the last message shown ("" none)
-        const char* status;
-    } cases[] = {
+    const auto V = SafeWriteEnd::Verified, C = SafeWriteEnd::Cancelled, M = SafeWriteEnd::VerifyMismatch,
+               S = SafeWriteEnd::Stopped, W = SafeWriteEnd::Written;
+    // backup, verify: BackupBeforeWrite, VerifyAfterWrite in the settings file; preview: -1 none shown, 0 Cancel,
+    // 1 Write; stopInBackup: Stop Communication while the backup is read; again: answers to "Write again?";
+    // told: part of the last message shown ("" none). (A failed backup read: shell/SafeWrite_test.cpp.)
+    const struct { const char* name; QStringList sim; bool backup, verify; int preview; bool stopInBackup;
+                   std::deque<MsgAnswer> again; SafeWriteEnd end; bool written; int writes; const char *told, *status; } cases[] = {
         {"backup, preview, write, verify", {}, true, true, 1, false, {}, V, true, 1, "", "Verify 100 %"},
         {"write only", {}, false, false, -1, false, {}, W, true, 1, "", "Write 100 %"},
         {"preview cancelled", {}, true, true, 0, false, {}, C, false, 0, "", "Backup 100 %"},
-        {"backup read fails", {"--fail-first", "7"}, true, true, -1, false, {}, B, false, 0,
-         "Communication failed,please check commuication port!\nThe radio could not be backed up; nothing was written to it.",
-         nullptr},
         {"stop during the backup", {"--pace-baud", "9600"}, true, true, -1, true, {}, S, false, 0, "", nullptr},
         {"weak cell, written twice", {"--corrupt-store", "1F05"}, false, true, -1, false, {MsgAnswer::Yes, MsgAnswer::No}, M,
          true, 2, "first difference at 0x1F05 (1 byte differs).\nWrite again?", "Verify 100 %"},
@@ -470,7 +452,7 @@ TEST(frmCommun, WriteWithBackupPreviewAndVerify)
 
         // The backup: the radio as it was, kept also when the write was cancelled.
         const QStringList backups = QDir(t.h.home() + QStringLiteral("/Data/backups")).entryList(QDir::Files);
-        const bool backedUp = c.backup && c.end != B && c.end != S;
+        const bool backedUp = c.backup && c.end != S;
         ASSERT_EQ(backups.size(), backedUp ? 1 : 0);
         if (backedUp) {
             EXPECT_EQ(d->lastBackupPath(), t.h.home() + QStringLiteral("/Data/backups/") + backups[0]);

@@ -96,13 +96,23 @@ TEST(frmMemDat, TableMarksChangesInRedAndSetDefColorClearsThem)
     EXPECT_FALSE(m->data(cellOf(v, 0x0100), Qt::DisplayRole).toString().isEmpty());
     EXPECT_TRUE(m->data(cellOf(v, 0x0101), Qt::DisplayRole).toString().isEmpty());
     EXPECT_FALSE(m->flags(cellOf(v, 0x0101)) & Qt::ItemIsEditable);
+
+    bool opened = false; // "Part Fill" opens its dialog
+    whenModal(h.partFill, [&] {
+        opened = true;
+        h.partFill->close();
+    });
+    h.memDat->findChild<QPushButton*>(QStringLiteral("cmdPartFill"))->click();
+    EXPECT_TRUE(opened);
 }
 
-TEST(frmMemDat, TypingACellStoresItsByteOrRefusesIt)
+TEST(frmMemDat, TypingACellStoresItsByteOrRefusesItAndTheTooltipTellsIt)
 {
     WindowsHarness h;
     ASSERT_TRUE(h.start(3));
     AppState& s = *h.s;
+    s.doc.IicDat[0x01A3] = 0xA5;
+    h.memDat->resize(600, 400);
     h.memDat->show();
     QTableView* v = h.memDat->grid();
     h.memDat->TableFreDat();
@@ -130,17 +140,7 @@ TEST(frmMemDat, TypingACellStoresItsByteOrRefusesIt)
     EXPECT_EQ(v->model()->data(cellOf(v, 0x0010), Qt::DisplayRole).toString(), FormatByteDat(before[0x0010]));
     h.ctx->undo.redo();
     EXPECT_EQ(s.doc.IicDat, expect);
-}
 
-TEST(frmMemDat, TooltipShowsAddressBitsAndValue)
-{
-    WindowsHarness h;
-    ASSERT_TRUE(h.start(3));
-    h.s->doc.IicDat[0x01A3] = 0xA5;
-    h.memDat->resize(600, 400);
-    h.memDat->show();
-    QTableView* v = h.memDat->grid();
-    h.memDat->TableFreDat();
     const QModelIndex i = cellOf(v, 0x01A3);
     v->scrollTo(i);
     const QRect r = v->visualRect(i);
@@ -152,15 +152,3 @@ TEST(frmMemDat, TooltipShowsAddressBitsAndValue)
     QToolTip::hideText();
 }
 
-TEST(frmMemDat, PartFillButtonOpensTheDialog)
-{
-    WindowsHarness h;
-    ASSERT_TRUE(h.start(3));
-    bool opened = false;
-    whenModal(h.partFill, [&] {
-        opened = true;
-        h.partFill->close();
-    });
-    h.memDat->findChild<QPushButton*>(QStringLiteral("cmdPartFill"))->click();
-    EXPECT_TRUE(opened);
-}

@@ -15,12 +15,8 @@ using namespace qmtest;
 
 TEST(frmPartFill, FillsTheRangeAndItsCellsAsOneUndoStep)
 {
-    const struct {
-        const char* value;
-        int radix; // 0 H, 1 D, 2 B
-        const char *start, *end;
-        int byte; // -1: nothing written
-    } cases[] = {
+    // radix: 0 H, 1 D, 2 B; byte: -1 when nothing is written
+    const struct { const char* value; int radix; const char *start, *end; int byte; } cases[] = {
         {"FF", 0, "0000", "000F", 0xFF},
         {"20", 1, "0000", "000F", 20},
         {"1010", 2, "0020", "0025", 0x0A},

@@ -147,7 +147,7 @@ TEST(frmSysSet, UserChangesAreUndoableAndTheMessageIsNormalised)
     EXPECT_EQ(s.doc.OptSel[1], before[1] + 1);
 }
 
-TEST(frmSysSet, SetTimeBoxOnlyAddsTheClockFrameToTheNextWrite)
+TEST(frmSysSet, SetTimeBoxOnlyAddsTheClockFrameToTheNextWriteAndPrintGoesToAPdf)
 {
     WindowsHarness h;
     ASSERT_TRUE(h.start(3));
@@ -166,12 +166,8 @@ TEST(frmSysSet, SetTimeBoxOnlyAddsTheClockFrameToTheNextWrite)
     setTime->click();
     prepareTransfer(s, TransferDirection::Write);
     EXPECT_TRUE(s.xfer.ComScript[2].at(1).startsWith(QStringLiteral("TX50524F4752414D")));
-}
 
-TEST(frmSysSet, PrintWithoutPrinterWritesAPdfAndSaysWhere)
-{
-    WindowsHarness h;
-    ASSERT_TRUE(h.start(3));
+    // Printed without a printer: a PDF in the data folder, and the user is told where.
     h.sysSet->resize(760, 520);
     h.sysSet->printToPdf = true;
     child<QPushButton>(h.sysSet, QStringLiteral("cmdSysSetPrint"))->click();

@@ -12,16 +12,9 @@ using namespace qmtest;
 TEST(frmToolCom, ProbesAtEveryOpeningAndStoresTheChoiceOnlyOnOk)
 {
     enum class Close { Ok, Cancel, Escape };
-    const struct {
-        const char* what;
-        std::vector<int> usable;
-        int com;        // COM when the dialog opens
-        int selectedAt; // option selected at opening (-1 none)
-        int pick;       // option the user clicks (-1 none)
-        Close close;
-        int comAfter;
-        const char* keyAfter;
-    } cases[] = {
+    // com: COM when the dialog opens; selectedAt: option selected at opening (-1 none); pick: option the user clicks (-1 none)
+    const struct { const char* what; std::vector<int> usable; int com; int selectedAt; int pick; Close close; int comAfter;
+                   const char* keyAfter; } cases[] = {
         {"COM4 + OK", {3, 4}, 3, 2, 3, Close::Ok, 4, "4"},
         {"COM4 + Cancel", {3, 4}, 3, 2, 3, Close::Cancel, 3, "3"},
         {"COM4 + Escape", {3, 4}, 3, 2, 3, Close::Escape, 3, "3"},

@@ -81,10 +81,7 @@ TEST_F(NavigatorTest, NodesOpenTheirWindowsMaximisedAndTheRootNothing)
     EXPECT_TRUE(shownChildren().isEmpty());
     EXPECT_TRUE(run->s->errors.entries().empty());
 
-    struct Case {
-        const char* key;
-        QWidget* window;
-    };
+    struct Case { const char* key; QWidget* window; };
     const Case cases[] = {{"ChInfo", run->ctx().w.chMem}, {"SysSet", run->ctx().w.sysSet}, {"RadioInfo", run->ctx().w.radioInfo}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.key);

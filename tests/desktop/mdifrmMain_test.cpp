@@ -156,14 +156,7 @@ TEST_F(MainWindowTest, ExitAnsweredNoKeepsEverythingYesUnloadsInOrderWithoutSavi
 
 TEST_F(MainWindowTest, MenusMatchTheMenuTableInBothLanguages)
 {
-    struct Row {
-        const char* name;
-        const char* parent;
-        const char* english;
-        const char* chinese;
-        const char* shortcut;
-        bool visible;
-    };
+    struct Row { const char* name; const char* parent; const char* english; const char* chinese; const char* shortcut; bool visible; };
     const Row rows[] = {
         {"mnuFile", nullptr, "&File", "文件(&F)", "", true},
         {"mnuFileNew", "mnuFile", "&New", "新建(&N)", "Ctrl+N", true},
@@ -256,8 +249,10 @@ TEST_F(MainWindowTest, MenusMatchTheMenuTableInBothLanguages)
 
 TEST_F(MainWindowTest, ToolbarButtonsStandAtTheirPositionsAndRunTheirCommands)
 {
+    ASSERT_TRUE(home.setSetting(QStringLiteral("Port1"), QStringLiteral("/dev/pts/7")));
     MainWindowRun run(home.path());
     ASSERT_EQ(run.start(), StartupOutcome::Running);
+    EXPECT_EQ(run.w->statusPanel(2)->toolTip(), QStringLiteral("COM1: /dev/pts/7")); // the port panel tells the device
     QToolBar* bar = run.w->tlbMdiFrmMain();
     ASSERT_EQ(bar->objectName(), QStringLiteral("tlbMdiFrmMain"));
     const QList<QAction*> positions = bar->actions();
@@ -276,14 +271,8 @@ TEST_F(MainWindowTest, ToolbarButtonsStandAtTheirPositionsAndRunTheirCommands)
     OpenRequests opened;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &opened, "open");
 
-    struct Case {
-        const char* key;
-        const char* caption;
-        const char* question; // asked, answered No
-        const char* dialog;   // modal dialog run
-        bool openDialog;
-        bool helpOpened;
-    };
+    // question: asked, answered No; dialog: modal dialog run
+    struct Case { const char* key; const char* caption; const char* question; const char* dialog; bool openDialog; bool helpOpened; };
     const Case cases[] = {
         {"FileNew", "New", "All data will be cleared,continue?", "", false, false},
         {"FileOpen", "Open", "", "", true, false},
@@ -423,36 +412,6 @@ TEST_F(MainWindowTest, LanguageSwitchWritesTheSettingAndAsksToExit)
     EXPECT_EQ(home.setting(QStringLiteral("Language")), QStringLiteral("1"));
 }
 
-TEST_F(MainWindowTest, FileCommandsFromMenusAndKeys)
-{
-    MainWindowRun run(home.path());
-    ASSERT_EQ(run.start(), StartupOutcome::Running);
-    run.w->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(run.w.get()));
-
-    // New answered No asks and keeps the image; Open shows the file and names it in panel 3.
-    run.s->doc.IicDat[0x20] ^= 0xFF;
-    run.ui.answers = {MsgAnswer::No};
-    QTest::keyClick(run.w.get(), Qt::Key_N, Qt::ControlModifier);
-    ASSERT_EQ(run.ui.shown.size(), 1u);
-    EXPECT_EQ(run.ui.shown[0].prompt, QStringLiteral("All data will be cleared,continue?"));
-    const QString other = home.file(QStringLiteral("other.dat"));
-    ASSERT_TRUE(writeFile(other, deliveredTemplate()));
-    run.ui.openNames = {other};
-    QTest::keyClick(run.w.get(), Qt::Key_O, Qt::ControlModifier);
-    EXPECT_EQ(run.w->statusPanel(3)->text(), QStringLiteral("File Name:") + other);
-    EXPECT_EQ(run.s->doc.IicDat[0x20], uint8_t(deliveredTemplate()[0x20]));
-}
-
-TEST_F(MainWindowTest, PortPanelTellsTheDeviceOfThePort)
-{
-    ASSERT_TRUE(home.setSetting(QStringLiteral("Port1"), QStringLiteral("/dev/pts/7")));
-    MainWindowRun run(home.path());
-    ASSERT_EQ(run.start(), StartupOutcome::Running);
-    EXPECT_EQ(run.w->statusPanel(2)->text(), QStringLiteral("COM1"));
-    EXPECT_EQ(run.w->statusPanel(2)->toolTip(), QStringLiteral("COM1: /dev/pts/7"));
-}
-
 TEST_F(MainWindowTest, WindowLayoutIsRememberedAcrossRuns)
 {
     {
@@ -516,10 +475,14 @@ QStringList recentItems(const mdifrmMain& w)
 
 } // namespace
 
+// The file commands run from their keys here (the menu items: the other tests).
 TEST_F(MainWindowTest, TitleMarksChangesUntilSaveOpenOrNew)
 {
     MainWindowRun run(home.path());
     ASSERT_EQ(run.start(), StartupOutcome::Running);
+    run.w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(run.w.get()));
+    const auto press = [&](Qt::Key k) { QTest::keyClick(run.w.get(), k, Qt::ControlModifier); };
     EXPECT_FALSE(run.w->isWindowModified());
 
     typeIntoGrid(run, 20, 1, QStringLiteral("446"));
@@ -533,7 +496,7 @@ TEST_F(MainWindowTest, TitleMarksChangesUntilSaveOpenOrNew)
     const QString saved = home.file(QStringLiteral("Data/saved.dat"));
     run.ui.answers = {MsgAnswer::Yes};
     run.ui.saveNames = {{saved}};
-    run.w->menuItem(QStringLiteral("mnuFileSave"))->trigger();
+    press(Qt::Key_S);
     ASSERT_TRUE(QFile::exists(saved));
     EXPECT_FALSE(run.w->isWindowModified());
 
@@ -543,12 +506,16 @@ TEST_F(MainWindowTest, TitleMarksChangesUntilSaveOpenOrNew)
     run.ui.saveNames = {{home.path()}}; // a folder
     run.w->menuItem(QStringLiteral("mnuFileSave"))->trigger();
     EXPECT_TRUE(run.w->isWindowModified());
-    run.ui.openNames = {saved};
-    run.w->menuItem(QStringLiteral("mnuFileOpen"))->trigger();
+    const QString other = home.file(QStringLiteral("other.dat"));
+    ASSERT_TRUE(writeFile(other, deliveredTemplate()));
+    run.ui.openNames = {other};
+    press(Qt::Key_O);
     EXPECT_FALSE(run.w->isWindowModified());
+    EXPECT_EQ(run.w->statusPanel(3)->text(), QStringLiteral("File Name:") + other);
     typeIntoGrid(run, 21, 1, QStringLiteral("446"));
     run.ui.answers = {MsgAnswer::Yes};
-    run.w->menuItem(QStringLiteral("mnuFileNew"))->trigger();
+    press(Qt::Key_N);
+    EXPECT_EQ(run.ui.shown.back().prompt, QStringLiteral("All data will be cleared,continue?"));
     EXPECT_FALSE(run.w->isWindowModified());
 }
 

@@ -53,15 +53,9 @@ protected:
 TEST_F(ProgramFolderTest, ChoosesByLayoutAndPreparesOnlyTheDesktopsUserFolder)
 {
     enum Where { Home, Exe, User, Shared };
-    const struct {
-        const char* name;
-        bool home, exeSettings, delivered, userSettings, userTemplate;
-        FolderAccess access;
-        Where expected;
-        FolderOrigin origin;
-        const char* userSettingsAfter; // "-" = absent
-        const char* userTemplateAfter;
-    } cases[] = {
+    // userSettingsAfter: "-" = absent
+    const struct { const char* name; bool home, exeSettings, delivered, userSettings, userTemplate; FolderAccess access;
+                   Where expected; FolderOrigin origin; const char* userSettingsAfter; const char* userTemplateAfter; } cases[] = {
         {"--home wins over everything", true, true, true, true, false, FolderAccess::ReadWrite, Home,
          FolderOrigin::HomeOption, "user settings", "-"},
         {"portable copy keeps its own folder", false, true, true, false, false, FolderAccess::ReadWrite, Exe,
@@ -131,13 +125,8 @@ TEST_F(ProgramFolderTest, CopiedSettingsAreTheUsersToWriteWhateverTheInstalledMo
 
 TEST_F(ProgramFolderTest, FailuresNameTheCauseAndLeaveNoSettingsBehind)
 {
-    const struct {
-        const char* name;
-        QString userDir;
-        QByteArray deliveredTemplate;
-        const char* says;
-        QString names; // the file or folder the message names
-    } cases[] = {
+    // names: the file or folder the message names
+    const struct { const char* name; QString userDir; QByteArray deliveredTemplate; const char* says; QString names; } cases[] = {
         {"user folder is a file", root.filePath("user/file"), "t", "it is a file", root.filePath("user/file")},
         {"user folder cannot be made", root.filePath("user/file/qm570"), "t", "cannot create the program folder",
          root.filePath("user/file/qm570")},

@@ -67,12 +67,10 @@ protected:
 // error list says so, without a message box.
 TEST_F(DataFileTest, OpenLoadsShortAndLongFilesCompletely)
 {
-    const struct {
-        int size;
-        int listed; // error number of the entry, 0 for none
-        const char* says;
-    } cases[] = {{8192, 0, ""}, {10, 62, "it holds 10 bytes, not 8192"}, {0, 62, "it holds 0 bytes"},
-                 {9000, 59, "it holds more than 8192 bytes; only its first 8192 bytes are used"}};
+    // listed: error number of the entry, 0 for none
+    const struct { int size; int listed; const char* says; } cases[] = {
+        {8192, 0, ""}, {10, 62, "it holds 10 bytes, not 8192"}, {0, 62, "it holds 0 bytes"},
+        {9000, 59, "it holds more than 8192 bytes; only its first 8192 bytes are used"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.size);
         const QByteArray file = patternBytes(c.size, c.size);
@@ -171,12 +169,8 @@ TEST_F(DataFileTest, RefusedOrFailedSavesAndDevicesChangeNothing)
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     const QByteArray settings = readFile(home.file(QStringLiteral("Uninstall.exe"))), old = patternBytes(8192, 9);
     ASSERT_TRUE(writeFile(data("mine.dat"), old));
-    const struct {
-        QString target;
-        int number;
-        const char* reason;
-        int writeFails; // error the write of the temporary file meets (0: none)
-    } cases[] = {
+    // writeFails: error the write of the temporary file meets (0: none)
+    const struct { QString target; int number; const char* reason; int writeFails; } cases[] = {
         {home.file(QStringLiteral("Uninstall.exe")), 75, "it is the settings file", 0},
         {home.path() + QStringLiteral("/Data/../Kelvex.exe"), 75, "it is the template image", 0},
         {QStringLiteral("/dev/full"), 75, "not a regular file", 0},

@@ -242,12 +242,10 @@ TEST_F(StartupTest, SettingsThatCannotHoldStopTheStartAndNothingIsWritten)
 // message box) and the start goes on with the bytes it has.
 TEST_F(StartupTest, TemplateOfAnotherSizeIsListedAndTheStartGoesOn)
 {
-    const struct {
-        int size; // -1: no template
-        int number;
-        const char* says;
-    } cases[] = {{-1, 53, "no such file"}, {0, 62, "it holds 0 bytes, not 8192"}, {100, 62, "it holds 100 bytes, not 8192"},
-                 {9000, 59, "it holds more than 8192 bytes"}};
+    // size: -1 when there is no template
+    const struct { int size; int number; const char* says; } cases[] = {
+        {-1, 53, "no such file"}, {0, 62, "it holds 0 bytes, not 8192"}, {100, 62, "it holds 100 bytes, not 8192"},
+        {9000, 59, "it holds more than 8192 bytes"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.size);
         setSettings(settingsText());
