@@ -551,6 +551,30 @@ TEST_F(ChannelWindow, UndoAndRedoOfEveryKindOfChange)
     EXPECT_EQ(reportCount(s), 0);
 }
 
+// What the window's edits leave in the saved file, byte for byte: the grid's
+// entry rules, the image assembly and the codec together.
+TEST_F(ChannelWindow, EditsReachTheSavedFileAsTheCodecWritesThem)
+{
+    type(5, 1, QStringLiteral("462.5625"));
+    type(5, 2, QStringLiteral("467.5625"));
+    type(5, 3, QStringLiteral("6"));  // 67.0
+    type(5, 11, QStringLiteral("ab"));
+    doubleClick(5, 5);                // Power High -> Low (0)
+    ASSERT_TRUE(SetConvIicDat(s));
+    const QString path = s.settings.home + QStringLiteral("/saved.dat");
+    writeDataFile(s.doc, path);
+    const QByteArray file = readFile(path);
+    ASSERT_EQ(file.size(), 0x2000);
+    const auto rec = static_cast<int>(chRecordAddr(5));
+    // Encode signalling stays "None" (index 0): the transmit entry found it set.
+    EXPECT_EQ(file.mid(rec, 16).toHex(' '), QByteArray("50 62 25 46 50 62 75 46 9e 02 ff ff 24 ff 0a 0b"));
+    EXPECT_EQ(file.mid(static_cast<int>(chNameAddr(5)), 4).toHex(' '), QByteArray("26 26 26 26"));
+    // An empty channel: no frequencies or signalling, its option bits from the column defaults.
+    EXPECT_EQ(file.mid(static_cast<int>(chRecordAddr(6)), 16).toHex(' '),
+              QByteArray("ff ff ff ff ff ff ff ff ff ff ff ff a4 ff ff ff"));
+}
+
+
 namespace {
 
 // Runs a poppler tool; false when it is not installed.
