@@ -39,8 +39,15 @@ public:
     // Waits at most ms milliseconds for received bytes; returns as soon as
     // new bytes are there. Throws QmError when the port has gone away.
     virtual void waitForBytes(int ms) = 0;
+    // Sleeps us microseconds without looking at the line: bytes that arrive
+    // meanwhile wait in the input buffer. The interpreter sleeps through the
+    // line time of a reply that is on its way instead of waking for each of
+    // its bytes.
+    virtual void sleepUs(qint64 us) { waitMs(static_cast<int>((us + 999) / 1000)); }
     // A monotonic millisecond clock (the reply time-outs are measured on it).
     virtual qint64 nowMs() = 0;
+    // The same clock in microseconds (how fast the bytes of a reply come in).
+    virtual qint64 nowUs() { return nowMs() * 1000; }
 };
 
 } // namespace qm

@@ -28,7 +28,9 @@ public:
     QByteArray readAll() override;
     void waitMs(int ms) override;
     void waitForBytes(int ms) override;
+    void sleepUs(qint64 us) override;
     qint64 nowMs() override;
+    qint64 nowUs() override;
 
 private:
     void throwIfGone();
