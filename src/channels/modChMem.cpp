@@ -112,6 +112,10 @@ void ChInfoSaveSol(ChannelContext s, int16_t mode)
 void IicDatToChInfo(ChannelContext s)
 {
     guarded(s.errors, QStringLiteral("modChMem->IicDatToChInfo"), [&] {
+        // The column defaults are read from their texts for the first empty
+        // channel and reused for the others.
+        std::array<int32_t, kChFields> defaults{};
+        bool haveDefaults = false;
         for (int n = 1; n <= s.settings.ChNum; ++n) {
             checkChannel(n);
             if (freqPresentByte(s.doc.img(chRecordAddr(n) + 3))) {
@@ -129,8 +133,11 @@ void IicDatToChInfo(ChannelContext s)
                 s.doc.ChData[n][4] = 0;
                 for (int f = 5; f <= s.settings.ChColNum; ++f) {
                     checkColumn(f);
-                    s.doc.ChData[n][f] = toInt32(s.settings.ColInfo[static_cast<size_t>(f)][2]);
+                    if (!haveDefaults)
+                        defaults[static_cast<size_t>(f)] = toInt32(s.settings.ColInfo[static_cast<size_t>(f)][2]);
+                    s.doc.ChData[n][f] = defaults[static_cast<size_t>(f)];
                 }
+                haveDefaults = true;
             }
         }
     });

@@ -32,13 +32,41 @@ const QString& entry(const std::array<QString, kCtdcsSlots>& table, long long i)
     return table[static_cast<size_t>(i)];
 }
 
+int hexValue(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= '0' && u <= '9')
+        return u - '0';
+    if (u >= 'A' && u <= 'F')
+        return u - 'A' + 10;
+    if (u >= 'a' && u <= 'f')
+        return u - 'a' + 10;
+    return -1;
+}
+
+// QtDqtIndex(s, FormatByteDat(lo), FormatByteDat(hi)) without making the
+// texts: the first index up to CtcDcsMax whose code reads high byte, low
+// byte in upper-case hexadecimal digits, else 0.
+int ctdcsIndexOf(const ChannelContext& s, uint8_t lo, uint8_t hi)
+{
+    constexpr char16_t digits[] = u"0123456789ABCDEF";
+    const char16_t key[4] = {digits[hi >> 4], digits[hi & 15], digits[lo >> 4], digits[lo & 15]};
+    const int last = std::min<int>(s.settings.CtcDcsMax, kCtdcsSlots - 1);
+    for (int i = 0; i <= last; ++i) {
+        const QString& code = s.settings.CtdcsIicCode[static_cast<size_t>(i)];
+        if (code.size() == 4 && code[0] == key[0] && code[1] == key[1] && code[2] == key[2] && code[3] == key[3])
+            return i;
+    }
+    return 0;
+}
+
 void decode(ChannelContext s, int n, int offset, int field)
 {
     checkChannel(n);
     const long long addr = chRecordAddr(n) + offset;
     const uint8_t lo = s.doc.img(addr);
     const uint8_t hi = s.doc.img(addr + 1);
-    s.doc.ChData[n][field] = (lo == 0xFF || hi == 0xFF) ? 0 : QtDqtIndex(s, FormatByteDat(lo), FormatByteDat(hi));
+    s.doc.ChData[n][field] = (lo == 0xFF || hi == 0xFF) ? 0 : ctdcsIndexOf(s, lo, hi);
 }
 
 void encode(ChannelContext s, int n, int offset, int field)
@@ -59,7 +87,15 @@ void encode(ChannelContext s, int n, int offset, int field)
     if (code.size() != 4)
         throw QmError(380);
     std::array<uint8_t, 4> bytes{};
-    SeparateFreChar(s.errors, code, bytes);
+    const int d0 = hexValue(code[0]), d1 = hexValue(code[1]), d2 = hexValue(code[2]), d3 = hexValue(code[3]);
+    if (d0 >= 0 && d1 >= 0 && d2 >= 0 && d3 >= 0) {
+        // Four hexadecimal digits, as the table holds them: what
+        // SeparateFreChar makes of them, without the texts.
+        bytes[0] = static_cast<uint8_t>(d0 << 4 | d1);
+        bytes[1] = static_cast<uint8_t>(d2 << 4 | d3);
+    } else {
+        SeparateFreChar(s.errors, code, bytes);
+    }
     s.doc.img(addr + 1) = bytes[0];
     s.doc.img(addr) = bytes[1];
 }
