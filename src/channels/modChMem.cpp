@@ -116,14 +116,15 @@ void IicDatToChInfo(ChannelContext s)
         // channel and reused for the others.
         std::array<int32_t, kChFields> defaults{};
         bool haveDefaults = false;
+        const CtdcsLookup signalling(s.settings);
         for (int n = 1; n <= s.settings.ChNum; ++n) {
             checkChannel(n);
             if (freqPresentByte(s.doc.img(chRecordAddr(n) + 3))) {
                 IcChParaSol(s, n);
                 IcRxFreSol(s, n);
                 IcTxFreSol(s, n);
-                IcCtdcsDecSol(s, n);
-                IcCtdcsEncSol(s, n);
+                IcCtdcsDecSol(s, n, &signalling);
+                IcCtdcsEncSol(s, n, &signalling);
             } else {
                 // An empty channel takes the column defaults; its edit mark
                 // and name codes stay as they are.

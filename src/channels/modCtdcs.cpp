@@ -44,29 +44,34 @@ int hexValue(QChar c)
     return -1;
 }
 
-// QtDqtIndex(s, FormatByteDat(lo), FormatByteDat(hi)) without making the
-// texts: the first index up to CtcDcsMax whose code reads high byte, low
-// byte in upper-case hexadecimal digits, else 0.
-int ctdcsIndexOf(const ChannelContext& s, uint8_t lo, uint8_t hi)
+// The 16-bit value (high byte first) of a code of four upper-case
+// hexadecimal digits, the only codes FormatByteDat texts can equal; -1 for
+// any other code.
+int codeValue(const QString& code)
 {
-    constexpr char16_t digits[] = u"0123456789ABCDEF";
-    const char16_t key[4] = {digits[hi >> 4], digits[hi & 15], digits[lo >> 4], digits[lo & 15]};
-    const int last = std::min<int>(s.settings.CtcDcsMax, kCtdcsSlots - 1);
-    for (int i = 0; i <= last; ++i) {
-        const QString& code = s.settings.CtdcsIicCode[static_cast<size_t>(i)];
-        if (code.size() == 4 && code[0] == key[0] && code[1] == key[1] && code[2] == key[2] && code[3] == key[3])
-            return i;
+    if (code.size() != 4)
+        return -1;
+    int v = 0;
+    for (QChar c : code) {
+        const char16_t u = c.unicode();
+        const int d = (u >= '0' && u <= '9') ? u - '0' : (u >= 'A' && u <= 'F') ? u - 'A' + 10 : -1;
+        if (d < 0)
+            return -1;
+        v = v << 4 | d;
     }
-    return 0;
+    return v;
 }
 
-void decode(ChannelContext s, int n, int offset, int field)
+void decode(ChannelContext s, int n, int offset, int field, const CtdcsLookup* lookup)
 {
     checkChannel(n);
     const long long addr = chRecordAddr(n) + offset;
     const uint8_t lo = s.doc.img(addr);
     const uint8_t hi = s.doc.img(addr + 1);
-    s.doc.ChData[n][field] = (lo == 0xFF || hi == 0xFF) ? 0 : ctdcsIndexOf(s, lo, hi);
+    if (lo == 0xFF || hi == 0xFF)
+        s.doc.ChData[n][field] = 0;
+    else
+        s.doc.ChData[n][field] = lookup ? lookup->indexOf(lo, hi) : CtdcsLookup(s.settings).indexOf(lo, hi);
 }
 
 void encode(ChannelContext s, int n, int offset, int field)
@@ -101,6 +106,26 @@ void encode(ChannelContext s, int n, int offset, int field)
 }
 
 } // namespace
+
+CtdcsLookup::CtdcsLookup(const Settings& settings)
+{
+    const int last = std::min<int>(settings.CtcDcsMax, kCtdcsSlots - 1);
+    codes_.reserve(static_cast<size_t>(std::max(last + 1, 0)));
+    for (int i = 0; i <= last; ++i) {
+        const int v = codeValue(settings.CtdcsIicCode[static_cast<size_t>(i)]);
+        if (v >= 0)
+            codes_.emplace_back(static_cast<uint16_t>(v), static_cast<int16_t>(i));
+    }
+    // By code, and the first index of a code ahead of later ones.
+    std::sort(codes_.begin(), codes_.end());
+}
+
+int CtdcsLookup::indexOf(uint8_t lo, uint8_t hi) const
+{
+    const uint16_t v = static_cast<uint16_t>(hi << 8 | lo);
+    const auto it = std::lower_bound(codes_.begin(), codes_.end(), v, [](const auto& e, uint16_t x) { return e.first < x; });
+    return it != codes_.end() && it->first == v ? it->second : 0;
+}
 
 CtdcsArrays GetCtdcsArray()
 {
@@ -188,14 +213,14 @@ int QtDqtIndex(ChannelContext s, const QString& lowByte, const QString& highByte
     return result;
 }
 
-void IcCtdcsDecSol(ChannelContext s, int n)
+void IcCtdcsDecSol(ChannelContext s, int n, const CtdcsLookup* lookup)
 {
-    guarded(s.errors, QStringLiteral("modChMem->IcCtdcsDecSol"), [&] { decode(s, n, 8, 3); });
+    guarded(s.errors, QStringLiteral("modChMem->IcCtdcsDecSol"), [&] { decode(s, n, 8, 3, lookup); });
 }
 
-void IcCtdcsEncSol(ChannelContext s, int n)
+void IcCtdcsEncSol(ChannelContext s, int n, const CtdcsLookup* lookup)
 {
-    guarded(s.errors, QStringLiteral("modChMem->IcCtdcsEncSol"), [&] { decode(s, n, 10, 4); });
+    guarded(s.errors, QStringLiteral("modChMem->IcCtdcsEncSol"), [&] { decode(s, n, 10, 4, lookup); });
 }
 
 void CiCtdcsDecSol(ChannelContext s, int n)
