@@ -79,8 +79,11 @@ void SimLink::write(const QByteArray& bytes)
             delayMs = std::max(delayMs, r.replyDelayMs);
         }
     }
-    if (replyOverride)
+    if (replyOverride) {
         answer = replyOverride(writeNo, bytes, answer);
+        if (overrideDelayMs >= 0)
+            delayMs = overrideDelayMs;
+    }
     // The answer follows the frame's last byte on the line.
     qint64 at = now_ + k * byteUs + qint64(delayMs) * 1000;
     for (qsizetype j = 0; j < answer.size();) {

@@ -33,6 +33,9 @@ public:
     // write (from 0), the frame and the radio's answer (empty when it stayed
     // silent); what it returns arrives instead, after the radio's reply delay.
     std::function<QByteArray(int writeNo, const QByteArray& frame, const QByteArray& answer)> replyOverride;
+    // How late the override's answer starts after the frame's last byte
+    // (-1: the radio's reply delay, which it has only when it answered).
+    int overrideDelayMs = -1;
     // Line rate in baud (10 bits a byte; 0: every byte is there at once).
     // Paced, the echo of byte k of a frame arrives (k + 1) byte times after
     // the write, and the answer's bytes follow the frame's last byte one
