@@ -109,22 +109,37 @@ void encode(ChannelContext s, int n, int offset, int field)
 
 CtdcsLookup::CtdcsLookup(const Settings& settings)
 {
+    // A counting sort by high byte: no comparisons of codes, which matters
+    // as every decode of a channel table makes one.
     const int last = std::min<int>(settings.CtcDcsMax, kCtdcsSlots - 1);
-    codes_.reserve(static_cast<size_t>(std::max(last + 1, 0)));
+    std::array<int, kCtdcsSlots> values{};
+    int count = 0;
     for (int i = 0; i <= last; ++i) {
-        const int v = codeValue(settings.CtdcsIicCode[static_cast<size_t>(i)]);
-        if (v >= 0)
-            codes_.emplace_back(static_cast<uint16_t>(v), static_cast<int16_t>(i));
+        values[static_cast<size_t>(i)] = codeValue(settings.CtdcsIicCode[static_cast<size_t>(i)]);
+        if (values[static_cast<size_t>(i)] >= 0) {
+            ++first_[static_cast<size_t>(values[static_cast<size_t>(i)] >> 8) + 1];
+            ++count;
+        }
     }
-    // By code, and the first index of a code ahead of later ones.
-    std::sort(codes_.begin(), codes_.end());
+    for (size_t h = 1; h < first_.size(); ++h)
+        first_[h] = static_cast<uint16_t>(first_[h] + first_[h - 1]);
+    entries_.resize(static_cast<size_t>(count));
+    std::array<uint16_t, 256> next{};
+    std::copy_n(first_.begin(), 256, next.begin());
+    for (int i = 0; i <= last; ++i) {
+        const int v = values[static_cast<size_t>(i)];
+        if (v >= 0)
+            entries_[next[static_cast<size_t>(v >> 8)]++] = {static_cast<uint8_t>(v & 0xFF), static_cast<int16_t>(i)};
+    }
 }
 
 int CtdcsLookup::indexOf(uint8_t lo, uint8_t hi) const
 {
-    const uint16_t v = static_cast<uint16_t>(hi << 8 | lo);
-    const auto it = std::lower_bound(codes_.begin(), codes_.end(), v, [](const auto& e, uint16_t x) { return e.first < x; });
-    return it != codes_.end() && it->first == v ? it->second : 0;
+    // The first index with this code: groups keep the index order.
+    for (int k = first_[hi]; k < first_[hi + 1]; ++k)
+        if (entries_[static_cast<size_t>(k)].first == lo)
+            return entries_[static_cast<size_t>(k)].second;
+    return 0;
 }
 
 CtdcsArrays GetCtdcsArray()

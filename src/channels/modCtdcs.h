@@ -40,7 +40,10 @@ public:
     int indexOf(uint8_t lo, uint8_t hi) const;
 
 private:
-    std::vector<std::pair<uint16_t, int16_t>> codes_; // (hi << 8 | lo, index), first index of each code
+    // The codes grouped by high byte (group h is entries first_[h] to
+    // first_[h + 1] - 1), each group in index order: (low byte, index).
+    std::array<uint16_t, 257> first_{};
+    std::vector<std::pair<uint8_t, int16_t>> entries_;
 };
 
 // Decode record bytes 8..9 / 10..11 of channel n into field 3 / 4 (with
