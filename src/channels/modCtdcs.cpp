@@ -112,10 +112,25 @@ CtdcsLookup::CtdcsLookup(const Settings& settings)
     // A counting sort by high byte: no comparisons of codes, which matters
     // as every decode of a channel table makes one.
     const int last = std::min<int>(settings.CtcDcsMax, kCtdcsSlots - 1);
-    std::array<int, kCtdcsSlots> values{};
+    // The code texts read last time on this thread and their values. A copy
+    // shares the text's storage and keeps it alive, so a text at the same
+    // address is the same text (a change to a shared text goes to new
+    // storage): only new texts are read again.
+    struct Parsed {
+        std::array<QString, kCtdcsSlots> texts;
+        std::array<int, kCtdcsSlots> values;
+        Parsed() { values.fill(-1); }
+    };
+    thread_local Parsed parsed;
+    std::array<int, kCtdcsSlots>& values = parsed.values;
     int count = 0;
     for (int i = 0; i <= last; ++i) {
-        values[static_cast<size_t>(i)] = codeValue(settings.CtdcsIicCode[static_cast<size_t>(i)]);
+        const QString& code = settings.CtdcsIicCode[static_cast<size_t>(i)];
+        QString& seen = parsed.texts[static_cast<size_t>(i)];
+        if (seen.constData() != code.constData() || seen.size() != code.size()) {
+            seen = code;
+            values[static_cast<size_t>(i)] = codeValue(code);
+        }
         if (values[static_cast<size_t>(i)] >= 0) {
             ++first_[static_cast<size_t>(values[static_cast<size_t>(i)] >> 8) + 1];
             ++count;

@@ -105,4 +105,12 @@ TEST_F(Ctdcs, LookupFindsWhatTheSearchOfTheCodeTextsFinds)
         for (auto [lo, hi] : probes)
             ASSERT_EQ(lookup.indexOf(lo, hi), QtDqtIndex(s, FormatByteDat(lo), FormatByteDat(hi))) << int(lo) << " " << int(hi);
     }
+    // A code changed in place or replaced is read afresh by the next lookup.
+    s.settings.CtcDcsMax = 260;
+    codes[1][0] = QLatin1Char('1');    // 029E -> 129E
+    codes[2] = QStringLiteral("3456");
+    const CtdcsLookup changed(s.settings);
+    EXPECT_EQ(changed.indexOf(0x9E, 0x12), 1);
+    EXPECT_EQ(changed.indexOf(0x9E, 0x02), 0);
+    EXPECT_EQ(changed.indexOf(0x56, 0x34), 2);
 }
