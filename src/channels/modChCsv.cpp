@@ -417,9 +417,13 @@ bool importRecords(ChannelContext t, const std::vector<CsvRecord>& records, QStr
 
 // A private copy of the channel parts for trial edits: the windows and the
 // error pane of the program are not told about them.
+// A copy of the channel tables, grid and lock to try rows on. The settings
+// are shared, not copied: the entry rules only read them (the grid
+// definition, the band, the signalling codes), and a copy of the grid
+// definition would cost more than the whole trial of a short file.
 struct Trial {
     DocumentData doc;
-    Settings settings;
+    Settings& settings;
     ChannelGrid grid;
     QString lock;
     ErrorList errors;
