@@ -52,14 +52,16 @@ Lines load(const QString& path)
     // as they are: a line that is not UTF-8 (a file written in a local code
     // page) or has a line break of its own goes back into the file unchanged
     // when another key is written.
+    const char* const p = data.constData();
+    const qsizetype size = data.size();
     qsizetype start = 0;
-    for (qsizetype i = 0; i <= data.size(); ++i) {
-        const bool last = i == data.size();
-        if (!last && data[i] != '\r' && data[i] != '\n')
+    for (qsizetype i = 0; i <= size; ++i) {
+        const bool last = i == size;
+        if (!last && p[i] != '\r' && p[i] != '\n')
             continue;
         if (last && start == i)
             break; // the final line break, or an empty file
-        const qsizetype endLen = last ? 0 : (data[i] == '\r' && i + 1 < data.size() && data[i + 1] == '\n') ? 2 : 1;
+        const qsizetype endLen = last ? 0 : (p[i] == '\r' && i + 1 < size && p[i + 1] == '\n') ? 2 : 1;
         l.bytes.append(data.mid(start, i - start));
         l.ends.append(data.mid(i, endLen));
         l.lines.append(QString::fromUtf8(l.bytes.last()));
