@@ -117,8 +117,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     expected = original;
     auto take = [&](long long from, long long count) {
         const long long end = std::min<long long>(from + count, static_cast<long long>(expected.size()));
-        for (long long a = from; a < end; ++a)
-            expected[static_cast<size_t>(a)] = s.doc.IicDat[static_cast<size_t>(a)];
+        if (from < end)
+            std::copy(s.doc.IicDat.begin() + from, s.doc.IicDat.begin() + end, expected.begin() + from);
     };
     for (int n = 1; n <= s.settings.ChNum; ++n) {
         take(chRecordAddr(n), 13);

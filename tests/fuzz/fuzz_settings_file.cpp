@@ -20,6 +20,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHashFunctions>
 
 #include <cstdio>
 #include <unistd.h>
@@ -47,15 +48,16 @@ struct Line {
 };
 
 // The lines of a file as bytes: a line ends at CR LF, a lone CR or LF.
-std::vector<Line> splitLines(QByteArray data)
+std::vector<Line> splitLines(const QByteArray& data)
 {
     std::vector<Line> lines;
+    const char* const p = data.constData();
     qsizetype start = 0;
     for (qsizetype i = 0; i < data.size(); ++i) {
-        const char c = data[i];
+        const char c = p[i];
         if (c != '\r' && c != '\n')
             continue;
-        const qsizetype endLen = (c == '\r' && i + 1 < data.size() && data[i + 1] == '\n') ? 2 : 1;
+        const qsizetype endLen = (c == '\r' && i + 1 < data.size() && p[i + 1] == '\n') ? 2 : 1;
         lines.push_back({data.mid(start, i - start), data.mid(i, endLen)});
         i += endLen - 1;
         start = i + 1;
@@ -122,12 +124,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const qm::ProfileFile p(*filePath);
     // A default that no file can hold (a lone surrogate) tells a missing key.
     const QString missing(QChar(0xDC80));
-    const bool had = p.contains(section, key);
-    check(had == (p.read(section, key, missing, 4096) != missing), "contains() and read() disagree");
+    const bool had = p.read(section, key, missing, 4096) != missing;
+    // Every read goes to the file; one input in four (by its bytes, so a
+    // failure repeats) also asks contains(), which reads it once more.
+    const bool askContains = qHashBits(data, size) % 4 == 0;
+    if (askContains)
+        check(had == p.contains(section, key), "contains() and read() disagree");
 
     QString why;
     check(p.write(section, key, value, &why), "writing a key failed");
-    check(p.contains(section, key), "the key written is not found");
+    if (askContains)
+        check(p.contains(section, key), "the key written is not found");
     check(p.read(section, key, missing, 4096) == expectedRead(value), "the key does not read back as written");
 
     // The lines: the old ones byte for byte, the key's line replaced or added.
