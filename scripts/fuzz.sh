@@ -34,6 +34,10 @@ max_len() {
   esac
 }
 
+# A smaller quarantine keeps freed memory warm (fewer page faults) and
+# shorter allocation stacks cost less to record; every check stays on.
+export ASAN_OPTIONS="${ASAN_OPTIONS:-quarantine_size_mb=32:malloc_context_size=10}"
+
 summary=()
 status=0
 for t in $targets; do
