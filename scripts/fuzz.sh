@@ -5,7 +5,8 @@
 # tests/fuzz/corpus/<target>/ (copied into build-fuzz/corpus/<target>/,
 # which keeps what the fuzzer finds between runs). FUZZ_TARGETS="a b" runs
 # only those targets. Prints each target's executed inputs and inputs per
-# second (libFuzzer's final stats); fails when a target crashes or breaks
+# second (libFuzzer's final stats, and per second of the fuzzer's CPU time:
+# the rate it has on a core of its own); fails when a target crashes or breaks
 # one of its properties (the input is kept in build-fuzz/artifacts/<target>/).
 #
 # Long run: FUZZ_SECONDS=600 nice -n 10 bash scripts/fuzz.sh
@@ -48,17 +49,26 @@ for t in $targets; do
   log=build-fuzz/"$t".log
   echo "fuzz: $t for ${seconds}s"
   rc=0
-  build-fuzz/fuzz/"$t" -max_total_time="$seconds" -max_len="$(max_len "$t")" -print_final_stats=1 \
+  # The fuzzer's CPU time too: on a machine shared with other work the wall
+  # clock rate understates what the target does with a core.
+  timer=()
+  [ -x /usr/bin/time ] && timer=(/usr/bin/time -o build-fuzz/"$t".cpu -f "%U %S")
+  "${timer[@]}" build-fuzz/fuzz/"$t" -max_total_time="$seconds" -max_len="$(max_len "$t")" -print_final_stats=1 \
     -artifact_prefix="$artifacts"/ "$corpus" >"$log" 2>&1 || rc=$?
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
   rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)
+  cpu_rate=?
+  if [ -s build-fuzz/"$t".cpu ] && [ -n "$runs" ]; then
+    cpu_rate=$(awk -v n="$runs" 'END { c = $1 + $2; if (c > 0) printf "%.0f", n / c; else print "?" }' build-fuzz/"$t".cpu)
+  fi
   if [ "$rc" -ne 0 ]; then
     tail -60 "$log"
     echo "fuzz: $t FAILED (exit $rc); input kept in $artifacts/"
     summary+=("$(printf '%-26s FAILED after %s inputs' "$t" "${runs:-?}")")
     status=1
   else
-    summary+=("$(printf '%-26s %10s inputs  %6s inputs/s  corpus %s' "$t" "${runs:-?}" "${rate:-?}" "$(ls "$corpus" | wc -l)")")
+    summary+=("$(printf '%-26s %10s inputs  %6s inputs/s  %6s inputs/CPU-s  corpus %s' "$t" "${runs:-?}" "${rate:-?}" \
+      "$cpu_rate" "$(ls "$corpus" | wc -l)")")
   fi
 done
 printf '%s\n' "fuzz: results (${seconds}s each)" "${summary[@]}"
