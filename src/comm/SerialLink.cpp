@@ -139,6 +139,17 @@ void SerialLink::sleepUs(qint64 us)
         std::this_thread::sleep_until(deadline);
 }
 
+void SerialLink::waitGapMs(int ms, qint64 sinceUs)
+{
+    if (sinceUs < 0) {
+        SleepMs(ms);
+        return;
+    }
+    // On the clock of nowUs: ms after the line fell quiet, however long the
+    // bookkeeping since then took (or nothing, when that is already past).
+    sleepUs(sinceUs + qint64(std::max(ms, 0)) * 1000 - nowUs());
+}
+
 qint64 SerialLink::nowMs()
 {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())

@@ -29,6 +29,7 @@ public:
     void waitMs(int ms) override;
     void waitForBytes(int ms) override;
     void sleepUs(qint64 us) override;
+    void waitGapMs(int ms, qint64 sinceUs) override;
     qint64 nowMs() override;
     qint64 nowUs() override;
 

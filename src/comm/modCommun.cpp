@@ -197,7 +197,14 @@ void ProtocolInterpreter::ProtocolCom()
             if (tok == kTX) {
                 // The radio wants a short gap before every exchange; a pause
                 // that no exchange follows would only cost time.
-                link_.waitMs(kGapMs);
+                // Counted from the moment the previous reply was all in,
+                // when it was (the same script, or the block script before):
+                // the work done since then is not added to the pause. A
+                // failed exchange leaves no such moment, so a retry waits its
+                // own pause and then the whole gap.
+                const qint64 since = replyDoneUs_;
+                replyDoneUs_ = -1;
+                link_.waitGapMs(kGapMs, since);
                 runExchange();
             } else if (tok == kRF || tok == kWF) {
                 const int a = tokenByte(token(ComCodeIdx + 1));
@@ -221,6 +228,7 @@ void ProtocolInterpreter::ProtocolCom()
 void ProtocolInterpreter::RxComDat(int n)
 {
     bool failed = false;
+    qint64 allInUs = -1; // when the reply was all there
     const bool ok = guarded(errors_, QStringLiteral("modCommun->RxComDat"), [&] {
         ComVaIdx = 1;
         const qint64 sent = static_cast<qint64>(ComTxDat.size());
@@ -261,6 +269,7 @@ void ProtocolInterpreter::RxComDat(int n)
             else
                 link_.waitForBytes(static_cast<int>(std::min<qint64>(leftUs / 1000, 60000)));
         }
+        allInUs = link_.nowUs();
         // The link echoes what was sent: skip the echo, keep n bytes, drop the rest.
         const QByteArray rx = link_.readAll().mid(sent, n);
         if (rx.size() < n) {
@@ -286,6 +295,8 @@ void ProtocolInterpreter::RxComDat(int n)
         x_.ComErr = -1;
     } else if (!ok) {
         x_.ComErr = -1;
+    } else {
+        replyDoneUs_ = allInUs;
     }
 }
 

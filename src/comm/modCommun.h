@@ -93,6 +93,7 @@ private:
     QStringList ComRxExp;                        // receive tokens of the current exchange
     int ComCodeIdx = 1;                          // token index into ComCode
     int ComVaIdx = 1;                            // next position in ComVaDat
+    qint64 replyDoneUs_ = -1; // link clock when the last reply was all in; -1 after anything else
 };
 
 // The trace lines of one frame: direction 0 sent ("Tx: "), -1 received ("Rx: ").

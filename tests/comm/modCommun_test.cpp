@@ -187,6 +187,43 @@ TEST(ProtocolCom, ReplyChecksAndVariableBytes)
     }
 }
 
+// The pause before an exchange is counted from the moment the previous reply
+// was all in, across scripts too; after a failed exchange (and before the
+// first) that moment is unknown and the whole pause is waited.
+TEST(ProtocolCom, GapCountsFromTheLastReplyOnlyAfterASuccess)
+{
+    struct GapLink : FakeLink {
+        std::vector<qint64> since, at; // per gap: its reference, the clock when it began
+        void waitGapMs(int ms, qint64 sinceUs) override
+        {
+            since.push_back(sinceUs);
+            at.push_back(nowUs());
+            FakeLink::waitGapMs(ms, sinceUs);
+        }
+    };
+    AppState s;
+    s.xfer.RxWaitMs = 1;
+    s.xfer.RxWaitTimes = 150;
+    GapLink link;
+    link.open(nullptr);
+    link.radio.beginSession();
+    link.radio.faults().replyDelayMs = 2; // each reply is all in 2 ms after its frame
+    ProtocolInterpreter interp(s.xfer, link, s.errors, kText175);
+    const QString read = QStringLiteral("TX52123010RX57123010") + va(16) + QStringLiteral("EN");
+    const QString scripts[] = {QStringLiteral("TX06RX06TX06RX06EN"), read, QStringLiteral("TX06RX07EN"), read, kEndScript};
+    for (const QString& script : scripts) {
+        ASSERT_TRUE(interp.ConvComCode(script));
+        interp.ProtocolCom();
+    }
+    EXPECT_EQ(s.xfer.ComErr, 0);
+    ASSERT_EQ(link.since.size(), 6u);
+    // Gap k began at at[k]; after a good reply its reference is the previous
+    // gap's start + 5 ms of pause + 2 ms to the reply.
+    const std::vector<qint64> want = {-1, link.at[0] + 7000, link.at[1] + 7000, link.at[2] + 7000, -1, link.at[4] + 7000};
+    EXPECT_EQ(link.since, want);
+    EXPECT_EQ(link.sleeps, std::vector<int>(6, 5)); // the in-memory link waits the whole pause
+}
+
 TEST(RxComDat, ReplyTimeOutIs151Polls)
 {
     for (auto [echo, delay, comErr] : {std::tuple{false, 0, -1}, {true, 151, 0}, {true, 152, -1}}) {
