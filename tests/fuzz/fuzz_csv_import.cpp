@@ -3,13 +3,14 @@
 // (build-fuzz/bin beside build-fuzz/fuzz, or $QM570_HOME). Beyond "no crash",
 // it checks that a refusal always gives its reason, that parsed records read
 // back the same after being written again, and that an accepted file imports
-// and its export imports again to the same export.
+// and its export imports again to the same export (one accepted file in four).
 #include "channels/modChCsv.h"
 #include "shell/AppState.h"
 #include "shell/modStartup.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHashFunctions>
 
 #include <cstdio>
 #include <cstdlib>
@@ -119,6 +120,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     qm::AppState& s = restoredWorkState(*fixedState);
     check(qm::ImportChannelCsv(s, bytes, &error), "checked file not imported");
+    // The round trip through the export costs two more imports; one
+    // accepted file in four (chosen by its bytes, so a failure repeats)
+    // makes it.
+    if (qHashBits(data, size) % 4 != 0)
+        return 0;
     const QString once = qm::ChannelsToCsv(s);
     check(qm::ImportChannelCsv(s, once.toUtf8(), &error), "export not imported");
     check(qm::ChannelsToCsv(s) == once, "export, import, export differs");
