@@ -83,9 +83,12 @@ int FindListChoice(const QStringList& items, const QString& text);
 
 // A private copy of the channel parts for trial edits: the windows and the
 // error pane of the program are not told about them.
+// The settings are shared, not copied: the entry rules only read them (the
+// grid definition, the band, the signalling codes), and a copy of the grid
+// definition costs more than the whole trial of a short file.
 struct ChannelTrial {
     DocumentData doc;
-    Settings settings;
+    Settings& settings;
     ChannelGrid grid;
     QString lock;
     ErrorList errors;

@@ -19,7 +19,7 @@ void checkSpan(const ChannelContext& s, long long addr, int len)
 }
 
 // The decimal value of the eight digits that the four BCD bytes at addr
-// (most significant at addr + 3) spell; throws 13 when a nibble is A..F.
+// (most significant at addr + 3) spell, or -1 when a nibble is A..F.
 int32_t readBcd(ChannelContext s, long long addr)
 {
     checkSpan(s, addr, 4);
@@ -28,7 +28,7 @@ int32_t readBcd(ChannelContext s, long long addr)
         const uint8_t b = s.doc.IicDat[static_cast<size_t>(addr + i)];
         const int hi = b >> 4, lo = b & 0x0F;
         if (hi > 9 || lo > 9)
-            throw QmError(13);
+            return -1;
         v = v * 100 + hi * 10 + lo;
     }
     return v;
@@ -47,10 +47,9 @@ void writeFreq(ChannelContext s, long long addr, int32_t f)
     // different frequency than the table holds, so refuse and keep the bytes.
     if (f < 0 || f > 99999999)
         throw QmError(380);
-    std::array<uint8_t, 4> bytes{};
-    SeparateFreChar(s.errors, QStringLiteral("%1").arg(f, 8, 10, QLatin1Char('0')), bytes);
-    for (int i = 0; i < 4; ++i)
-        s.doc.IicDat[static_cast<size_t>(addr + 3 - i)] = bytes[static_cast<size_t>(i)];
+    // Two decimal digits a byte, the least significant pair first.
+    for (int i = 0; i < 4; ++i, f /= 100)
+        s.doc.IicDat[static_cast<size_t>(addr + i)] = static_cast<uint8_t>((f % 100 / 10) << 4 | f % 10);
 }
 
 } // namespace
@@ -65,40 +64,39 @@ void checkColumn(int c)
     checkIndex(c, 0, kChFields - 1);
 }
 
+// A digit A..F is a type mismatch (error 13) of the procedure. A damaged
+// image has one in nearly every channel, so it is listed directly rather
+// than thrown: the same entry, without the cost of an exception each.
 void IcRxFreSol(ChannelContext s, int n)
 {
-    guarded(s.errors, QStringLiteral("modChMem->IcRxFreSol"), [&] {
+    const QString label = QStringLiteral("modChMem->IcRxFreSol");
+    guarded(s.errors, label, [&] {
         checkChannel(n);
-        try {
-            s.doc.ChData[n][1] = readBcd(s, chRecordAddr(n));
-        } catch (const QmError& e) {
-            // A digit A..F: the channel keeps a placeholder of 100 MHz that the
-            // user sees and can correct.
-            if (e.number() == 13)
-                s.doc.ChData[n][1] = 10000000;
-            throw;
-        }
+        const int32_t f = readBcd(s, chRecordAddr(n));
+        // Undecodable: the channel keeps a placeholder of 100 MHz that the
+        // user sees and can correct.
+        s.doc.ChData[n][1] = f >= 0 ? f : 10000000;
+        if (f < 0)
+            s.errors.AddErrInfo(label, 13);
     });
 }
 
 void IcTxFreSol(ChannelContext s, int n)
 {
-    guarded(s.errors, QStringLiteral("modChMem->IcTxFreSol"), [&] {
+    const QString label = QStringLiteral("modChMem->IcTxFreSol");
+    guarded(s.errors, label, [&] {
         checkChannel(n);
         const long long addr = chRecordAddr(n) + 4;
         if (!freqPresentByte(s.doc.img(addr + 3))) {
             s.doc.ChData[n][2] = -1;
             return;
         }
-        try {
-            s.doc.ChData[n][2] = readBcd(s, addr);
-        } catch (const QmError& e) {
-            // Undecodable: no transmit frequency rather than whatever the
-            // table held for this channel from an earlier image.
-            if (e.number() == 13)
-                s.doc.ChData[n][2] = -1;
-            throw;
-        }
+        // Undecodable: no transmit frequency rather than whatever the table
+        // held for this channel from an earlier image.
+        const int32_t f = readBcd(s, addr);
+        s.doc.ChData[n][2] = f;
+        if (f < 0)
+            s.errors.AddErrInfo(label, 13);
     });
 }
 

@@ -112,14 +112,19 @@ void ChInfoSaveSol(ChannelContext s, int16_t mode)
 void IicDatToChInfo(ChannelContext s)
 {
     guarded(s.errors, QStringLiteral("modChMem->IicDatToChInfo"), [&] {
+        // The column defaults are read from their texts for the first empty
+        // channel and reused for the others.
+        std::array<int32_t, kChFields> defaults{};
+        bool haveDefaults = false;
+        const CtdcsLookup signalling(s.settings);
         for (int n = 1; n <= s.settings.ChNum; ++n) {
             checkChannel(n);
             if (freqPresentByte(s.doc.img(chRecordAddr(n) + 3))) {
                 IcChParaSol(s, n);
                 IcRxFreSol(s, n);
                 IcTxFreSol(s, n);
-                IcCtdcsDecSol(s, n);
-                IcCtdcsEncSol(s, n);
+                IcCtdcsDecSol(s, n, &signalling);
+                IcCtdcsEncSol(s, n, &signalling);
             } else {
                 // An empty channel takes the column defaults; its edit mark
                 // and name codes stay as they are.
@@ -129,8 +134,11 @@ void IicDatToChInfo(ChannelContext s)
                 s.doc.ChData[n][4] = 0;
                 for (int f = 5; f <= s.settings.ChColNum; ++f) {
                     checkColumn(f);
-                    s.doc.ChData[n][f] = toInt32(s.settings.ColInfo[static_cast<size_t>(f)][2]);
+                    if (!haveDefaults)
+                        defaults[static_cast<size_t>(f)] = toInt32(s.settings.ColInfo[static_cast<size_t>(f)][2]);
+                    s.doc.ChData[n][f] = defaults[static_cast<size_t>(f)];
                 }
+                haveDefaults = true;
             }
         }
     });

@@ -32,13 +32,46 @@ const QString& entry(const std::array<QString, kCtdcsSlots>& table, long long i)
     return table[static_cast<size_t>(i)];
 }
 
-void decode(ChannelContext s, int n, int offset, int field)
+int hexValue(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= '0' && u <= '9')
+        return u - '0';
+    if (u >= 'A' && u <= 'F')
+        return u - 'A' + 10;
+    if (u >= 'a' && u <= 'f')
+        return u - 'a' + 10;
+    return -1;
+}
+
+// The 16-bit value (high byte first) of a code of four upper-case
+// hexadecimal digits, the only codes FormatByteDat texts can equal; -1 for
+// any other code.
+int codeValue(const QString& code)
+{
+    if (code.size() != 4)
+        return -1;
+    int v = 0;
+    for (QChar c : code) {
+        const char16_t u = c.unicode();
+        const int d = (u >= '0' && u <= '9') ? u - '0' : (u >= 'A' && u <= 'F') ? u - 'A' + 10 : -1;
+        if (d < 0)
+            return -1;
+        v = v << 4 | d;
+    }
+    return v;
+}
+
+void decode(ChannelContext s, int n, int offset, int field, const CtdcsLookup* lookup)
 {
     checkChannel(n);
     const long long addr = chRecordAddr(n) + offset;
     const uint8_t lo = s.doc.img(addr);
     const uint8_t hi = s.doc.img(addr + 1);
-    s.doc.ChData[n][field] = (lo == 0xFF || hi == 0xFF) ? 0 : QtDqtIndex(s, FormatByteDat(lo), FormatByteDat(hi));
+    if (lo == 0xFF || hi == 0xFF)
+        s.doc.ChData[n][field] = 0;
+    else
+        s.doc.ChData[n][field] = lookup ? lookup->indexOf(lo, hi) : CtdcsLookup(s.settings).indexOf(lo, hi);
 }
 
 void encode(ChannelContext s, int n, int offset, int field)
@@ -59,12 +92,70 @@ void encode(ChannelContext s, int n, int offset, int field)
     if (code.size() != 4)
         throw QmError(380);
     std::array<uint8_t, 4> bytes{};
-    SeparateFreChar(s.errors, code, bytes);
+    const int d0 = hexValue(code[0]), d1 = hexValue(code[1]), d2 = hexValue(code[2]), d3 = hexValue(code[3]);
+    if (d0 >= 0 && d1 >= 0 && d2 >= 0 && d3 >= 0) {
+        // Four hexadecimal digits, as the table holds them: what
+        // SeparateFreChar makes of them, without the texts.
+        bytes[0] = static_cast<uint8_t>(d0 << 4 | d1);
+        bytes[1] = static_cast<uint8_t>(d2 << 4 | d3);
+    } else {
+        SeparateFreChar(s.errors, code, bytes);
+    }
     s.doc.img(addr + 1) = bytes[0];
     s.doc.img(addr) = bytes[1];
 }
 
 } // namespace
+
+CtdcsLookup::CtdcsLookup(const Settings& settings)
+{
+    // A counting sort by high byte: no comparisons of codes, which matters
+    // as every decode of a channel table makes one.
+    const int last = std::min<int>(settings.CtcDcsMax, kCtdcsSlots - 1);
+    // The code texts read last time on this thread and their values. A copy
+    // shares the text's storage and keeps it alive, so a text at the same
+    // address is the same text (a change to a shared text goes to new
+    // storage): only new texts are read again.
+    struct Parsed {
+        std::array<QString, kCtdcsSlots> texts;
+        std::array<int, kCtdcsSlots> values;
+        Parsed() { values.fill(-1); }
+    };
+    thread_local Parsed parsed;
+    std::array<int, kCtdcsSlots>& values = parsed.values;
+    int count = 0;
+    for (int i = 0; i <= last; ++i) {
+        const QString& code = settings.CtdcsIicCode[static_cast<size_t>(i)];
+        QString& seen = parsed.texts[static_cast<size_t>(i)];
+        if (seen.constData() != code.constData() || seen.size() != code.size()) {
+            seen = code;
+            values[static_cast<size_t>(i)] = codeValue(code);
+        }
+        if (values[static_cast<size_t>(i)] >= 0) {
+            ++first_[static_cast<size_t>(values[static_cast<size_t>(i)] >> 8) + 1];
+            ++count;
+        }
+    }
+    for (size_t h = 1; h < first_.size(); ++h)
+        first_[h] = static_cast<uint16_t>(first_[h] + first_[h - 1]);
+    entries_.resize(static_cast<size_t>(count));
+    std::array<uint16_t, 256> next{};
+    std::copy_n(first_.begin(), 256, next.begin());
+    for (int i = 0; i <= last; ++i) {
+        const int v = values[static_cast<size_t>(i)];
+        if (v >= 0)
+            entries_[next[static_cast<size_t>(v >> 8)]++] = {static_cast<uint8_t>(v & 0xFF), static_cast<int16_t>(i)};
+    }
+}
+
+int CtdcsLookup::indexOf(uint8_t lo, uint8_t hi) const
+{
+    // The first index with this code: groups keep the index order.
+    for (int k = first_[hi]; k < first_[hi + 1]; ++k)
+        if (entries_[static_cast<size_t>(k)].first == lo)
+            return entries_[static_cast<size_t>(k)].second;
+    return 0;
+}
 
 CtdcsArrays GetCtdcsArray()
 {
@@ -152,14 +243,14 @@ int QtDqtIndex(ChannelContext s, const QString& lowByte, const QString& highByte
     return result;
 }
 
-void IcCtdcsDecSol(ChannelContext s, int n)
+void IcCtdcsDecSol(ChannelContext s, int n, const CtdcsLookup* lookup)
 {
-    guarded(s.errors, QStringLiteral("modChMem->IcCtdcsDecSol"), [&] { decode(s, n, 8, 3); });
+    guarded(s.errors, QStringLiteral("modChMem->IcCtdcsDecSol"), [&] { decode(s, n, 8, 3, lookup); });
 }
 
-void IcCtdcsEncSol(ChannelContext s, int n)
+void IcCtdcsEncSol(ChannelContext s, int n, const CtdcsLookup* lookup)
 {
-    guarded(s.errors, QStringLiteral("modChMem->IcCtdcsEncSol"), [&] { decode(s, n, 10, 4); });
+    guarded(s.errors, QStringLiteral("modChMem->IcCtdcsEncSol"), [&] { decode(s, n, 10, 4, lookup); });
 }
 
 void CiCtdcsDecSol(ChannelContext s, int n)

@@ -6,6 +6,9 @@
 #include "channels/ChannelContext.h"
 
 #include <array>
+#include <cstdint>
+#include <utility>
+#include <vector>
 
 namespace qm {
 
@@ -27,9 +30,26 @@ void GenCtdcsList(ChannelContext s);
 // -> 1); 0 when no entry up to CtcDcsMax has that code.
 int QtDqtIndex(ChannelContext s, const QString& lowByte, const QString& highByte);
 
-// Decode record bytes 8..9 / 10..11 of channel n into field 3 / 4.
-void IcCtdcsDecSol(ChannelContext s, int n);
-void IcCtdcsEncSol(ChannelContext s, int n);
+// The signalling codes of CtdcsIicCode up to CtcDcsMax, sorted for a
+// search: what QtDqtIndex finds by going through the table, made once for
+// the decode of a whole channel table.
+class CtdcsLookup {
+public:
+    explicit CtdcsLookup(const Settings& settings);
+    // QtDqtIndex of the code with these low and high bytes.
+    int indexOf(uint8_t lo, uint8_t hi) const;
+
+private:
+    // The codes grouped by high byte (group h is entries first_[h] to
+    // first_[h + 1] - 1), each group in index order: (low byte, index).
+    std::array<uint16_t, 257> first_{};
+    std::vector<std::pair<uint8_t, int16_t>> entries_;
+};
+
+// Decode record bytes 8..9 / 10..11 of channel n into field 3 / 4 (with
+// lookup, the table's search made beforehand).
+void IcCtdcsDecSol(ChannelContext s, int n, const CtdcsLookup* lookup = nullptr);
+void IcCtdcsEncSol(ChannelContext s, int n, const CtdcsLookup* lookup = nullptr);
 
 // Encode field 3 / 4 of channel n into record bytes 8..9 / 10..11.
 void CiCtdcsDecSol(ChannelContext s, int n);

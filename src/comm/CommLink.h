@@ -39,8 +39,26 @@ public:
     // Waits at most ms milliseconds for received bytes; returns as soon as
     // new bytes are there. Throws QmError when the port has gone away.
     virtual void waitForBytes(int ms) = 0;
+    // Sleeps us microseconds without looking at the line: bytes that arrive
+    // meanwhile wait in the input buffer. The interpreter sleeps through the
+    // line time of a reply that is on its way instead of waking for each of
+    // its bytes.
+    virtual void sleepUs(qint64 us) { waitMs(static_cast<int>((us + 999) / 1000)); }
+    // The pause of ms milliseconds before an exchange. sinceUs (on nowUs) is
+    // when the line last fell quiet, the moment the previous reply was all
+    // in, or -1 when that is not known: a link on a real line then waits
+    // until ms after that moment, so the work done since the reply is not
+    // added to the pause; the radio still hears nothing for ms after its
+    // reply. The in-memory link waits the whole pause.
+    virtual void waitGapMs(int ms, qint64 sinceUs)
+    {
+        (void)sinceUs;
+        waitMs(ms);
+    }
     // A monotonic millisecond clock (the reply time-outs are measured on it).
     virtual qint64 nowMs() = 0;
+    // The same clock in microseconds (how fast the bytes of a reply come in).
+    virtual qint64 nowUs() { return nowMs() * 1000; }
 };
 
 } // namespace qm

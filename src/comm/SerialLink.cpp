@@ -6,6 +6,7 @@
 #include <QSerialPort>
 
 #include <chrono>
+#include <thread>
 
 namespace qm {
 
@@ -128,9 +129,36 @@ void SerialLink::waitForBytes(int ms)
     throwIfGone();
 }
 
+void SerialLink::sleepUs(qint64 us)
+{
+    // Bytes that arrive meanwhile wait in the driver's buffer.
+    if (us <= 0)
+        return;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::microseconds(us);
+    while (std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_until(deadline);
+}
+
+void SerialLink::waitGapMs(int ms, qint64 sinceUs)
+{
+    if (sinceUs < 0) {
+        SleepMs(ms);
+        return;
+    }
+    // On the clock of nowUs: ms after the line fell quiet, however long the
+    // bookkeeping since then took (or nothing, when that is already past).
+    sleepUs(sinceUs + qint64(std::max(ms, 0)) * 1000 - nowUs());
+}
+
 qint64 SerialLink::nowMs()
 {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+qint64 SerialLink::nowUs()
+{
+    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 

@@ -28,7 +28,10 @@ public:
     QByteArray readAll() override;
     void waitMs(int ms) override;
     void waitForBytes(int ms) override;
+    void sleepUs(qint64 us) override;
+    void waitGapMs(int ms, qint64 sinceUs) override;
     qint64 nowMs() override;
+    qint64 nowUs() override;
 
 private:
     void throwIfGone();

@@ -197,7 +197,14 @@ void ProtocolInterpreter::ProtocolCom()
             if (tok == kTX) {
                 // The radio wants a short gap before every exchange; a pause
                 // that no exchange follows would only cost time.
-                link_.waitMs(kGapMs);
+                // Counted from the moment the previous reply was all in,
+                // when it was (the same script, or the block script before):
+                // the work done since then is not added to the pause. A
+                // failed exchange leaves no such moment, so a retry waits its
+                // own pause and then the whole gap.
+                const qint64 since = replyDoneUs_;
+                replyDoneUs_ = -1;
+                link_.waitGapMs(kGapMs, since);
                 runExchange();
             } else if (tok == kRF || tok == kWF) {
                 const int a = tokenByte(token(ComCodeIdx + 1));
@@ -221,22 +228,48 @@ void ProtocolInterpreter::ProtocolCom()
 void ProtocolInterpreter::RxComDat(int n)
 {
     bool failed = false;
+    qint64 allInUs = -1; // when the reply was all there
     const bool ok = guarded(errors_, QStringLiteral("modCommun->RxComDat"), [&] {
         ComVaIdx = 1;
         const qint64 sent = static_cast<qint64>(ComTxDat.size());
         const qint64 need = sent + n;
         // RxWaitTimes + 1 polls of RxWaitMs each (151 ms in a transfer),
-        // measured on the clock; the wait ends early as bytes come in.
-        const qint64 budget = (static_cast<qint64>(x_.RxWaitTimes) + 1) * std::max<qint64>(x_.RxWaitMs, 0);
-        const qint64 deadline = link_.nowMs() + budget;
-        while (link_.bytesAvailable() < need) {
-            const qint64 left = deadline - link_.nowMs();
-            if (left <= 0) {
+        // measured on the clock from the moment the frame went out.
+        const qint64 budgetUs = (static_cast<qint64>(x_.RxWaitTimes) + 1) * std::max<qint64>(x_.RxWaitMs, 0) * 1000;
+        const qint64 startUs = link_.nowUs();
+        const qint64 deadlineUs = startUs + budgetUs;
+        qint64 seen = 0; // bytes there at the previous look
+        for (;;) {
+            const qint64 have = link_.bytesAvailable();
+            if (have >= need)
+                break;
+            const qint64 nowUs = link_.nowUs();
+            const qint64 leftUs = deadlineUs - nowUs;
+            if (leftUs <= 0) {
                 failed = true;
                 return;
             }
-            link_.waitForBytes(static_cast<int>(std::min<qint64>(left, 60000)));
+            // The echo and the reply come over the line one byte after the
+            // other. While they keep coming in at the line rate, the bytes
+            // still missing need at least their line time: sleep through it
+            // but for the last byte, which is then awaited like any other
+            // (the wait returns as soon as a byte arrives). So a block costs
+            // a few wake-ups instead of one per byte. Nothing new since the
+            // last look (a reply not begun yet, or paused), bytes faster than
+            // a line carries them (a link with no line behind it) or one
+            // byte missing: wait for the next byte. A late, paused or
+            // broken-off reply meets the same deadline either way.
+            const qint64 missing = need - have;
+            const bool comingIn = have > seen && nowUs - startUs >= (have - 1) * kLineByteUs;
+            seen = have;
+            if (comingIn && missing > 1)
+                link_.sleepUs(std::min((missing - 1) * kLineByteUs, leftUs));
+            else if (leftUs < 1000)
+                link_.sleepUs(leftUs);
+            else
+                link_.waitForBytes(static_cast<int>(std::min<qint64>(leftUs / 1000, 60000)));
         }
+        allInUs = link_.nowUs();
         // The link echoes what was sent: skip the echo, keep n bytes, drop the rest.
         const QByteArray rx = link_.readAll().mid(sent, n);
         if (rx.size() < n) {
@@ -262,6 +295,8 @@ void ProtocolInterpreter::RxComDat(int n)
         x_.ComErr = -1;
     } else if (!ok) {
         x_.ComErr = -1;
+    } else {
+        replyDoneUs_ = allInUs;
     }
 }
 

@@ -29,6 +29,9 @@ constexpr int kMaxTokens = 200;
 constexpr int kMaxVaBytes = 100;
 constexpr int kTraceLimit = 3000;     // lines before the trace starts afresh
 constexpr int kGapMs = 5;             // pause before each exchange
+// The line runs at 9600 baud, 8N1: ten bit times, about 1.04 ms, a byte.
+constexpr int kLineBaud = 9600;
+constexpr qint64 kLineByteUs = 10'000'000 / kLineBaud;
 
 // Fallback wording of text 175 (a reply that did not come or did not match)
 // when no text table is loaded.
@@ -90,6 +93,7 @@ private:
     QStringList ComRxExp;                        // receive tokens of the current exchange
     int ComCodeIdx = 1;                          // token index into ComCode
     int ComVaIdx = 1;                            // next position in ComVaDat
+    qint64 replyDoneUs_ = -1; // link clock when the last reply was all in; -1 after anything else
 };
 
 // The trace lines of one frame: direction 0 sent ("Tx: "), -1 received ("Rx: ").

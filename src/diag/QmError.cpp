@@ -69,12 +69,23 @@ QmError::QmError(int number, QString action, QString object, QString reason)
 {
 }
 
-QmError::QmError(Error e) : std::runtime_error(e.text().toStdString()), error_(std::move(e)) {}
+QmError::QmError(Error e) : error_(std::move(e)) {}
 
-void checkIndex(long long i, long long lo, long long hi)
+const char* QmError::what() const noexcept
 {
-    if (i < lo || i > hi)
-        throw QmError(9, {}, {}, QStringLiteral("index %1 is outside %2 to %3").arg(i).arg(lo).arg(hi));
+    if (what_.empty()) {
+        try {
+            what_ = error_.text().toStdString();
+        } catch (...) {
+            return "qm570 error";
+        }
+    }
+    return what_.c_str();
+}
+
+void throwIndexError(long long i, long long lo, long long hi)
+{
+    throw QmError(9, {}, {}, QStringLiteral("index %1 is outside %2 to %3").arg(i).arg(lo).arg(hi));
 }
 
 } // namespace qm

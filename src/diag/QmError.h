@@ -5,7 +5,8 @@
 #pragma once
 
 #include <QString>
-#include <stdexcept>
+#include <exception>
+#include <string>
 
 namespace qm {
 
@@ -26,7 +27,10 @@ struct Error {
     QString text() const;
 };
 
-class QmError : public std::runtime_error {
+// The exception that carries an Error. Its what() text is made only when
+// asked for: a decode of a damaged image throws one for every bad field, and
+// the error list formats its entries only when they are shown.
+class QmError : public std::exception {
 public:
     explicit QmError(int number);
     QmError(int number, QString action, QString object, QString reason = {});
@@ -34,9 +38,12 @@ public:
 
     int number() const { return error_.number; }
     const Error& error() const { return error_; }
+    // error().text() in UTF-8.
+    const char* what() const noexcept override;
 
 private:
     Error error_;
+    mutable std::string what_;
 };
 
 // The text with every character that could garble a one-line message made
@@ -49,7 +56,15 @@ QString printable(const QString& text);
 // to "..." so that both ends (a path's folder and file name) stay readable.
 QString elided(const QString& text, int maxChars);
 
-// Throws error 9 (index out of range) unless lo <= i <= hi.
-void checkIndex(long long i, long long lo, long long hi);
+// Throws error 9 (index out of range): i is outside lo..hi.
+[[noreturn]] void throwIndexError(long long i, long long lo, long long hi);
+
+// Throws error 9 (index out of range) unless lo <= i <= hi. Inline: it
+// guards every access to the image and the tables.
+inline void checkIndex(long long i, long long lo, long long hi)
+{
+    if (i < lo || i > hi)
+        throwIndexError(i, lo, hi);
+}
 
 } // namespace qm

@@ -25,7 +25,9 @@ QString ErrorEntry::detail() const
 
 QString ErrorList::stamp(const QDateTime& t) const
 {
-    return timeText ? timeText(t) : QLocale::system().toString(t, QLocale::ShortFormat);
+    // Entries keep the time in UTC (cheap to take); it is shown as local time.
+    const QDateTime local = t.toLocalTime();
+    return timeText ? timeText(local) : QLocale::system().toString(local, QLocale::ShortFormat);
 }
 
 void ErrorList::add(ErrorEntry e)
@@ -37,7 +39,7 @@ void ErrorList::add(ErrorEntry e)
 void ErrorList::AddErrInfo(const QString& label, const Error& error, const QString& source)
 {
     ErrorEntry e;
-    e.time = QDateTime::currentDateTime();
+    e.time = QDateTime::currentDateTimeUtc();
     e.label = label;
     e.error = error;
     e.source = source;
@@ -53,7 +55,7 @@ void ErrorList::AddOptErrInfo(const QString& message)
 {
     ErrorEntry e;
     e.kind = ErrorEntry::Kind::Option;
-    e.time = QDateTime::currentDateTime();
+    e.time = QDateTime::currentDateTimeUtc();
     e.message = message;
     add(std::move(e));
 }

@@ -26,7 +26,7 @@ QString VbErrNumDes(int number);
 struct ErrorEntry {
     enum class Kind { Procedure, Option };
     Kind kind = Kind::Procedure;
-    QDateTime time;
+    QDateTime time;          // when, in UTC
     QString label;           // Procedure: "modChMem->RxFreShow"
     Error error;             // Procedure: the failure
     QString source = kAppName; // Procedure: the error source shown

@@ -10,8 +10,16 @@ namespace qm {
 namespace {
 
 struct Lines {
-    QStringList lines;
+    QStringList lines;       // the lines as text, for finding sections and keys
+    // The same lines as they are in the file, and their line breaks ("" for
+    // a last line without one): views into `body`, or into `added` for the
+    // lines a write makes.
+    QList<QByteArrayView> bytes;
+    QList<QByteArrayView> ends;
+    QByteArray body;         // the file's bytes after a byte order mark
+    QList<QByteArray> added; // lines made by a write
     bool crlf = false;
+    bool loneCr = false; // every line break is a lone CR
     bool bom = false;
     bool exists = false;
     bool unreadable = false; // present but could not be read: never overwrite it
@@ -44,12 +52,28 @@ Lines load(const QString& path)
         data.remove(0, 3);
     }
     l.crlf = data.contains("\r\n");
-    QString text = QString::fromUtf8(data);
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    l.lines = text.split(QLatin1Char('\n'));
-    if (!l.lines.isEmpty() && l.lines.last().isEmpty())
-        l.lines.removeLast(); // the final line break
+    l.loneCr = !l.crlf && data.contains('\r') && !data.contains('\n');
+    // Lines end at CR LF, a lone CR or LF. They are split as bytes and kept
+    // as they are: a line that is not UTF-8 (a file written in a local code
+    // page) or has a line break of its own goes back into the file unchanged
+    // when another key is written.
+    l.body = data; // the lines are views into it
+    const char* const p = l.body.constData();
+    const qsizetype size = data.size();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= size; ++i) {
+        const bool last = i == size;
+        if (!last && p[i] != '\r' && p[i] != '\n')
+            continue;
+        if (last && start == i)
+            break; // the final line break, or an empty file
+        const qsizetype endLen = last ? 0 : (p[i] == '\r' && i + 1 < size && p[i + 1] == '\n') ? 2 : 1;
+        l.bytes.append(QByteArrayView(p + start, i - start));
+        l.ends.append(QByteArrayView(p + i, endLen));
+        l.lines.append(QString::fromUtf8(l.bytes.last()));
+        i += endLen - 1;
+        start = i + 1;
+    }
     return l;
 }
 
@@ -156,27 +180,43 @@ bool ProfileFile::write(const QString& section, const QString& key, const QStrin
     oneLine.replace(QLatin1Char('\r'), QLatin1Char(' '));
     oneLine.replace(QLatin1Char('\n'), QLatin1Char(' '));
     const QString entry = key.trimmed() + QLatin1Char('=') + oneLine;
+    // New lines take the file's line break (CR LF when it has any, CR in a
+    // file of lone CRs, else LF); a changed line keeps its own.
+    const QByteArrayView eol = l.crlf ? QByteArrayView("\r\n") : l.loneCr ? QByteArrayView("\r") : QByteArrayView("\n");
+    const auto put = [&](int at, const QString& text) {
+        l.lines.insert(at, text);
+        l.added.append(text.toUtf8());
+        l.bytes.insert(at, QByteArrayView(l.added.last()));
+        l.ends.insert(at, eol);
+    };
     const auto range = findSection(l.lines, section);
     const int idx = findKey(l.lines, range, key);
     if (idx >= 0) {
         l.lines[idx] = entry;
+        l.added.append(entry.toUtf8());
+        l.bytes[idx] = QByteArrayView(l.added.last());
     } else if (range.first >= 0) {
         // After the section's last non-blank line, so blank separators stay below it.
         int at = range.second;
         while (at > range.first && l.lines[at - 1].trimmed().isEmpty())
             --at;
-        l.lines.insert(at, entry);
+        put(at, entry);
     } else {
-        if (!l.lines.isEmpty() && !l.lines.last().trimmed().isEmpty())
-            l.lines.append(QString());
-        l.lines.append(QLatin1Char('[') + section.trimmed() + QLatin1Char(']'));
-        l.lines.append(entry);
+        // A blank line to set the new section apart; not after a lone CR
+        // when new lines end in LF, where the two would read as one CR LF.
+        if (!l.lines.isEmpty() && !l.lines.last().trimmed().isEmpty() && !(l.ends.last() == "\r" && eol == "\n"))
+            put(static_cast<int>(l.lines.size()), QString());
+        put(static_cast<int>(l.lines.size()), QLatin1Char('[') + section.trimmed() + QLatin1Char(']'));
+        put(static_cast<int>(l.lines.size()), entry);
     }
-    const QString eol = l.crlf ? QStringLiteral("\r\n") : QStringLiteral("\n");
     QByteArray out;
     if (l.bom)
         out = "\xEF\xBB\xBF";
-    out += (l.lines.join(eol) + eol).toUtf8();
+    for (qsizetype i = 0; i < l.bytes.size(); ++i) {
+        out += l.bytes[i];
+        // Every line ends with a line break, the last one too.
+        out += l.ends[i].isEmpty() ? eol : l.ends[i];
+    }
     // The same bytes again need no save (the option defaults are stored one
     // key at a time, most of them unchanged).
     if (l.exists && out == l.raw)

@@ -1,10 +1,11 @@
 // An in-memory line to a SimRadio: the program's CommLink on a virtual
-// millisecond clock, for the interpreter and transfer tests and the
+// clock (microseconds), for the interpreter and transfer tests and the
 // benchmark. Waits move the clock instead of sleeping, so a reply time-out
 // costs no real time. The radio decides the echo, the answer and how late it
 // comes (its RadioFaults); the link adds what only a port can do: fail to
-// open, fail a write (a hook that throws), and hand back a reply of the
-// caller's choosing in place of the radio's.
+// open, fail a write (a hook that throws), hand back a reply of the caller's
+// choosing in place of the radio's, and, when paced, deliver every byte at
+// its line time, with a pause in the middle of an answer if asked.
 #pragma once
 
 #include "comm/CommLink.h"
@@ -32,6 +33,18 @@ public:
     // write (from 0), the frame and the radio's answer (empty when it stayed
     // silent); what it returns arrives instead, after the radio's reply delay.
     std::function<QByteArray(int writeNo, const QByteArray& frame, const QByteArray& answer)> replyOverride;
+    // How late the override's answer starts after the frame's last byte
+    // (-1: the radio's reply delay, which it has only when it answered).
+    int overrideDelayMs = -1;
+    // Line rate in baud (10 bits a byte; 0: every byte is there at once).
+    // Paced, the echo of byte k of a frame arrives (k + 1) byte times after
+    // the write, and the answer's bytes follow the frame's last byte one
+    // after the other, after the radio's reply delay.
+    long paceBaud = 0;
+    // Paced or not, the line falls quiet for stallMs after the first
+    // stallAfter bytes of every answer (-1: never).
+    int stallAfter = -1;
+    int stallMs = 0;
 
     // What the computer's side did.
     QList<QByteArray> writes;      // every frame written
@@ -39,7 +52,8 @@ public:
     int closes = 0;
     int clears = 0;
     std::vector<int> sleeps;       // the argument of every waitMs
-    qint64 waitedForBytesMs = 0;   // virtual time spent in waitForBytes
+    qint64 waitedForBytesMs = 0;   // virtual time spent in waitForBytes and sleepUs
+    int byteWaits = 0;             // calls of waitForBytes and sleepUs (wake-ups while awaiting a reply)
     // Number of frames written that start with the byte `first`.
     int countWrites(uint8_t first) const;
 
@@ -52,17 +66,22 @@ public:
     QByteArray readAll() override;
     void waitMs(int ms) override;
     void waitForBytes(int ms) override;
-    qint64 nowMs() override { return now_; }
+    void sleepUs(qint64 us) override;
+    qint64 nowMs() override { return now_ / 1000; }
+    qint64 nowUs() override { return now_; }
 
 private:
     struct InFlight {
-        qint64 at; // virtual ms at which the bytes reach the input buffer
+        qint64 at; // virtual us at which the bytes reach the input buffer
         QByteArray bytes;
     };
+    void send(qint64 at, QByteArray bytes);
     void deliver();
+    void waited(qint64 us);
 
     bool open_ = false;
-    qint64 now_ = 0;
+    qint64 now_ = 0;        // virtual clock, us
+    qint64 waitedUs_ = 0;
     qint64 lastByteMs_ = 0; // when the radio last heard a byte
     QByteArray input_;
     std::vector<InFlight> inFlight_;

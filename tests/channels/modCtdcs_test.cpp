@@ -1,6 +1,7 @@
 #include "ChannelTestSupport.h"
 
 #include "channels/modCtdcs.h"
+#include "settings/VbConv.h"
 
 using namespace qm;
 using namespace qmtest;
@@ -79,4 +80,37 @@ TEST_F(Ctdcs, IndexWithoutCodeIsReportedAndLeavesTheRecord)
     s.doc.ChData[3][2] = 44000000;
     CtdcsEncShow(s, 3);
     EXPECT_EQ(s.grid.text[3][4], QStringLiteral("D023I"));
+}
+
+// The lookup that a table decode builds once finds what QtDqtIndex finds:
+// the first index up to CtcDcsMax with the code, 0 for none; a code that is
+// not four upper-case hexadecimal digits never matches.
+TEST_F(Ctdcs, LookupFindsWhatTheSearchOfTheCodeTextsFinds)
+{
+    auto& codes = s.settings.CtdcsIicCode;
+    codes[20] = codes[10];               // a code twice: the first index counts
+    codes[30] = QStringLiteral("0a9e");  // lower case
+    codes[31] = QStringLiteral("09E");   // too short
+    codes[32] = QStringLiteral("G1A0");  // no hexadecimal digit
+    for (int max : {260, 100, 15, 0}) {
+        SCOPED_TRACE(max);
+        s.settings.CtcDcsMax = static_cast<int16_t>(max);
+        const CtdcsLookup lookup(s.settings);
+        std::vector<std::pair<uint8_t, uint8_t>> probes = {{0x00, 0x00}, {0x9E, 0x0A}, {0x9E, 0x09}, {0xFF, 0xFF}};
+        for (int i = 0; i < kCtdcsSlots; ++i) {
+            const int v = codes[static_cast<size_t>(i)].toInt(nullptr, 16);
+            for (int d : {-1, 0, 1})
+                probes.emplace_back(static_cast<uint8_t>((v + d) & 0xFF), static_cast<uint8_t>(((v + d) >> 8) & 0xFF));
+        }
+        for (auto [lo, hi] : probes)
+            ASSERT_EQ(lookup.indexOf(lo, hi), QtDqtIndex(s, FormatByteDat(lo), FormatByteDat(hi))) << int(lo) << " " << int(hi);
+    }
+    // A code changed in place or replaced is read afresh by the next lookup.
+    s.settings.CtcDcsMax = 260;
+    codes[1][0] = QLatin1Char('1');    // 029E -> 129E
+    codes[2] = QStringLiteral("3456");
+    const CtdcsLookup changed(s.settings);
+    EXPECT_EQ(changed.indexOf(0x9E, 0x12), 1);
+    EXPECT_EQ(changed.indexOf(0x9E, 0x02), 0);
+    EXPECT_EQ(changed.indexOf(0x56, 0x34), 2);
 }

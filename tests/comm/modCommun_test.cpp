@@ -187,6 +187,43 @@ TEST(ProtocolCom, ReplyChecksAndVariableBytes)
     }
 }
 
+// The pause before an exchange is counted from the moment the previous reply
+// was all in, across scripts too; after a failed exchange (and before the
+// first) that moment is unknown and the whole pause is waited.
+TEST(ProtocolCom, GapCountsFromTheLastReplyOnlyAfterASuccess)
+{
+    struct GapLink : FakeLink {
+        std::vector<qint64> since, at; // per gap: its reference, the clock when it began
+        void waitGapMs(int ms, qint64 sinceUs) override
+        {
+            since.push_back(sinceUs);
+            at.push_back(nowUs());
+            FakeLink::waitGapMs(ms, sinceUs);
+        }
+    };
+    AppState s;
+    s.xfer.RxWaitMs = 1;
+    s.xfer.RxWaitTimes = 150;
+    GapLink link;
+    link.open(nullptr);
+    link.radio.beginSession();
+    link.radio.faults().replyDelayMs = 2; // each reply is all in 2 ms after its frame
+    ProtocolInterpreter interp(s.xfer, link, s.errors, kText175);
+    const QString read = QStringLiteral("TX52123010RX57123010") + va(16) + QStringLiteral("EN");
+    const QString scripts[] = {QStringLiteral("TX06RX06TX06RX06EN"), read, QStringLiteral("TX06RX07EN"), read, kEndScript};
+    for (const QString& script : scripts) {
+        ASSERT_TRUE(interp.ConvComCode(script));
+        interp.ProtocolCom();
+    }
+    EXPECT_EQ(s.xfer.ComErr, 0);
+    ASSERT_EQ(link.since.size(), 6u);
+    // Gap k began at at[k]; after a good reply its reference is the previous
+    // gap's start + 5 ms of pause + 2 ms to the reply.
+    const std::vector<qint64> want = {-1, link.at[0] + 7000, link.at[1] + 7000, link.at[2] + 7000, -1, link.at[4] + 7000};
+    EXPECT_EQ(link.since, want);
+    EXPECT_EQ(link.sleeps, std::vector<int>(6, 5)); // the in-memory link waits the whole pause
+}
+
 TEST(RxComDat, ReplyTimeOutIs151Polls)
 {
     for (auto [echo, delay, comErr] : {std::tuple{false, 0, -1}, {true, 151, 0}, {true, 152, -1}}) {
@@ -199,6 +236,63 @@ TEST(RxComDat, ReplyTimeOutIs151Polls)
         if (comErr == -1) {
             EXPECT_EQ(c.link.waitedForBytesMs, 151);
             EXPECT_EQ(c.s.xfer.listRtData, QStringList({QStringLiteral("Tx: 06 "), kText175}));
+        }
+    }
+}
+
+// At the line rate the interpreter sleeps through a reply's line time
+// instead of waking for every byte, and still reads replies that come in
+// pieces, late or not at all with the protocol's timing.
+TEST(RxComDat, PacedRepliesCostAFewWaitsAndKeepTheTiming)
+{
+    const qint64 byte = 10'000'000 / 9600; // us on the line
+    const QString read = QStringLiteral("TX52123010RX57123010") + va(16) + QStringLiteral("EN");
+    const QString write = QStringLiteral("TX57123010") + va(16) + QStringLiteral("RX06EN");
+    const struct {
+        const char* name;
+        QString script;
+        long baud;
+        int stallAfter, stallMs; // a pause in the middle of the answer
+        int comErr;
+        int maxWaits;
+        qint64 lineUs; // when the reply's last byte is in, from the write (-1: the reply misses its time)
+    } cases[] = {
+        {"block read", read, 9600, -1, 0, 0, 3, 24 * byte},
+        {"block write", write, 9600, -1, 0, 0, 3, 21 * byte},
+        {"answer pauses 60 ms", read, 9600, 10, 60, 0, 6, 24 * byte + 60'000},
+        {"answer pauses 120 ms", read, 9600, 10, 120, 0, 6, 24 * byte + 120'000},
+        {"answer breaks off", read, 9600, 10, 140, -1, 5, -1},
+        {"no line behind the link", read, 0, -1, 0, 0, 0, 0},
+        {"no line, answer in two pieces", read, 0, 10, 30, 0, 1, 30'000},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        Comm c;
+        c.link.paceBaud = k.baud;
+        c.link.stallAfter = k.stallAfter;
+        c.link.stallMs = k.stallMs;
+        for (int i = 0; i < 16; ++i) {
+            c.link.radio.at(0x1230 + i) = static_cast<uint8_t>(0xA0 + i);
+            c.s.xfer.ComVaDat[static_cast<size_t>(i + 1)] = static_cast<uint8_t>(0xA0 + i);
+        }
+        c.run(k.script);
+        EXPECT_EQ(c.s.xfer.ComErr, k.comErr);
+        EXPECT_LE(c.link.byteWaits, k.maxWaits);
+        const qint64 afterWriteUs = c.link.nowUs() - kGapMs * 1000;
+        if (k.lineUs >= 0) {
+            // Read within a byte time of the last byte's arrival.
+            EXPECT_GE(afterWriteUs, k.lineUs);
+            EXPECT_LE(afterWriteUs, k.lineUs + byte);
+            if (k.script == read) {
+                EXPECT_EQ(c.s.xfer.ComVaDat[1], 0xA0);
+                EXPECT_EQ(c.s.xfer.ComVaDat[16], 0xAF);
+                EXPECT_EQ(c.s.xfer.listRtData.value(2), QStringLiteral("       A0 A1 A2 A3 A4 A5 A6 A7 A8 A9 AA AB AC AD AE AF "));
+            } else {
+                EXPECT_EQ(c.link.radio.memory()[0x123F], 0xAF);
+            }
+        } else {
+            EXPECT_EQ(afterWriteUs, 151'000); // the 151 polls of 1 ms
+            EXPECT_EQ(c.s.xfer.listRtData.last(), kText175);
         }
     }
 }

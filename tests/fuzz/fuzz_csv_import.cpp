@@ -3,17 +3,17 @@
 // (build-fuzz/bin beside build-fuzz/fuzz, or $QM570_HOME). Beyond "no crash",
 // it checks that a refusal always gives its reason, that parsed records read
 // back the same after being written again, and that an accepted file imports
-// and its export imports again to the same export.
+// and its export imports again to the same export (one accepted file in four).
 #include "channels/modChCsv.h"
 #include "shell/AppState.h"
 #include "shell/modStartup.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHashFunctions>
 
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 
 namespace {
 
@@ -42,15 +42,19 @@ QByteArray written(const std::vector<qm::CsvRecord>& records)
 
 } // namespace
 
-// A separate state holding the same data as `from` (its settings, document,
-// grid and lock); the copy has no listeners.
-std::unique_ptr<qm::AppState> copyOf(const qm::AppState& from)
+// The state an accepted file is imported into: the start-up state's
+// settings, copied once; its tables, grid and lock are put back to the
+// start-up state's before each import (a snapshot restored, not a new
+// program state per input).
+qm::AppState* workState = nullptr;
+
+qm::AppState& restoredWorkState(const qm::AppState& from)
 {
-    auto s = std::make_unique<qm::AppState>();
-    s->settings = from.settings;
-    s->doc.data() = from.doc.data();
-    s->grid.data() = from.grid.data();
-    s->view.ChLockState = from.view.ChLockState;
+    qm::AppState& s = *workState;
+    s.doc.data() = from.doc.data();
+    s.grid.data() = from.grid.data();
+    s.view.ChLockState = from.view.ChLockState;
+    s.errors.clear();
     return s;
 }
 
@@ -77,6 +81,9 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** argv)
     QString error;
     qm::ImportChannelCsv(s, sample, &error);
     fixedState = &s;
+    static qm::AppState work;
+    work.settings = s.settings;
+    workState = &work;
     return 0;
 }
 
@@ -111,10 +118,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         check(!error.isEmpty(), "refusal without a reason");
         return 0;
     }
-    auto s = copyOf(*fixedState);
-    check(qm::ImportChannelCsv(*s, bytes, &error), "checked file not imported");
-    const QString once = qm::ChannelsToCsv(*s);
-    check(qm::ImportChannelCsv(*s, once.toUtf8(), &error), "export not imported");
-    check(qm::ChannelsToCsv(*s) == once, "export, import, export differs");
+    qm::AppState& s = restoredWorkState(*fixedState);
+    check(qm::ImportChannelCsv(s, bytes, &error), "checked file not imported");
+    // The round trip through the export costs two more imports; one
+    // accepted file in four (chosen by its bytes, so a failure repeats)
+    // makes it.
+    if (qHashBits(data, size) % 4 != 0)
+        return 0;
+    const QString once = qm::ChannelsToCsv(s);
+    check(qm::ImportChannelCsv(s, once.toUtf8(), &error), "export not imported");
+    check(qm::ChannelsToCsv(s) == once, "export, import, export differs");
     return 0;
 }

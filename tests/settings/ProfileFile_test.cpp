@@ -72,6 +72,32 @@ TEST_F(ProfileFileTest, CrlfByteOrderMarkAndChineseValuesAreKept)
     EXPECT_EQ(p.read("Setting", "ChsFont", "", 30), QStringLiteral("宋体"));
 }
 
+// Writing one key leaves every other line as it was in the file: lines in a
+// local code page (here GBK, not UTF-8), lone CRs and a mix of line breaks.
+TEST_F(ProfileFileTest, OtherLinesKeepTheirBytesAndLineBreaks)
+{
+    const struct {
+        const char* name;
+        QByteArray before, after;
+    } cases[] = {
+        {"GBK comment and value", "; \xCB\xCE\xCC\xE5\n[Setting]\nChsFont=\xCB\xCE\xCC\xE5\nCOM=1\n",
+         "; \xCB\xCE\xCC\xE5\n[Setting]\nChsFont=\xCB\xCE\xCC\xE5\nCOM=2\n"},
+        {"mixed line breaks", "[Setting]\r\nA=1\nCOM=1\rB=2\r\n", "[Setting]\r\nA=1\nCOM=2\rB=2\r\n"},
+        {"key added, no final break", "[Setting]\r\nA=\xFF", "[Setting]\r\nA=\xFF\r\nCOM=2\r\n"},
+        {"section added", "[Other]\nX=\x80\x81", "[Other]\nX=\x80\x81\n\n[Setting]\nCOM=2\n"},
+        {"lone CRs", "[Other]\rX=1\r", "[Other]\rX=1\r\r[Setting]\rCOM=2\r"},
+        // No blank line after the lone CR: with the LF after it, the two would be one CR LF.
+        {"lone CR, then LF", "A=1\nB=2\r", "A=1\nB=2\r[Setting]\nCOM=2\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(writeFile(path(), c.before));
+        ASSERT_TRUE(p.write("Setting", "COM", "2"));
+        EXPECT_EQ(readFile(path()), c.after);
+        EXPECT_EQ(p.read("Setting", "COM", "", 10), QStringLiteral("2"));
+    }
+}
+
 TEST_F(ProfileFileTest, FailedWriteReportsFalseAndLeavesNothingBehind)
 {
     EXPECT_FALSE(ProfileFile(dir.filePath(QStringLiteral("nope/Uninstall.exe"))).write("Setting", "FirRun", "1"));
