@@ -32,18 +32,6 @@ const QString& entry(const std::array<QString, kCtdcsSlots>& table, long long i)
     return table[static_cast<size_t>(i)];
 }
 
-int hexValue(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= '0' && u <= '9')
-        return u - '0';
-    if (u >= 'A' && u <= 'F')
-        return u - 'A' + 10;
-    if (u >= 'a' && u <= 'f')
-        return u - 'a' + 10;
-    return -1;
-}
-
 // The 16-bit value (high byte first) of a code of four upper-case
 // hexadecimal digits, the only codes FormatByteDat texts can equal; -1 for
 // any other code.
@@ -92,7 +80,7 @@ void encode(ChannelContext s, int n, int offset, int field)
     if (code.size() != 4)
         throw QmError(380);
     std::array<uint8_t, 4> bytes{};
-    const int d0 = hexValue(code[0]), d1 = hexValue(code[1]), d2 = hexValue(code[2]), d3 = hexValue(code[3]);
+    const int d0 = hexDigitValue(code[0]), d1 = hexDigitValue(code[1]), d2 = hexDigitValue(code[2]), d3 = hexDigitValue(code[3]);
     if (d0 >= 0 && d1 >= 0 && d2 >= 0 && d3 >= 0) {
         // Four hexadecimal digits, as the table holds them: what
         // SeparateFreChar makes of them, without the texts.

@@ -22,18 +22,6 @@ const QString kEN = QStringLiteral("EN");
 const QString kRF = QStringLiteral("RF");
 const QString kWF = QStringLiteral("WF");
 
-int hexDigit(QChar ch)
-{
-    const ushort u = ch.unicode();
-    if (u >= '0' && u <= '9')
-        return u - '0';
-    if (u >= 'A' && u <= 'F')
-        return u - 'A' + 10;
-    if (u >= 'a' && u <= 'f')
-        return u - 'a' + 10;
-    return -1;
-}
-
 // The value of a one- or two-digit hexadecimal token (error 13 otherwise).
 uint8_t tokenByte(const QString& tok)
 {
@@ -41,7 +29,7 @@ uint8_t tokenByte(const QString& tok)
         throw QmError(13);
     int v = 0;
     for (QChar ch : tok) {
-        const int d = hexDigit(ch);
+        const int d = hexDigitValue(ch);
         if (d < 0)
             throw QmError(13);
         v = v * 16 + d;

@@ -34,6 +34,20 @@ int16_t hexToInt16(const QString& text);
 // Hexadecimal text -> unsigned value (no 16-bit wrap), throws 13 on bad text.
 uint32_t hexToUInt(const QString& text);
 
+// The value of one hexadecimal digit (either letter case), -1 for any other
+// character. Inline: the channel codec calls it for every signalling code.
+inline int hexDigitValue(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= '0' && u <= '9')
+        return u - '0';
+    if (u >= 'A' && u <= 'F')
+        return u - 'A' + 10;
+    if (u >= 'a' && u <= 'f')
+        return u - 'a' + 10;
+    return -1;
+}
+
 // A byte as exactly two upper-case hexadecimal digits ("0A").
 QString FormatByteDat(uint8_t b);
 
