@@ -8,6 +8,10 @@
 #include <chrono>
 #include <thread>
 
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
+
 namespace qm {
 
 namespace {
@@ -57,6 +61,13 @@ bool SerialLink::open(Error* error)
     port_->setDataTerminalReady(true);
     port_->setRequestToSend(true);
     port_->clearError();
+#ifdef __linux__
+    // The transfer runs on this thread and sleeps some 2,000 times through
+    // replies and pauses: wake at each deadline itself, not up to 50 us after
+    // it (the default slack of a thread's timers), which alone added about
+    // 0.7 % to a full read.
+    ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+#endif
     return true;
 }
 
