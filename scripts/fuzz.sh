@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang (address and undefined-behaviour
 # sanitizers) into build-fuzz/ and runs each one in turn for FUZZ_SECONDS
-# (default 30) seconds, starting from its seed corpus in
+# (default 30) seconds, starting from the inputs committed in
 # tests/fuzz/corpus/<target>/ (copied into build-fuzz/corpus/<target>/,
 # which keeps what the fuzzer finds between runs). FUZZ_TARGETS="a b" runs
 # only those targets. Prints each target's executed inputs and inputs per

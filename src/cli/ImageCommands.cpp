@@ -22,6 +22,9 @@ const QString kOpenDataFile = QStringLiteral("open data file");
 
 const OptionSpec kOutputRequired{QStringLiteral("--output"), QStringLiteral("-o"), QStringLiteral("OUT"),
                                  QStringLiteral("data file to write (replaced as a whole, never half-written)")};
+// The CSV exports write to stdout unless -o names a file.
+const OptionSpec kCsvOutput{QStringLiteral("--output"), QStringLiteral("-o"), QStringLiteral("OUT.csv"),
+                            QStringLiteral("CSV file to write instead of stdout")};
 
 // Refuses an output that would replace one of the inputs or the program's
 // own files, or that is no regular file; true when it may be written.
@@ -123,8 +126,7 @@ const CommandSpec kExportCsv{
         "byte-order mark so that spreadsheet programs read it as UTF-8."),
     1,
     1,
-    {{QStringLiteral("--output"), QStringLiteral("-o"), QStringLiteral("OUT.csv"),
-      QStringLiteral("CSV file to write instead of stdout")}}};
+    {kCsvOutput}};
 
 const CommandSpec kImportCsv{
     QStringLiteral("import-csv"),
@@ -167,8 +169,7 @@ const CommandSpec kExportChirp{
         "the Power option, Skip S a channel not scanned. UTF-8, CRLF, no byte-order mark."),
     1,
     1,
-    {{QStringLiteral("--output"), QStringLiteral("-o"), QStringLiteral("OUT.csv"),
-      QStringLiteral("CSV file to write instead of stdout")}}};
+    {kCsvOutput}};
 
 const CommandSpec kImportChirp{
     QStringLiteral("import-chirp"),

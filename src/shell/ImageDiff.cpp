@@ -57,23 +57,23 @@ Decoded decode(const std::vector<uint8_t>& image, Settings& st)
     OptionsContext o{d.doc, st, view, errors};
     d.doc.OptSel = st.OptDef;
     SaveToOptSel(o);
-    for (const OptionSpec& spec : optionSpecs()) {
-        const int v = d.doc.OptSel[static_cast<size_t>(spec.optIndex)];
-        switch (spec.kind) {
+    for (const OptionSpec& option : optionSpecs()) {
+        const int v = d.doc.OptSel[static_cast<size_t>(option.optIndex)];
+        switch (option.kind) {
         case OptionKind::List: {
             // As the window shows it: a value outside the list shows its
             // default, a default outside it the first entry.
             int pos = v;
-            if (pos < 0 || pos > spec.max)
-                pos = st.OptDef[static_cast<size_t>(spec.optIndex)];
-            if (pos < 0 || pos > spec.max)
+            if (pos < 0 || pos > option.max)
+                pos = st.OptDef[static_cast<size_t>(option.optIndex)];
+            if (pos < 0 || pos > option.max)
                 pos = 0;
-            const QStringList items = optionListTexts(o, spec);
+            const QStringList items = optionListTexts(o, option);
             d.option.push_back(pos < items.size() ? items[pos] : QString::number(pos));
             break;
         }
         case OptionKind::Check:
-            d.option.push_back(checkText(st, spec.alarm >= 0 ? v == 1 : v != 0));
+            d.option.push_back(checkText(st, option.alarm >= 0 ? v == 1 : v != 0));
             break;
         case OptionKind::Message:
             d.option.push_back(QStringLiteral("\"") + PowerOnMsgText(o) + QStringLiteral("\""));
@@ -83,17 +83,17 @@ Decoded decode(const std::vector<uint8_t>& image, Settings& st)
     return d;
 }
 
-QString optionLabel(const OptionsContext& o, const OptionSpec& spec)
+QString optionLabel(const OptionsContext& o, const OptionSpec& option)
 {
     // The alarm rows share their captions ("Hour", "Minute"): the row's
     // check box caption tells them apart.
-    if (spec.alarm >= 0 && spec.kind == OptionKind::List) {
+    if (option.alarm >= 0 && option.kind == OptionKind::List) {
         for (const OptionSpec& other : optionSpecs()) {
-            if (other.alarm == spec.alarm && other.kind == OptionKind::Check)
-                return optionCaption(o, other) + QStringLiteral(": ") + optionCaption(o, spec);
+            if (other.alarm == option.alarm && other.kind == OptionKind::Check)
+                return optionCaption(o, other) + QStringLiteral(": ") + optionCaption(o, option);
         }
     }
-    return optionCaption(o, spec);
+    return optionCaption(o, option);
 }
 
 // Who owns each byte of the image, for the bytes no shown change accounts for.
@@ -196,8 +196,8 @@ ImageChanges diffImages(const std::vector<uint8_t>& before, const std::vector<ui
         OptionsView view;
         ErrorList errors;
         const OptionsContext o{scratch, st, view, errors};
-        for (const OptionSpec& spec : specs)
-            optionLabels.push_back(optionLabel(o, spec));
+        for (const OptionSpec& option : specs)
+            optionLabels.push_back(optionLabel(o, option));
     }
     std::vector<bool> optionShown(specs.size(), false);
     for (size_t i = 0; i < specs.size(); ++i) {
