@@ -46,14 +46,14 @@ TEST_F(FrequencyCodec, BcdBothWaysOnBothSides)
 TEST_F(FrequencyCodec, UndecodableDigitsAreReported)
 {
     cs.putRecord(2, 0, {0x5A, 0x62, 0x25, 0x46, 0x00, 0x00, 0x0B, 0x44});
-    IcRxFreSol(s, 2);
-    EXPECT_EQ(s.doc.ChData[2][1], 10000000); // a 100 MHz placeholder the user can correct
-    EXPECT_EQ(reportCount(s), 1);
-    EXPECT_EQ(reportsAt(s, QStringLiteral("modChMem->IcRxFreSol"), 13), 1);
     s.doc.ChData[2][2] = 46256250; // from an earlier image: must not survive
+    IcRxFreSol(s, 2);
     IcTxFreSol(s, 2);
-    EXPECT_EQ(s.doc.ChData[2][2], -1);
-    EXPECT_EQ(reportsAt(s, QStringLiteral("modChMem->IcTxFreSol"), 13), 1);
+    // Receive: a 100 MHz placeholder the user can correct; transmit: none.
+    EXPECT_EQ((std::array{s.doc.ChData[2][1], s.doc.ChData[2][2]}), (std::array{10000000, -1}));
+    EXPECT_EQ((std::array{reportCount(s), reportsAt(s, QStringLiteral("modChMem->IcRxFreSol"), 13),
+                          reportsAt(s, QStringLiteral("modChMem->IcTxFreSol"), 13)}),
+              (std::array{2, 1, 1}));
 }
 
 TEST_F(FrequencyCodec, EncodeRefusesWhatDoesNotFitAndWritesNothingOutsideTheImage)
@@ -72,8 +72,8 @@ TEST_F(FrequencyCodec, EncodeRefusesWhatDoesNotFitAndWritesNothingOutsideTheImag
     s.doc.IicDat.resize(0x16); // ends inside the transmit frequency of channel 1
     CiTxFreSol(s, 1);
     EXPECT_EQ(s.doc.IicDat.size(), 0x16u);
-    EXPECT_EQ(reportsAt(s, QStringLiteral("modChMem->CiTxFreSol"), 9), 2);
-    EXPECT_EQ(reportsAt(s, QStringLiteral("modChMem->IcTxFreSol"), 9), 1);
+    EXPECT_EQ((std::array{reportsAt(s, QStringLiteral("modChMem->CiTxFreSol"), 9), reportsAt(s, QStringLiteral("modChMem->IcTxFreSol"), 9)}),
+              (std::array{2, 1}));
 
     std::array<uint8_t, 4> buf = {1, 2, 3, 4}; // digit pairs: the tail keeps its bytes, a fifth pair is reported
     SeparateFreChar(s.errors, QStringLiteral("ABC"), buf);
@@ -95,6 +95,6 @@ TEST_F(FrequencyCodec, TypedFrequencySnapsToTheNearerStep)
     for (const auto& [in, out] : cases)
         EXPECT_EQ(ModifyTxRxFre(s, QLatin1String(in)), out) << in;
     EXPECT_EQ(reportCount(s), 0);
-    EXPECT_EQ(ModifyTxRxFre(s, QStringLiteral("abc")), 0);
+    EXPECT_EQ(ModifyTxRxFre(s, QStringLiteral("abc")), 0); // reported
     EXPECT_EQ(reportsAt(s, QStringLiteral("frmChMem->ModifyTxRxFre:"), 13), 1);
 }

@@ -15,17 +15,13 @@ TEST(ReadChInfo, DefinitionGridKeyBaseCountsAndMissingSection)
 {
     ChannelState withSection(true, 105);
     AppState& d = withSection.s();
-    EXPECT_EQ(reportCount(d), 0);
-    EXPECT_EQ(d.settings.colWidthTwips[11], 1110);
-    EXPECT_EQ(d.settings.ColInfo[8][5], QStringLiteral("QT/DQT"));
-    EXPECT_TRUE(d.settings.ColInfo[8][6].isEmpty()); // the end marker is not stored
-    EXPECT_EQ((std::array{d.grid.rows, d.grid.cols, d.grid.rowHeightTwips}), (std::array{106, 12, 240}));
-    EXPECT_EQ((QStringList{d.grid.text[1][0], d.grid.text[99][0], d.grid.text[100][0], d.grid.text[101][0]}),
-              (QStringList{"1", "99", "VFO", ""}));
-    EXPECT_EQ(d.grid.text[0][11], QStringLiteral("Name"));
-    EXPECT_EQ(d.doc.ChData[100][0], 1); // start-up deletes every channel
-    EXPECT_EQ(d.doc.ChData[100][1], -1);
-    EXPECT_EQ(d.doc.ChNameCode[260][6], 255);
+    // Start-up deletes every channel; the end marker of a list is not stored.
+    EXPECT_EQ((std::array{reportCount(d), d.settings.colWidthTwips[11], d.grid.rows, d.grid.cols, d.grid.rowHeightTwips,
+                          d.doc.ChData[100][0], d.doc.ChData[100][1], int(d.doc.ChNameCode[260][6])}),
+              (std::array{0, 1110, 106, 12, 240, 1, -1, 255}));
+    EXPECT_EQ((QStringList{d.grid.text[1][0], d.grid.text[99][0], d.grid.text[100][0], d.grid.text[101][0], d.grid.text[0][11],
+                           d.settings.ColInfo[8][5], d.settings.ColInfo[8][6]}),
+              (QStringList{"1", "99", "VFO", "", "Name", "QT/DQT", ""}));
 
     const struct { int16_t lang; const char* file; int channels, cols, cut; } cases[] = {
         {1, "[ChInfo]\n1000=20\n1002=0\n3000=30\n3002=0\n", 20, 0, 0}, // key base 1000 for language 1
@@ -46,11 +42,9 @@ TEST(ReadChInfo, DefinitionGridKeyBaseCountsAndMissingSection)
     ChannelState cs(false);
     AppState& s = cs.s();
     EXPECT_EQ(reportsAt(s, QStringLiteral("modChMem->ReadChInfo"), 9), 1);
-    EXPECT_EQ((std::array<int, 3>{s.settings.ChNum, s.settings.ChColNum, s.grid.rows}), (std::array{16, 9, 17}));
-    EXPECT_EQ(s.settings.ColInfo[1][49], QStringLiteral("0"));
-    EXPECT_TRUE(s.settings.ColInfo[2][0].isEmpty());
-    EXPECT_EQ(s.grid.text[0][9], QStringLiteral("0"));
-    EXPECT_EQ(s.settings.colWidthTwips[9], 1000);
+    EXPECT_EQ((std::array<int, 4>{s.settings.ChNum, s.settings.ChColNum, s.grid.rows, s.settings.colWidthTwips[9]}),
+              (std::array{16, 9, 17, 1000}));
+    EXPECT_EQ((QStringList{s.settings.ColInfo[1][49], s.settings.ColInfo[2][0], s.grid.text[0][9]}), (QStringList{"0", "", "0"}));
     ChInfoSaveSol(s, 1); // the first empty channel then fails on the empty default of column 5
     EXPECT_EQ(reportsAt(s, QStringLiteral("modChMem->IicDatToChInfo"), 13), 1);
 }
@@ -78,10 +72,8 @@ TEST_F(ChannelMemory, DelOneChannelErasesOnlyTheRecord)
         ASSERT_EQ(s.doc.IicDat[a], deleted ? 0xFF : before[a]) << std::hex << a;
     }
     EXPECT_EQ(s.doc.ChData[95], (std::array<int32_t, kChFields>{1, -1, -1, 5, 6, 1, 1, 1, 2, 1, 1}));
-    for (int c = 1; c <= 11; ++c) {
-        EXPECT_TRUE(s.grid.text[95][c].isEmpty());
-        EXPECT_EQ(s.grid.color[95][c], s.settings.DefColor);
-    }
+    for (int c = 1; c <= 11; ++c)
+        EXPECT_TRUE(s.grid.text[95][c].isEmpty() && s.grid.color[95][c] == s.settings.DefColor) << c;
     const auto table = s.doc.ChData;
     DelOneChannel(s, 0);
     DelOneChannel(s, 261);
@@ -134,10 +126,10 @@ TEST_F(ChannelMemory, OptionBitsBothWaysAndByte13Untouched)
     ChInfoSaveSol(s, 0);
     EXPECT_EQ(cs.record(3, 0, 4), Bytes(4, 0xFF));
     EXPECT_EQ(reportCount(s), 0);
-    s.doc.IicDat.assign(0x100, 0xFF); // a short image ends the decode with a report
+    s.doc.IicDat.assign(0x100, 0xFF); // a short image ends the decode with a report and stays short
     ChInfoSaveSol(s, 1);
-    EXPECT_EQ(reportsAt(s, QStringLiteral("modChMem->IicDatToChInfo"), 9), 1);
     ChInfoSaveSol(s, 0);
+    EXPECT_EQ(reportsAt(s, QStringLiteral("modChMem->IicDatToChInfo"), 9), 1);
     EXPECT_EQ(s.doc.IicDat.size(), 0x100u);
 }
 
@@ -162,7 +154,6 @@ TEST_F(ChannelMemory, GridShowsTheDecodedTable)
     s.doc.ChData[4] = {0, 44000000, -1, 0, 0, 1, 47, 1, 0, 0, 0}; // an option value without text stops the row
     s.grid.text[4][7] = QStringLiteral("untouched");
     ChParaShow(s, 4);
-    EXPECT_EQ(s.grid.text[4][5], QStringLiteral("High"));
-    EXPECT_EQ(s.grid.text[4][7], QStringLiteral("untouched"));
+    EXPECT_EQ((QStringList{s.grid.text[4][5], s.grid.text[4][7]}), (QStringList{"High", "untouched"}));
     EXPECT_EQ(reportsAt(s, QStringLiteral("modChMem->ChParaShow"), 9), 1);
 }

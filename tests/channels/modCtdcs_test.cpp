@@ -22,8 +22,7 @@ TEST_F(Ctdcs, ListNamesAndCodesInIndexOrder)
     for (auto [lang, none] : langs) {
         s.settings.Language = lang;
         GenCtdcsList(s);
-        EXPECT_TRUE(s.settings.CtdcsList.startsWith(QString::fromUtf8(none) + QLatin1Char('|'))) << lang;
-        EXPECT_EQ(s.settings.CtdcsName[0], QString::fromUtf8(none));
+        EXPECT_TRUE(s.settings.CtdcsList.startsWith(QString::fromUtf8(none) + QLatin1Char('|')) && s.settings.CtdcsName[0] == QString::fromUtf8(none)) << lang;
     }
     EXPECT_EQ(s.settings.Language, 3); // an unknown language becomes English
 }
@@ -40,8 +39,7 @@ TEST_F(Ctdcs, DecodesLowByteFirstAndEncodesBack)
         s.doc.ChData[7][3] = s.doc.ChData[7][4] = 99;
         IcCtdcsDecSol(s, 7);
         IcCtdcsEncSol(s, 7);
-        EXPECT_EQ(s.doc.ChData[7][3], c.index);
-        EXPECT_EQ(s.doc.ChData[7][4], c.index);
+        EXPECT_EQ((std::array{s.doc.ChData[7][3], s.doc.ChData[7][4]}), (std::array{c.index, c.index}));
         CiCtdcsDecSol(s, 7);
         CiCtdcsEncSol(s, 7);
         EXPECT_EQ(cs.record(7, 8, 4), (c.index == 0 ? Bytes(4, 0xFF) : Bytes{c.lo, c.hi, c.lo, c.hi}));
@@ -54,8 +52,7 @@ TEST_F(Ctdcs, DecodesLowByteFirstAndEncodesBack)
     cs.putRecord(7, 8, {0xED, 0x09, 0x23, 0x20});
     IcCtdcsDecSol(s, 7);
     IcCtdcsEncSol(s, 7);
-    EXPECT_EQ(s.doc.ChData[7][3], 50);
-    EXPECT_EQ(s.doc.ChData[7][4], 0);
+    EXPECT_EQ((std::array{s.doc.ChData[7][3], s.doc.ChData[7][4]}), (std::array{50, 0}));
     s.settings.CtcDcsMax = 999; // beyond the table: the whole table, nothing more
     IcCtdcsEncSol(s, 7);
     EXPECT_EQ(s.doc.ChData[7][4], 51);
@@ -70,8 +67,8 @@ TEST_F(Ctdcs, IndexWithoutCodeIsReportedAndLeavesTheRecord)
     CiCtdcsDecSol(s, 8);
     CiCtdcsEncSol(s, 8);
     EXPECT_EQ(cs.record(8, 8, 4), (Bytes{0x9E, 0x02, 0x23, 0x20}));
-    EXPECT_EQ(reportsAt(s, QStringLiteral("modChMem->CiCtdcsDecSol"), 380), 1);
-    EXPECT_EQ(reportsAt(s, QStringLiteral("modChMem->CiCtdcsEncSol"), 9), 1);
+    EXPECT_EQ((std::array{reportsAt(s, QStringLiteral("modChMem->CiCtdcsDecSol"), 380), reportsAt(s, QStringLiteral("modChMem->CiCtdcsEncSol"), 9)}),
+              (std::array{1, 1}));
 
     s.doc.ChData[3] = {0, 44000000, -1, 1, 156}; // the encode cell stays empty without a transmit frequency
     CtdcsDecShow(s, 3);
@@ -110,7 +107,5 @@ TEST_F(Ctdcs, LookupFindsWhatTheSearchOfTheCodeTextsFinds)
     codes[1][0] = QLatin1Char('1');    // 029E -> 129E
     codes[2] = QStringLiteral("3456");
     const CtdcsLookup changed(s.settings);
-    EXPECT_EQ(changed.indexOf(0x9E, 0x12), 1);
-    EXPECT_EQ(changed.indexOf(0x9E, 0x02), 0);
-    EXPECT_EQ(changed.indexOf(0x56, 0x34), 2);
+    EXPECT_EQ((std::array{changed.indexOf(0x9E, 0x12), changed.indexOf(0x9E, 0x02), changed.indexOf(0x56, 0x34)}), (std::array{1, 0, 2}));
 }
