@@ -781,7 +781,8 @@ TEST_F(ChannelWindow, CopyAndPaste)
     key(Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(shown(42, 1), QString());
     EXPECT_EQ(ctx.undo.count(), steps);
-    EXPECT_EQ(ui.shown.size(), 2u);
+    ASSERT_EQ(ui.shown.size(), 2u);
+    EXPECT_TRUE(ui.shown[1].prompt.startsWith(QStringLiteral("The clipboard holds 1048577 characters"))) << ui.shown[1].prompt.toStdString();
 }
 
 TEST_F(ChannelWindow, CtrlEnterSetsOneValueOnEverySelectedChannel)
