@@ -126,13 +126,10 @@ protected:
         }
         return nullptr;
     }
-    QString editorText() const
+    QString editorText() const // of the open text editor
     {
-        if (auto* le = qobject_cast<QLineEdit*>(editor()))
-            return le->text();
-        if (auto* cb = qobject_cast<QComboBox*>(editor()))
-            return cb->currentText();
-        return QStringLiteral("<no editor>");
+        auto* le = qobject_cast<QLineEdit*>(editor());
+        return le ? le->text() : QStringLiteral("<no text editor>");
     }
     void finishEdit(int k, Qt::KeyboardModifiers m = {})
     {
