@@ -34,26 +34,6 @@ std::unique_ptr<AppState> transferState(int start = 0, int end = 0x1FFF)
     return s;
 }
 
-// A program as a write finds it: started on the delivered data, channel 2
-// then edited to receive on 440.125 MHz (in the channel table only, not yet
-// in the image).
-struct ProgramState {
-    qmtest::DeliveredHome home;
-    std::unique_ptr<AppState> state = std::make_unique<AppState>();
-    ProgramState()
-    {
-        QString why;
-        EXPECT_TRUE(home.create(&why) && qmtest::startTool(*state, home.path(), &why)) << why.toStdString();
-        state->doc.ChData[2][1] = 44012500;
-    }
-    AppState& s() { return *state; }
-};
-
-bool holdsEditOfChannel2(const std::vector<uint8_t>& image)
-{
-    return image[0x20] == 0x00 && image[0x21] == 0x25 && image[0x22] == 0x01 && image[0x23] == 0x44;
-}
-
 std::unique_ptr<FakeLink> patternRadio()
 {
     auto link = std::make_unique<FakeLink>();
@@ -66,36 +46,47 @@ QDateTime clock20100913() { return QDateTime(QDate(2010, 9, 13), QTime(14, 7, 31
 
 } // namespace
 
-TEST(ReadTransfer, CompleteReadReplacesTheImage)
+// A program as a write finds it: started on the delivered data, channel 2
+// edited to receive on 440.125 MHz (in the channel table only, not yet in the
+// image). A write that cannot open the port changes no byte; one that fails
+// later leaves the program with the stamped image it began to send; a
+// complete one stamps the date and sends the encoded image.
+TEST(WriteTransfer, FailedAndCompleteWritesOfAnEditedProgram)
 {
-    auto s = transferState();
-    auto link = patternRadio();
-    std::vector<int> progress;
-    TransferCallbacks cb;
-    cb.progress = [&](int p) { progress.push_back(p); };
-    const auto o = runTransfer(*s, TransferDirection::Read, *link, nullptr, cb);
-    EXPECT_EQ(o.result, TransferResult::Success);
-    EXPECT_EQ(s->doc.IicDat, link->radio.memory());
-    EXPECT_EQ(s->xfer.ComStatusText, QStringLiteral("100 %"));
-    ASSERT_EQ(progress.size(), 514u);
-    EXPECT_EQ(progress[512], 97);
-    EXPECT_EQ(link->radio.endFrames(), 1);
-    EXPECT_EQ(link->closes, 1);
-    EXPECT_EQ(s->xfer.listRtData.first(), QStringLiteral("Tx: 50 52 4F 47 "));
-    EXPECT_EQ(s->xfer.listRtData.last(), QStringLiteral("    23 45 F2 "));
-}
-
-// Failed scripts, their retries and the seventh failure that abandons a
-// transfer: sim/SimLink_test.cpp, with the radio's faults.
-
-TEST(WriteTransfer, StampsTheDateAndSendsTheEncodedImage)
-{
-    ProgramState p;
-    AppState& s = p.s();
+    qmtest::DeliveredHome home;
+    AppState s;
+    QString why;
+    ASSERT_TRUE(home.create(&why) && qmtest::startTool(s, home.path(), &why)) << why.toStdString();
+    s.doc.ChData[2][1] = 44012500;
     const auto before = s.doc.IicDat;
+    ScriptedUi ui;
+
+    FakeLink closed;
+    closed.failOpen = true;
+    EXPECT_EQ(runTransfer(s, TransferDirection::Write, closed, &ui, {}, clock20100913).result, TransferResult::PortOpenFailed);
+    EXPECT_TRUE(closed.writes.isEmpty());
+    EXPECT_EQ(s.doc.IicDat, before);
+    EXPECT_EQ(s.doc.ChData[2][1], 44012500);
+    ASSERT_EQ(s.errors.lines().size(), 2);
+    EXPECT_TRUE(s.errors.lines()[1].contains(QStringLiteral("modCommun->OpenCom")));
+    EXPECT_TRUE(s.errors.lines()[1].contains(QStringLiteral("出错号:   53")));
+    EXPECT_TRUE(ui.shown.empty());
+
+    // The radio stops answering at the fourth block, after channels 1 and 2 reached it.
+    FakeLink broken;
+    broken.replyOverride = [](int, const QByteArray& frame, const QByteArray& answer) {
+        return frame.startsWith(QByteArray::fromHex("57003010")) ? QByteArray() : answer;
+    };
+    EXPECT_EQ(runTransfer(s, TransferDirection::Write, broken, &ui, {}, clock20100913).result, TransferResult::Aborted);
+    EXPECT_TRUE(std::equal(s.doc.IicDat.begin(), s.doc.IicDat.begin() + 0x30, broken.radio.memory().begin()));
+    EXPECT_EQ(broken.radio.memory()[0x23], 0x44);
+    EXPECT_EQ(s.doc.IicDat[0x0E79], 0x07); // stamped, as the image sent was
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].prompt, kText79);
+
     s.optView.chkSetTime = true;
     FakeLink link;
-    ASSERT_EQ(runTransfer(s, TransferDirection::Write, link, nullptr, {}, clock20100913).result, TransferResult::Success);
+    ASSERT_EQ(runTransfer(s, TransferDirection::Write, link, &ui, {}, clock20100913).result, TransferResult::Success);
     // 2010-09-13 as plain numbers, 14:07 as BCD; the edit of channel 2 at 0x20..0x23.
     // Every other byte is the template's: the delivered template is already
     // what the encoders write.
@@ -109,40 +100,12 @@ TEST(WriteTransfer, StampsTheDateAndSendsTheEncodedImage)
     EXPECT_EQ(link.radio.blocksWritten(), 512);
     EXPECT_EQ(link.radio.clock(), (std::array<uint8_t, 3>{0x14, 0x07, 0x31})); // 14:07:31 in BCD
     EXPECT_EQ(link.closes, 1);
-    EXPECT_TRUE(s.errors.lines().isEmpty()) << s.errors.lines().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(s.errors.lines().size(), 2) << "nothing more listed";
+    EXPECT_EQ(ui.shown.size(), 1u);
 }
 
-// A write that cannot open the port changes no byte; one that fails later
-// leaves the program with the stamped image it began to send.
-TEST(WriteTransfer, AFailedWriteKeepsTheImageOnlyIfThePortOpened)
-{
-    ProgramState p;
-    const auto before = p.s().doc.IicDat;
-    FakeLink closed;
-    closed.failOpen = true;
-    ScriptedUi ui;
-    EXPECT_EQ(runTransfer(p.s(), TransferDirection::Write, closed, &ui, {}, clock20100913).result,
-              TransferResult::PortOpenFailed);
-    EXPECT_TRUE(closed.writes.isEmpty());
-    EXPECT_EQ(p.s().doc.IicDat, before);
-    EXPECT_EQ(p.s().doc.ChData[2][1], 44012500);
-    ASSERT_EQ(p.s().errors.lines().size(), 2);
-    EXPECT_TRUE(p.s().errors.lines()[1].contains(QStringLiteral("modCommun->OpenCom")));
-    EXPECT_TRUE(p.s().errors.lines()[1].contains(QStringLiteral("出错号:   53")));
-    EXPECT_TRUE(ui.shown.empty());
-
-    // The radio stops answering at the fourth block, after channels 1 and 2 reached it.
-    FakeLink link;
-    link.replyOverride = [](int, const QByteArray& frame, const QByteArray& answer) {
-        return frame.startsWith(QByteArray::fromHex("57003010")) ? QByteArray() : answer;
-    };
-    EXPECT_EQ(runTransfer(p.s(), TransferDirection::Write, link, &ui, {}, clock20100913).result, TransferResult::Aborted);
-    EXPECT_TRUE(holdsEditOfChannel2(link.radio.memory()));
-    EXPECT_TRUE(std::equal(p.s().doc.IicDat.begin(), p.s().doc.IicDat.begin() + 0x30, link.radio.memory().begin()));
-    EXPECT_EQ(p.s().doc.IicDat[0x0E79], 0x07); // stamped, as the image sent was
-    ASSERT_EQ(ui.shown.size(), 1u);
-    EXPECT_EQ(ui.shown[0].prompt, kText79);
-}
+// Failed scripts, their retries and the seventh failure that abandons a
+// transfer: sim/SimLink_test.cpp, with the radio's faults.
 
 TEST(Transfer, RangesThatCannotBeTransferredAreRefusedBeforeOpening)
 {
@@ -210,18 +173,19 @@ TEST(Transfer, UnexpectedErrorOrStopClosesThePortAndLeavesTheImage)
 
 namespace {
 
-// Runs a worker with the given link factory to its end and returns what it
-// reported; progress notes the thread each progress signal arrived on.
-TransferOutcome runWorker(AppState& s, TransferWorker::LinkFactory makeLink, std::vector<QThread*>* progressOn = nullptr)
+// Runs a read on a worker with the given link factory to its end and returns
+// what it reported; progress notes each percentage and the thread it arrived on.
+TransferOutcome runWorker(AppState& s, TransferWorker::LinkFactory makeLink,
+                          std::vector<std::pair<int, QThread*>>* progress = nullptr)
 {
     qmtest::ensureCoreApp();
     auto* worker = new TransferWorker(prepareTransfer(s, TransferDirection::Read), std::move(makeLink));
     TransferOutcome outcome;
     QEventLoop loop;
     QObject context;
-    QObject::connect(worker, &TransferWorker::progress, &context, [&](int) {
-        if (progressOn)
-            progressOn->push_back(QThread::currentThread());
+    QObject::connect(worker, &TransferWorker::progress, &context, [&](int p) {
+        if (progress)
+            progress->push_back({p, QThread::currentThread()});
     });
     QObject::connect(worker, &TransferWorker::traceLine, &context,
                      [&](int index, const QString& line, bool reset) { applyTraceLine(s, index, line, reset); });
@@ -230,7 +194,7 @@ TransferOutcome runWorker(AppState& s, TransferWorker::LinkFactory makeLink, std
         loop.quit();
     });
     QThread* thread = startTransferThread(worker);
-    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
     loop.exec();
     thread->wait(5000);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -239,20 +203,25 @@ TransferOutcome runWorker(AppState& s, TransferWorker::LinkFactory makeLink, std
 
 } // namespace
 
-// The worker reports on the caller's thread; a link that cannot even be made
-// ends the transfer with its reason, in the message and in the error list.
-TEST(TransferWorker, RunsOnAThreadReportsThroughSignalsAndNamesALinkThatCannotBeMade)
+// A complete read on the worker thread: every progress step and trace line
+// reaches the caller's thread, and the read replaces the image. A link that
+// cannot even be made ends the transfer with its reason, in the message and
+// in the error list.
+TEST(TransferWorker, CompleteReadOnAThreadAndALinkThatCannotBeMade)
 {
-    auto s = transferState(0, 0xFF);
-    std::vector<QThread*> progressOn;
-    const TransferOutcome outcome = runWorker(*s, [] { return patternRadio(); }, &progressOn);
+    auto s = transferState();
+    std::vector<std::pair<int, QThread*>> progress;
+    const TransferOutcome outcome = runWorker(*s, [] { return patternRadio(); }, &progress);
     EXPECT_EQ(outcome.result, TransferResult::Success);
-    EXPECT_EQ(progressOn, std::vector<QThread*>(16 + 2, QThread::currentThread()));
+    ASSERT_EQ(progress.size(), 514u);
+    EXPECT_EQ(progress[512].first, 97);
+    EXPECT_EQ(progress.back().first, 100);
+    EXPECT_TRUE(std::all_of(progress.begin(), progress.end(), [](const auto& p) { return p.second == QThread::currentThread(); }));
     EXPECT_EQ(s->xfer.listRtData, outcome.trace); // the live mirror matches the final list
+    EXPECT_EQ(s->xfer.listRtData.first(), QStringLiteral("Tx: 50 52 4F 47 "));
+    EXPECT_EQ(s->xfer.listRtData.last(), QStringLiteral("    23 45 F2 "));
     finishTransfer(*s, outcome, nullptr);
-    const auto radio = patternRadio()->radio.memory();
-    EXPECT_TRUE(std::equal(radio.begin(), radio.begin() + 0x100, s->doc.IicDat.begin()));
-    EXPECT_EQ(s->doc.IicDat[0x100], 0xFF);
+    EXPECT_EQ(s->doc.IicDat, patternRadio()->radio.memory());
 
     const auto image = s->doc.IicDat;
     const size_t listed = s->errors.entries().size();

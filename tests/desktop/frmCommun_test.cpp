@@ -1,14 +1,13 @@
 #include "desktop/WindowsFixture.h"
 
 #include "desktop/frmWritePreview.h"
-
 #include "desktop/uiLook.h"
-#include "memtools/modMemDat.h"
 #include "settings/VbConv.h"
 #include "support/SimProcess.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,9 +16,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTableView>
-#include <QDir>
-#include <QTreeWidget>
 #include <QTemporaryDir>
 #include <QUndoCommand>
 
@@ -39,63 +35,47 @@ void doubleClick(QWidget* w)
     QApplication::sendEvent(w, &e);
 }
 
-// Counts the lamp's blinks: every show and hide of imgGreen.
-class ToggleCounter : public QObject {
-public:
-    int toggles = 0;
-    bool eventFilter(QObject*, QEvent* e) override
-    {
-        if (e->type() == QEvent::ShowToParent || e->type() == QEvent::HideToParent)
-            ++toggles;
-        return false;
-    }
-};
-
 // The radio the simulator starts with: the delivered template with a
 // different step, channel 1 on 435.125 MHz and firmware V2.1 of 2010-09-13.
 QByteArray radioImage()
 {
     QByteArray b = deliveredTemplate();
     b[0x0E00] = 5;
-    const char rx[] = {0x00, 0x25, 0x51, 0x43};
-    for (int i = 0; i < 4; ++i)
-        b[0x0010 + i] = rx[i];
-    b[0x0F30] = 0x21;
-    b[0x0F31] = static_cast<char>(0xA9);
-    b[0x0F32] = 0x0D;
+    b.replace(0x0010, 4, QByteArray::fromHex("00255143"));
+    b.replace(0x0F30, 3, QByteArray::fromHex("21A90D"));
     return b;
 }
 
-std::vector<uint8_t> bytesOf(const QByteArray& b)
-{
-    return std::vector<uint8_t>(b.begin(), b.end());
-}
+std::vector<uint8_t> bytesOf(const QByteArray& b) { return std::vector<uint8_t>(b.begin(), b.end()); }
 
-// A program on port 5, which points at the simulator's pseudo-terminal.
+// The program with its dialog shown, on port 5 (port 6 too): the
+// pseudo-terminal of a simulator started on `memory` with `options`, which
+// saves its memory to radio() as it ends. Later `keys` win.
 struct Session {
-    QTemporaryDir dir;               // the simulator's memory at start and end
+    QTemporaryDir dir;
     std::unique_ptr<SimProcess> sim; // outlives the program's windows
     WindowsHarness h;
     std::optional<TransferOutcome> outcome;
 
     QString radio() const { return dir.filePath(QStringLiteral("radio.dat")); }
-    // Starts the simulator on `memory` (it saves it to radio() as it ends)
-    // with `options`, then the program on its pseudo-terminal.
-    bool startSim(const QByteArray& memory, const QStringList& options = {},
-                  const std::vector<std::pair<QString, QString>>& keys = {})
+    bool start(const QByteArray& memory, const QStringList& options = {}, std::vector<std::pair<QString, QString>> keys = {})
     {
         const QString file = dir.filePath(QStringLiteral("start.dat"));
-        if (!writeFile(file, memory)) {
-            ADD_FAILURE() << "cannot write " << file.toStdString();
+        if (!writeFile(file, memory))
             return false;
-        }
         sim = std::make_unique<SimProcess>(
             QStringList{QStringLiteral("--image"), file, QStringLiteral("--save"), radio(), QStringLiteral("--quiet")} + options);
-        if (sim->device().isEmpty()) {
-            ADD_FAILURE() << "qm570-sim did not start";
+        h.prober.usable = {5, 6};
+        keys.insert(keys.begin(), {{QStringLiteral("COM"), QStringLiteral("5")}, {QStringLiteral("Port5"), sim->device()},
+                                   {QStringLiteral("Port6"), sim->device()}});
+        QString why;
+        if (sim->device().isEmpty() || !h.start(3, keys, &why)) {
+            ADD_FAILURE() << "cannot start: " << why.toStdString();
             return false;
         }
-        return start(sim->device(), keys);
+        QObject::connect(h.commun, &frmCommun::transferFinished, h.commun, [this](const TransferOutcome& o) { outcome = o; });
+        h.commun->show();
+        return true;
     }
     // Ends the simulator and returns the memory it saved.
     QByteArray radioAfter()
@@ -103,23 +83,6 @@ struct Session {
         sim->process().terminate();
         EXPECT_TRUE(sim->process().state() == QProcess::NotRunning || sim->process().waitForFinished(5000));
         return readFile(radio());
-    }
-
-    bool start(const QString& device, const std::vector<std::pair<QString, QString>>& keys = {})
-    {
-        h.prober.usable = {5};
-        std::vector<std::pair<QString, QString>> all = {{QStringLiteral("COM"), QStringLiteral("5")},
-                                                        {QStringLiteral("Port5"), device}};
-        all.insert(all.end(), keys.begin(), keys.end());
-        QString why;
-        if (!h.start(3, all, &why)) {
-            ADD_FAILURE() << why.toStdString();
-            return false;
-        }
-        QObject::connect(h.commun, &frmCommun::transferFinished, h.commun,
-                         [this](const TransferOutcome& o) { outcome = o; });
-        h.commun->show();
-        return true;
     }
     // Clicks the button of the direction and waits for the outcome.
     bool run(TransferDirection d, int ms = 60000)
@@ -133,95 +96,145 @@ struct Session {
 
 } // namespace
 
-TEST(frmCommun, FormsButtonsBoxesAndCourse)
+// The dialog as the user meets it: its texts, the buttons of each mode, the
+// write's check boxes and the debug panels. A write on port 5, which cannot
+// be opened, brings the port dialog, where the user picks port 6. The radio
+// there is silent at first: text 79, and the image and the undo history stay.
+// Read again, it answers: the new image reaches every view and the memory
+// table and starts a new undo history. Then the address boxes, written to the
+// settings file, and the progress.
+TEST(frmCommun, FromAPortThatCannotOpenToARefreshedImage)
 {
-    WindowsHarness h;
-    ASSERT_TRUE(h.start(3));
+    const QByteArray image = radioImage();
+    Session t;
+    ASSERT_TRUE(t.start(image, {QStringLiteral("--fail-first"), QStringLiteral("7")},
+                        {{QStringLiteral("Port5"), QStringLiteral("/dev/qm570-no-such-port")}}));
+    WindowsHarness& h = t.h;
+    AppState& s = *h.s;
     frmCommun* d = h.commun;
-    d->show();
     EXPECT_EQ(d->windowTitle(), QStringLiteral("Communicate"));
-    EXPECT_EQ(child<QGroupBox>(d, "fraOne")->title(), QStringLiteral("Communication"));
+    auto* one = child<QGroupBox>(d, "fraOne");
+    EXPECT_EQ(one->title(), QStringLiteral("Communication"));
     auto* read = child<QPushButton>(d, "cmdRead");
     auto* write = child<QPushButton>(d, "cmdWrite");
+    auto* backup = child<QCheckBox>(d, "chkBackupBeforeWrite");
+    auto* verify = child<QCheckBox>(d, "chkVerifyAfterWrite");
     EXPECT_EQ(read->text(), QStringLiteral("&Read"));
     EXPECT_EQ(read->accessibleName(), QStringLiteral("Read"));
+    EXPECT_EQ(backup->text(), QStringLiteral("Back up the radio before writing"));
+    EXPECT_EQ(verify->text(), QStringLiteral("Verify after writing"));
+    // The write's check boxes go with its button; on when the keys are absent.
     d->setMode(frmCommun::Mode::Read);
-    EXPECT_TRUE(read->isVisible() && !write->isVisible());
+    EXPECT_TRUE(read->isVisible() && !write->isVisible() && !backup->isVisible());
     d->setMode(frmCommun::Mode::Write);
     EXPECT_TRUE(!read->isVisible() && write->isVisible());
     d->setMode(frmCommun::Mode::Keep);
     EXPECT_TRUE(!read->isVisible() && write->isVisible());
-    // The write's check boxes go with its button; on when the keys are absent.
-    for (const char* name : {"chkBackupBeforeWrite", "chkVerifyAfterWrite"}) {
-        auto* box = child<QCheckBox>(d, name);
-        EXPECT_TRUE(box->isVisible() && box->isChecked()) << name;
-    }
-    EXPECT_EQ(child<QCheckBox>(d, "chkBackupBeforeWrite")->text(), QStringLiteral("Back up the radio before writing"));
-    EXPECT_EQ(child<QCheckBox>(d, "chkVerifyAfterWrite")->text(), QStringLiteral("Verify after writing"));
-    child<QCheckBox>(d, "chkVerifyAfterWrite")->click();
+    EXPECT_TRUE(backup->isVisible() && backup->isChecked() && verify->isVisible() && verify->isChecked());
+    verify->click();
     EXPECT_EQ(h.profile().read(QStringLiteral("Setting"), QStringLiteral("VerifyAfterWrite"), {}, 20), QStringLiteral("0"));
-    d->setMode(frmCommun::Mode::Read);
-    EXPECT_FALSE(child<QCheckBox>(d, "chkBackupBeforeWrite")->isVisible());
-    d->setMode(frmCommun::Mode::Write);
     auto* status = child<QLabel>(d, "lblComStatus");
     EXPECT_EQ(status->palette().color(QPalette::WindowText), QColor(255, 0, 0));
     EXPECT_TRUE(status->text().isEmpty());
 
     // Compact until a double-click on fraOne in debug mode.
-    auto* one = child<QGroupBox>(d, "fraOne");
     auto* two = child<QGroupBox>(d, "fraTwo");
     auto* rw = child<QGroupBox>(d, "fraRdWrDat");
     const int compact = d->height();
     EXPECT_FALSE(two->isVisible() || rw->isVisible());
     doubleClick(one);
     EXPECT_FALSE(d->expanded()) << "only in debug mode";
-    h.s->view.DebugMode = 1;
+    s.view.DebugMode = 1;
     doubleClick(one);
     ASSERT_TRUE(d->expanded());
     EXPECT_TRUE(two->isVisible() && rw->isVisible());
-    EXPECT_NEAR(d->height() - compact,
-                twipsToPx(frmCommun::expandedHeightTwips() - frmCommun::compactHeightTwips(), d), 1);
-    EXPECT_GE(one->y(), 0);
+    EXPECT_NEAR(d->height() - compact, twipsToPx(frmCommun::expandedHeightTwips() - frmCommun::compactHeightTwips(), d), 1);
     EXPECT_LE(two->geometry().bottom(), d->height());
     doubleClick(one);
     EXPECT_EQ(d->height(), compact);
 
+    // Port 5 cannot be opened: the port dialog, the error listed, the image kept.
+    h.memDat->TableFreDat();
+    child<QCheckBox>(d, "chkShowMemDat")->click();
+    h.ctx->undo.push(new QUndoCommand(QStringLiteral("an edit of the old image")));
+    const auto before = s.doc.IicDat;
+    const auto sel = s.doc.OptSel;
+    bool portDialog = false;
+    whenModal(h.toolCom, [&] {
+        portDialog = true;
+        h.toolCom->option(5)->click();
+        child<QPushButton>(h.toolCom, "cmdOK")->click();
+    });
+    ASSERT_TRUE(t.run(TransferDirection::Write));
+    EXPECT_EQ(t.outcome->result, TransferResult::PortOpenFailed);
+    EXPECT_TRUE(portDialog);
+    ASSERT_FALSE(s.errors.entries().empty());
+    EXPECT_EQ(s.errors.entries().back().label, QStringLiteral("modCommun->OpenCom"));
+    EXPECT_EQ(s.view.statusPanel[2], QStringLiteral("COM6"));
+    EXPECT_EQ(s.doc.IicDat, before) << "a write that never opened the port changes nothing";
+    EXPECT_FALSE(d->transferRunning());
+
+    // The radio on port 6 does not answer.
+    ASSERT_TRUE(t.run(TransferDirection::Read));
+    EXPECT_EQ(t.outcome->result, TransferResult::Aborted);
+    ASSERT_EQ(h.ui.shown.size(), 1u);
+    EXPECT_EQ(h.ui.shown[0].prompt, QStringLiteral("Communication failed,please check commuication port!"));
+    EXPECT_EQ(h.ui.shown[0].title, QStringLiteral("Notice"));
+    EXPECT_EQ(h.ui.shown[0].icon, MsgIcon::Exclamation);
+    EXPECT_EQ(s.doc.IicDat, before);
+    EXPECT_EQ(s.doc.OptSel, sel);
+    EXPECT_EQ(h.ctx->undo.count(), 1);
+    EXPECT_TRUE(read->isEnabled());
+
+    // Now it does.
+    ASSERT_TRUE(t.run(TransferDirection::Read));
+    ASSERT_EQ(t.outcome->result, TransferResult::Success) << t.outcome->message.toStdString();
+    EXPECT_EQ(s.doc.IicDat, bytesOf(image));
+    EXPECT_EQ(s.doc.OptSel[1], 5);
+    EXPECT_EQ(child<QComboBox>(h.sysSet, "cboStep")->currentText(), QStringLiteral("20K"));
+    EXPECT_TRUE(s.grid.text[1][1].startsWith(QStringLiteral("435.125"))) << s.grid.text[1][1].toStdString(); // was 435.025
+    EXPECT_EQ(s.radioInfo.txtSoftVer, QStringLiteral("V2.1 -- 2010.09.13"));
+    EXPECT_TRUE(h.memDat->table().marked(0x0E00) && h.memDat->table().marked(0x0F30));
+    EXPECT_EQ(h.memDat->table().text(0x0E00), QStringLiteral("05"));
+    EXPECT_EQ(h.ctx->undo.count(), 0) << "a new image";
+    EXPECT_EQ(h.ui.shown.size(), 1u);
+    EXPECT_EQ(status->text(), QStringLiteral("100 %"));
+    auto* bar = child<QProgressBar>(d, "prgCommunicate");
+    EXPECT_EQ(bar->value(), 100);
+    auto* list = child<QListWidget>(d, "listRtData");
+    ASSERT_EQ(list->count(), s.xfer.listRtData.size());
+    EXPECT_EQ(list->item(0)->text(), QStringLiteral("Tx: 50 52 4F 47 "));
+    EXPECT_TRUE(read->font().bold());
+    EXPECT_FALSE(child<QLabel>(d, "imgGreen")->isVisible());
+
     // Address boxes: every change written to its key; bad text listed, value kept.
-    // error: the label the bad text is listed under, or nullptr
-    const struct { const char* box; const char* key; const char* text; int16_t Settings::*value; int expect;
-                   const char* error; } boxes[] = {
-        {"txtReadEndAddr", "ReadEndAddr", "1FF", &Settings::ReadEndAddr, 0x01FF, nullptr},
-        {"txtReadEndAddr", "ReadEndAddr", "XYZ", &Settings::ReadEndAddr, 0x01FF, "frmCommun->txtReadEndAddr_Change"},
-        {"txtReadStartAddr", "ReadStartAddr", "0100", &Settings::ReadStartAddr, 0x0100, nullptr},
-        {"txtWriteStartAddr", "WriteStartAddr", "10", &Settings::WriteStartAddr, 0x0010, nullptr},
-                // Each keystroke is stored: "1234" was the last good value on the way.
-        {"txtWriteEndAddr", "WriteEndAddr", "12345", &Settings::WriteEndAddr, 0x1234, "frmCommun->txtWriteEndAddr_Change"},
-        {"txtMaxAddr", "TableMaxAddr", "0FF0", &Settings::TableMaxAddr, 0x0FF0, nullptr},
+    const struct { const char* box; const char* key; const char* text; int16_t Settings::*value; int expect; } boxes[] = {
+        {"txtReadEndAddr", "ReadEndAddr", "1FF", &Settings::ReadEndAddr, 0x01FF},
+        {"txtReadStartAddr", "ReadStartAddr", "0100", &Settings::ReadStartAddr, 0x0100},
+        {"txtWriteStartAddr", "WriteStartAddr", "10", &Settings::WriteStartAddr, 0x0010},
+        // Each keystroke is stored: "1234" was the last good value on the way.
+        {"txtWriteEndAddr", "WriteEndAddr", "12345", &Settings::WriteEndAddr, 0x1234},
+        {"txtMaxAddr", "TableMaxAddr", "0FF0", &Settings::TableMaxAddr, 0x0FF0},
     };
     for (const auto& b : boxes) {
         SCOPED_TRACE(b.text);
-        h.s->errors.clear();
+        s.errors.clear();
         retype(child<QLineEdit>(d, b.box), QString::fromLatin1(b.text));
-        EXPECT_EQ(h.s->settings.*b.value, b.expect);
+        EXPECT_EQ(s.settings.*b.value, b.expect);
         EXPECT_EQ(h.profile().read(QStringLiteral("Setting"), QString::fromLatin1(b.key), {}, 20), QString::fromLatin1(b.text));
-        if (b.error) {
-            ASSERT_FALSE(h.s->errors.entries().empty());
-            EXPECT_EQ(h.s->errors.entries().back().label, QString::fromLatin1(b.error));
-        } else {
-            EXPECT_TRUE(h.s->errors.entries().empty());
-        }
+        const bool bad = b.expect == 0x1234;
+        ASSERT_EQ(s.errors.entries().empty(), !bad);
+        EXPECT_TRUE(!bad || s.errors.entries().back().label == QStringLiteral("frmCommun->txtWriteEndAddr_Change"));
     }
 
-    // "Not Show Course" hides the bar and the percentage.
-    auto* bar = child<QProgressBar>(d, "prgCommunicate");
+    // "Not Show Course" hides the bar and the percentage; closing resets the
+    // progress and only hides the dialog.
     child<QCheckBox>(d, "chkNotShowProg")->click();
     EXPECT_FALSE(bar->isVisible() || status->isVisible());
     child<QCheckBox>(d, "chkNotShowProg")->click();
     EXPECT_TRUE(bar->isVisible() && status->isVisible());
-
-    // Closing resets the progress and only hides the dialog.
-    ShowComPercent(h.s->xfer, 45);
-    h.s->xfer.notifyProgress();
+    ShowComPercent(s.xfer, 45);
+    s.xfer.notifyProgress();
     EXPECT_EQ(status->text(), QStringLiteral("45 %"));
     EXPECT_EQ(bar->value(), 45);
     pressKey(d, Qt::Key_Escape);
@@ -230,78 +243,30 @@ TEST(frmCommun, FormsButtonsBoxesAndCourse)
     EXPECT_TRUE(status->text().isEmpty());
 }
 
-TEST(frmCommun, ReadRefreshesEveryViewAndTheMemoryTable)
-{
-    const QByteArray image = radioImage();
-    Session t;
-    ASSERT_TRUE(t.startSim(image));
-    AppState& s = *t.h.s;
-    frmCommun* d = t.h.commun;
-    t.h.memDat->TableFreDat();
-    child<QCheckBox>(d, "chkShowMemDat")->click();
-    t.h.ctx->undo.push(new QUndoCommand(QStringLiteral("an edit of the old image")));
-
-    ASSERT_TRUE(t.run(TransferDirection::Read));
-    ASSERT_EQ(t.outcome->result, TransferResult::Success) << t.outcome->message.toStdString();
-    EXPECT_EQ(s.doc.IicDat, bytesOf(image));
-    EXPECT_EQ(s.doc.OptSel[1], 5);
-    EXPECT_EQ(child<QComboBox>(t.h.sysSet, "cboStep")->currentText(), QStringLiteral("20K"));
-    EXPECT_TRUE(s.grid.text[1][1].startsWith(QStringLiteral("435.125"))) << s.grid.text[1][1].toStdString(); // was 435.025
-    EXPECT_EQ(s.radioInfo.txtSoftVer, QStringLiteral("V2.1 -- 2010.09.13"));
-    EXPECT_TRUE(t.h.memDat->table().marked(0x0E00));
-    EXPECT_TRUE(t.h.memDat->table().marked(0x0F30));
-    EXPECT_EQ(t.h.memDat->table().text(0x0E00), QStringLiteral("05"));
-    EXPECT_EQ(t.h.ctx->undo.count(), 0) << "a new image";
-    EXPECT_TRUE(t.h.ui.shown.empty());
-    EXPECT_EQ(child<QLabel>(d, "lblComStatus")->text(), QStringLiteral("100 %"));
-    EXPECT_EQ(child<QProgressBar>(d, "prgCommunicate")->value(), 100);
-    auto* list = child<QListWidget>(d, "listRtData");
-    ASSERT_EQ(list->count(), s.xfer.listRtData.size());
-    EXPECT_EQ(list->item(0)->text(), QStringLiteral("Tx: 50 52 4F 47 "));
-    EXPECT_TRUE(child<QPushButton>(d, "cmdRead")->font().bold());
-    EXPECT_FALSE(child<QLabel>(d, "imgGreen")->isVisible());
-    EXPECT_FALSE(d->transferRunning());
-}
-
-TEST(frmCommun, SilentRadioShowsText79AndLeavesTheImage)
-{
-    Session t;
-    ASSERT_TRUE(t.startSim(radioImage(), {QStringLiteral("--fail-first"), QStringLiteral("7")}));
-    AppState& s = *t.h.s;
-    const auto image = s.doc.IicDat;
-    const auto sel = s.doc.OptSel;
-    ASSERT_TRUE(t.run(TransferDirection::Read));
-    EXPECT_EQ(t.outcome->result, TransferResult::Aborted);
-    ASSERT_EQ(t.h.ui.shown.size(), 1u);
-    EXPECT_EQ(t.h.ui.shown[0].prompt, QStringLiteral("Communication failed,please check commuication port!"));
-    EXPECT_EQ(t.h.ui.shown[0].title, QStringLiteral("Notice"));
-    EXPECT_EQ(t.h.ui.shown[0].icon, MsgIcon::Exclamation);
-    EXPECT_EQ(s.doc.IicDat, image);
-    EXPECT_EQ(s.doc.OptSel, sel);
-    EXPECT_FALSE(t.h.commun->transferRunning());
-    EXPECT_TRUE(child<QPushButton>(t.h.commun, "cmdRead")->isEnabled());
-}
-
 // A paced read: the lamp blinks and the window stays live while it runs, with
 // no closing and no second transfer; Stop Communication ends it between two
 // scripts, keeps the image and closes the port, which the next read opens again.
 TEST(frmCommun, PacedReadBlinksStaysLiveAndStopsOnRequest)
 {
     Session t;
-    ASSERT_TRUE(t.startSim(radioImage(), {QStringLiteral("--pace-baud"), QStringLiteral("9600")}));
+    ASSERT_TRUE(t.start(radioImage(), {QStringLiteral("--pace-baud"), QStringLiteral("9600")}));
     AppState& s = *t.h.s;
     frmCommun* d = t.h.commun;
     const auto image = s.doc.IicDat;
     auto* stop = child<QCheckBox>(d, "chkStopCom");
     EXPECT_FALSE(stop->isEnabled()) << "a request to a running transfer";
-    ToggleCounter lamp;
-    child<QLabel>(d, "imgGreen")->installEventFilter(&lamp);
-    int ticks = 0, progressSeen = 0;
+    // The lamp's blinks as a 10 ms timer on the window thread sees them.
+    auto* lamp = child<QLabel>(d, "imgGreen");
+    int ticks = 0, blinks = 0, progressSeen = 0;
+    bool lit = lamp->isVisible();
     QTimer tick;
-    tick.setInterval(10);
-    QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        ++ticks;
+        blinks += lamp->isVisible() != lit;
+        lit = lamp->isVisible();
+    });
     QObject::connect(&s.xfer, &Transfer::progressChanged, [&] { ++progressSeen; });
-    tick.start();
+    tick.start(10);
     QElapsedTimer clock;
     clock.start();
     d->setMode(frmCommun::Mode::Read);
@@ -309,7 +274,6 @@ TEST(frmCommun, PacedReadBlinksStaysLiveAndStopsOnRequest)
     ASSERT_TRUE(d->transferRunning());
 
     pressKey(d, Qt::Key_Escape);
-    EXPECT_TRUE(d->isVisible());
     EXPECT_FALSE(d->close());
     EXPECT_TRUE(d->isVisible());
     EXPECT_FALSE(child<QPushButton>(d, "cmdRead")->isEnabled());
@@ -321,7 +285,7 @@ TEST(frmCommun, PacedReadBlinksStaysLiveAndStopsOnRequest)
     EXPECT_GT(ms, 250) << "26 blocks at 9600 baud take their line time";
     // The lamp toggles every 100 ms and the test's 10 ms timer keeps firing
     // (with room for a busy machine; a blocked window thread gives neither).
-    EXPECT_GE(lamp.toggles, std::max(2, static_cast<int>(ms / 100) / 2));
+    EXPECT_GE(blinks, std::max(2, static_cast<int>(ms / 100) / 2));
     EXPECT_GE(ticks, static_cast<int>(ms / 10) / 4);
     EXPECT_GE(progressSeen, 5);
 
@@ -332,7 +296,7 @@ TEST(frmCommun, PacedReadBlinksStaysLiveAndStopsOnRequest)
     EXPECT_EQ(t.outcome->result, TransferResult::Stopped);
     EXPECT_EQ(s.doc.IicDat, image);
     EXPECT_FALSE(stop->isChecked() || stop->isEnabled());
-    EXPECT_FALSE(child<QLabel>(d, "imgGreen")->isVisible());
+    EXPECT_FALSE(lamp->isVisible());
 
     ASSERT_TRUE(child<QLineEdit>(d, "txtReadEndAddr")->isEnabled());
     retype(child<QLineEdit>(d, "txtReadEndAddr"), QStringLiteral("001F"));
@@ -342,28 +306,6 @@ TEST(frmCommun, PacedReadBlinksStaysLiveAndStopsOnRequest)
     EXPECT_EQ(s.doc.IicDat[0x0013], 0x43);
 }
 
-TEST(frmCommun, PortThatCannotOpenShowsThePortDialogAndListsTheError)
-{
-    Session t;
-    ASSERT_TRUE(t.start(QStringLiteral("/dev/qm570-no-such-port")));
-    AppState& s = *t.h.s;
-    const auto image = s.doc.IicDat;
-    bool portDialog = false;
-    whenModal(t.h.toolCom, [&] {
-        portDialog = true;
-        t.h.toolCom->option(4)->click(); // COM5 is usable for the fake prober
-        child<QPushButton>(t.h.toolCom, "cmdCancel")->click();
-    });
-    ASSERT_TRUE(t.run(TransferDirection::Write));
-    EXPECT_EQ(t.outcome->result, TransferResult::PortOpenFailed);
-    EXPECT_TRUE(portDialog);
-    ASSERT_FALSE(s.errors.entries().empty());
-    EXPECT_EQ(s.errors.entries().back().label, QStringLiteral("modCommun->OpenCom"));
-    EXPECT_EQ(s.view.statusPanel[2], QStringLiteral("COM5"));
-    EXPECT_EQ(s.doc.IicDat, image) << "a write that never opened the port changes nothing";
-    EXPECT_FALSE(t.h.commun->transferRunning());
-}
-
 namespace {
 
 // Answers the write preview once it is the active modal window: records what
@@ -371,7 +313,6 @@ namespace {
 void answerPreview(bool write, QStringList* shown)
 {
     auto* poll = new QTimer;
-    poll->setInterval(20);
     QObject::connect(poll, &QTimer::timeout, poll, [poll, write, shown] {
         auto* preview = qobject_cast<frmWritePreview*>(QApplication::activeModalWidget());
         if (!preview || !preview->isVisible())
@@ -381,7 +322,7 @@ void answerPreview(bool write, QStringList* shown)
         *shown = preview->shownLines();
         child<QPushButton>(preview, write ? "cmdWrite" : "cmdCancel")->click();
     });
-    poll->start();
+    poll->start(20);
 }
 
 } // namespace
@@ -412,8 +353,8 @@ TEST(frmCommun, WriteWithBackupPreviewAndVerify)
         const QByteArray start = c.backup ? deliveredTemplate() : QByteArray(8192, '\0');
         const auto flag = [](bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); };
         Session t;
-        ASSERT_TRUE(t.startSim(start, c.sim, {{QStringLiteral("BackupBeforeWrite"), flag(c.backup)},
-                                              {QStringLiteral("VerifyAfterWrite"), flag(c.verify)}}));
+        ASSERT_TRUE(t.start(start, c.sim, {{QStringLiteral("BackupBeforeWrite"), flag(c.backup)},
+                                           {QStringLiteral("VerifyAfterWrite"), flag(c.verify)}}));
         AppState& s = *t.h.s;
         frmCommun* d = t.h.commun;
         d->setMode(frmCommun::Mode::Write);
@@ -444,11 +385,8 @@ TEST(frmCommun, WriteWithBackupPreviewAndVerify)
         EXPECT_EQ(d->lastWriteEnd(), c.end);
         EXPECT_EQ(d->lastWriteSessions(), c.writes);
         EXPECT_FALSE(d->transferRunning());
-        EXPECT_TRUE(child<QPushButton>(d, "cmdWrite")->font().bold());
-        EXPECT_FALSE(child<QPushButton>(d, "cmdRead")->font().bold());
-        if (c.status) {
-            EXPECT_EQ(child<QLabel>(d, "lblComStatus")->text(), QString::fromLatin1(c.status));
-        }
+        EXPECT_TRUE(child<QPushButton>(d, "cmdWrite")->font().bold() && !child<QPushButton>(d, "cmdRead")->font().bold());
+        EXPECT_TRUE(!c.status || child<QLabel>(d, "lblComStatus")->text() == QLatin1String(c.status));
 
         // The backup: the radio as it was, kept also when the write was cancelled.
         const QStringList backups = QDir(t.h.home() + QStringLiteral("/Data/backups")).entryList(QDir::Files);
@@ -458,22 +396,15 @@ TEST(frmCommun, WriteWithBackupPreviewAndVerify)
             EXPECT_EQ(d->lastBackupPath(), t.h.home() + QStringLiteral("/Data/backups/") + backups[0]);
             EXPECT_EQ(readFile(d->lastBackupPath()), start);
         }
-
         if (c.preview >= 0) {
             ASSERT_GE(shown.size(), 1);
             EXPECT_EQ(shown[0], QStringLiteral("1 channel, 1 option and 3 byte ranges change (9 bytes differ)."));
-            EXPECT_TRUE(shown.contains(QStringLiteral("  CH 5 changed")));
-            EXPECT_TRUE(shown.contains(QStringLiteral("    RX Freq 462.5625 \u2192 462.575")));
-            EXPECT_TRUE(shown.contains(QStringLiteral("  Step: 12.5K \u2192 5K")));
-            EXPECT_TRUE(shown.contains(QStringLiteral("  1F05: FF \u2192 A5")));
+            for (const char* line : {"  CH 5 changed", "    RX Freq 462.5625 \u2192 462.575", "  Step: 12.5K \u2192 5K", "  1F05: FF \u2192 A5"})
+                EXPECT_TRUE(shown.contains(QString::fromUtf8(line))) << line;
             EXPECT_EQ(shown.filter(QStringLiteral("write-date stamp")).size(), 2);
         }
-        if (QString::fromLatin1(c.told).isEmpty()) {
-            EXPECT_TRUE(t.h.ui.shown.empty()) << t.h.ui.shown.front().prompt.toStdString();
-        } else {
-            ASSERT_FALSE(t.h.ui.shown.empty());
-            EXPECT_TRUE(t.h.ui.shown.back().prompt.contains(QString::fromUtf8(c.told))) << t.h.ui.shown.back().prompt.toStdString();
-        }
+        ASSERT_EQ(t.h.ui.shown.empty(), *c.told == 0);
+        EXPECT_TRUE(*c.told == 0 || t.h.ui.shown.back().prompt.contains(QString::fromUtf8(c.told))) << t.h.ui.shown.back().prompt.toStdString();
 
         // What the radio holds: the program's image after a write, with
         // today's date stamp shown in the memory table; the start otherwise.

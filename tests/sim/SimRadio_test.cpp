@@ -63,6 +63,7 @@ SimRadio radioInSession(RadioFaults faults = {})
 
 } // namespace
 
+// Blocks beyond the memory are consumed and echoed but get no answer.
 TEST(SimRadio, EachFrameIsEchoedAndAnswered)
 {
     const Bytes mem = patternMemory();
@@ -73,14 +74,23 @@ TEST(SimRadio, EachFrameIsEchoedAndAnswered)
         {"read 1230", readCmd(0x1230, 16), readReply(mem, 0x1230, 16)},
         {"read 6 bytes", readCmd(0x0000, 6), readReply(mem, 0x0000, 6)},
         {"read empty block", readCmd(0x0100, 0), {0x57, 0x01, 0x00, 0x00}},
+        {"read last byte", readCmd(0x1FFF, 1), readReply(mem, 0x1FFF, 1)},
+        {"read past the end", readCmd(0x1FF8, 16), {}},
+        {"read far past the end", readCmd(0xFFFF, 0), {}},
         {"write", writeCmd(0x0E70, Bytes(16, 0xAB)), {0x06}},
+        {"write past the end", writeCmd(0x1FFF, {1, 2}), {}},
+        {"write far past the end", writeCmd(0x8000, {1}), {}},
         {"set time", kSetTime, {0x06}},
         {"end", kEnd, {}},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         SimRadio radio = radioInSession();
-        EXPECT_EQ(feed(radio, c.in, true), cat({c.in, c.reply})) << c.name << ": the answer follows the whole echo";
+        EXPECT_EQ(feed(radio, c.in, true), cat({c.in, c.reply})) << "the answer follows the whole echo";
+        EXPECT_FALSE(radio.midFrame()); // the whole frame was consumed
+        EXPECT_EQ(radio.memory() != mem, c.in[0] == 0x57 && !c.reply.empty()) << "only a write in range stores";
     }
+    EXPECT_EQ(SimRadio(Bytes(100, 0x00)).memory()[100], 0xFF); // short memory is padded
 }
 
 TEST(SimRadio, SplitFramesAreAnsweredAtTheirLastByte)
@@ -167,17 +177,4 @@ TEST(SimRadio, FaultsShapeTheAnswers)
         EXPECT_EQ(radio.memory(), mem);
         EXPECT_FALSE(radio.clock().has_value()); // a set-time frame nobody heard sets nothing
     }
-}
-
-TEST(SimRadio, BlocksBeyondTheMemoryGetNoAnswer)
-{
-    SimRadio radio = radioInSession();
-    const Bytes before = radio.memory();
-    for (const Bytes& in : {readCmd(0x1FF8, 16), readCmd(0xFFFF, 0), writeCmd(0x1FFF, {1, 2}), writeCmd(0x8000, {1})}) {
-        EXPECT_EQ(feed(radio, in, true), in); // echoed only
-        EXPECT_FALSE(radio.midFrame());       // the whole frame was consumed
-    }
-    EXPECT_EQ(radio.memory(), before);
-    EXPECT_EQ(feed(radio, readCmd(0x1FFF, 1)), readReply(before, 0x1FFF, 1));
-    EXPECT_EQ(SimRadio(Bytes(100, 0x00)).memory()[100], 0xFF); // short memory is padded
 }
