@@ -217,8 +217,10 @@ TEST_F(Qm570Cli, OutputsNeverReplaceInputsProgramFilesOrWhatIsNoRegularFile)
 
 // Inputs are read with a bound: a device is refused, an endless pipe read up
 // to one byte past the image; a file of another size is read as Open reads it,
-// with a warning.
-TEST_F(Qm570Cli, InputsAreBoundedAndOddSizesAreWarned)
+// with a warning. Names are the bytes the user gave: a name that is not UTF-8
+// is opened and written as it is, and messages show it escaped on one line,
+// cut to length.
+TEST_F(Qm570Cli, InputsAreBoundedOddSizesWarnedAndNamesKeepTheirBytes)
 {
     const rlim_t cap = rlim_t(1) << 30; // a run that tried to take all of /dev/zero would die here
     const QByteArray cli = bytesOf(binPath("qm570-cli")), h = bytesOf(home.path());
@@ -251,6 +253,24 @@ TEST_F(Qm570Cli, InputsAreBoundedAndOddSizesAreWarned)
     expectFailure(run({"import-csv", templ, file("big.csv"), "-o", file("big.dat")}), 1,
                   "import CSV file " + bytesOf(file("big.csv")) + ": it is larger than 16 MiB");
     EXPECT_FALSE(QFile::exists(file("big.dat")));
+
+    const QByteArray odd = h + "/radio\xFF\xFE.dat";
+    ASSERT_EQ(runRaw({cli, "resave", bytesOf(templ), "-o", odd, "--home", h}).exitCode, 0);
+    struct stat st;
+    ASSERT_EQ(::stat(odd.constData(), &st), 0);
+    EXPECT_EQ(st.st_size, 8192);
+    EXPECT_EQ(runRaw({cli, "decode", odd, "--home", h}).exitCode, 0);
+    expectFailure(runRaw({cli, "resave", odd, "-o", odd, "--home", h}), 2,
+                  "qm570-cli: resave: save data file " + h + "/radio\\xFF\\xFE.dat: it is the input IMAGE");
+    ::unlink(odd.constData());
+
+    r = runRaw({cli, "decode", h + "/no\xE9\n\x1B[1m.dat", "--home", h});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "qm570-cli: decode: open data file " + h + "/no\\xE9\\x0A\\x1B[1m.dat: no such file\n");
+
+    r = runRaw({cli, "decode", h + "/" + QByteArray(200, 'x') + "/" + QByteArray(200, 'y') + "/z.dat", "--home", h});
+    expectFailure(r, 1, ": no such file\n"); // the middle of the name gave way
+    EXPECT_LE(QString::fromUtf8(r.err).size(), 301);
 }
 
 // Settings that cannot hold (exit 2) and a template that is missing or short
@@ -298,29 +318,6 @@ TEST_F(Qm570Cli, SettingsThatCannotHoldAndMissingTemplateWriteNothing)
     }
 }
 
-// Names are the bytes the user gave: a name that is not UTF-8 is opened and
-// written as it is, and messages show it escaped on one line, cut to length.
-TEST_F(Qm570Cli, NamesThatAreNotUtf8KeepTheirBytesAndShowEscaped)
-{
-    const QByteArray cli = bytesOf(binPath("qm570-cli")), h = bytesOf(home.path());
-    const QByteArray odd = h + "/radio\xFF\xFE.dat";
-    ASSERT_EQ(runRaw({cli, "resave", bytesOf(templ), "-o", odd, "--home", h}).exitCode, 0);
-    struct stat st;
-    ASSERT_EQ(::stat(odd.constData(), &st), 0);
-    EXPECT_EQ(st.st_size, 8192);
-    EXPECT_EQ(runRaw({cli, "decode", odd, "--home", h}).exitCode, 0);
-    expectFailure(runRaw({cli, "resave", odd, "-o", odd, "--home", h}), 2,
-                  "qm570-cli: resave: save data file " + h + "/radio\\xFF\\xFE.dat: it is the input IMAGE");
-    ::unlink(odd.constData());
-
-    RunResult r = runRaw({cli, "decode", h + "/no\xE9\n\x1B[1m.dat", "--home", h});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, "qm570-cli: decode: open data file " + h + "/no\\xE9\\x0A\\x1B[1m.dat: no such file\n");
-
-    r = runRaw({cli, "decode", h + "/" + QByteArray(200, 'x') + "/" + QByteArray(200, 'y') + "/z.dat", "--home", h});
-    expectFailure(r, 1, ": no such file\n"); // the middle of the name gave way
-    EXPECT_LE(QString::fromUtf8(r.err).size(), 301);
-}
 
 // A full disk: the old file stays byte for byte, no temporary file is left,
 // and the message names the file and the system's reason.
