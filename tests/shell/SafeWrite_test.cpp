@@ -36,6 +36,9 @@ std::vector<uint8_t> bytesOf(const QByteArray& b)
 
 TEST(SafeWrite, SessionsBackupPreviewAndVerify)
 {
+    // FolderIsAFile: a file stands where the backup folder goes; RangeRefused:
+    // the write start lies above the write end.
+    enum Twist { None, FolderIsAFile, StopInPreview, RangeRefused };
     const auto W = SafeWriteEnd::Written, V = SafeWriteEnd::Verified, C = SafeWriteEnd::Cancelled,
                B = SafeWriteEnd::BackupFailed, M = SafeWriteEnd::VerifyMismatch, S = SafeWriteEnd::Stopped;
     const struct {
@@ -44,24 +47,26 @@ TEST(SafeWrite, SessionsBackupPreviewAndVerify)
         std::function<void(qmsim::RadioFaults&)> fault;
         std::vector<bool> previewAnswers; // true: write
         std::deque<MsgAnswer> questions;  // answers to "write again?"
-        bool folderIsAFile;               // a file stands where the backup folder goes
-        bool stopInPreview;
+        Twist twist;
         SafeWriteEnd end;
         int readBlocks, writeSessions, backups;
         bool radioWritten;
         QString told; // part of the one message shown ("" none)
     } cases[] = {
-        {"plain", {false, false, false, {}}, {}, {}, {}, false, false, W, 0, 1, 0, true, ""},
-        {"backup, preview, verify", {true, true, true, {}}, {}, {true}, {}, false, false, V, 512 + 512, 1, 1, true, ""},
-        {"preview cancelled", {true, true, true, {}}, {}, {false}, {}, false, false, C, 512, 0, 1, false, ""},
-        {"backup read fails", {true, true, true, {}}, [](qmsim::RadioFaults& f) { f.failFirst = 7; }, {}, {}, false,
-         false, B, 0, 0, 0, false, "nothing was written to it"},
-        {"backup cannot be saved", {true, false, false, {}}, {}, {}, {}, true, false, B, 0, 0, 0, false,
+        {"plain", {false, false, false, {}}, {}, {}, {}, None, W, 0, 1, 0, true, ""},
+        {"backup, preview, verify", {true, true, true, {}}, {}, {true}, {}, None, V, 512 + 512, 1, 1, true, ""},
+        {"preview cancelled", {true, true, true, {}}, {}, {false}, {}, None, C, 512, 0, 1, false, ""},
+        {"backup read fails", {true, true, true, {}}, [](qmsim::RadioFaults& f) { f.failFirst = 7; }, {}, {}, None, B, 0, 0,
+         0, false, "nothing was written to it"},
+        {"backup cannot be saved", {true, false, false, {}}, {}, {}, {}, FolderIsAFile, B, 0, 0, 0, false,
          "The backup of the radio could not be saved"},
         {"weak cell, written again, then given up", {true, true, false, {}},
-         [](qmsim::RadioFaults& f) { f.corruptStore = 0x1F05; }, {}, {MsgAnswer::Yes, MsgAnswer::No}, false, false, M,
+         [](qmsim::RadioFaults& f) { f.corruptStore = 0x1F05; }, {}, {MsgAnswer::Yes, MsgAnswer::No}, None, M,
          512 + 512 + 512, 2, 1, true, "first difference at 0x1F05 (1 byte differs)"},
-        {"stopped after the preview", {true, true, true, {}}, {}, {true}, {}, false, true, S, 512, 0, 1, false, ""},
+        {"stopped after the preview", {true, true, true, {}}, {}, {true}, {}, StopInPreview, S, 512, 0, 1, false, ""},
+        // Refused before the radio hears a byte: no backup read is wasted on it.
+        {"range refused", {true, true, true, {}}, {}, {}, {}, RangeRefused, SafeWriteEnd::Refused, 0, 0, 0, false,
+         "above the write end address"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -79,9 +84,13 @@ TEST(SafeWrite, SessionsBackupPreviewAndVerify)
         s.doc.ChData[5][1] = 46257500;
         s.optView.chkSetTime = true;
         const QString folder = home.file(QStringLiteral("Data/backups"));
-        if (c.folderIsAFile) {
+        if (c.twist == FolderIsAFile) {
             ASSERT_TRUE(QDir(home.path()).mkpath(QStringLiteral("Data")));
             ASSERT_TRUE(writeFile(folder, "not a folder"));
+        }
+        if (c.twist == RangeRefused) {
+            s.settings.WriteStartAddr = 0x100;
+            s.settings.WriteEndAddr = 0x0FF;
         }
         ScriptedUi ui;
         ui.answers = c.questions;
@@ -90,13 +99,16 @@ TEST(SafeWrite, SessionsBackupPreviewAndVerify)
         SafeWriteFlow flow(s, c.options, &ui,
                            [&](const ImageChanges& ch) {
                                previews.push_back(ch);
-                               if (c.stopInPreview)
+                               if (c.twist == StopInPreview)
                                    running->requestStop();
-                               return c.previewAnswers.at(previews.size() - 1);
+                               return previews.size() <= c.previewAnswers.size() && c.previewAnswers[previews.size() - 1];
                            },
                            clock20100913);
         running = &flow;
         EXPECT_EQ(runSafeWrite(flow, link), c.end);
+        if (c.twist == RangeRefused) {
+            EXPECT_EQ(link.opens, 0);
+        }
         EXPECT_EQ(link.countWrites(0x52), c.readBlocks) << "read blocks";
         EXPECT_EQ(flow.writeSessions(), c.writeSessions);
         // The clock is set by each write session only, as its first frame.
@@ -116,8 +128,8 @@ TEST(SafeWrite, SessionsBackupPreviewAndVerify)
         if (c.end == V) {
             EXPECT_EQ(link.radio.memory(), s.doc.IicDat) << "the radio holds what the program sent";
         }
-        if (!c.previewAnswers.empty()) {
-            ASSERT_EQ(previews.size(), 1u);
+        EXPECT_EQ(previews.size(), c.previewAnswers.size());
+        if (!previews.empty()) {
             // The edit, the stamp of the write's clock, and the byte the
             // radio had of its own.
             EXPECT_EQ(changeLines(previews[0], s.settings),
@@ -129,34 +141,14 @@ TEST(SafeWrite, SessionsBackupPreviewAndVerify)
         if (QString(c.told).isEmpty()) {
             EXPECT_TRUE(ui.shown.empty()) << ui.shown.front().prompt.toStdString();
         } else {
-            ASSERT_FALSE(ui.shown.empty());
+            ASSERT_EQ(ui.shown.size(), c.end == M ? 2u : 1u) << "asked after each write";
             EXPECT_TRUE(ui.shown.back().prompt.contains(c.told)) << ui.shown.back().prompt.toStdString();
         }
         if (c.end == M) {
-            EXPECT_EQ(ui.shown.size(), 2u) << "asked after each write";
             EXPECT_EQ(ui.shown[0].buttons, MsgButtons::YesNo);
             EXPECT_EQ(flow.failure().text(), QStringLiteral("verify: first difference at 0x1F05 (1 byte differs)"));
         }
     }
-}
-
-// A write range that cannot be written is refused before the radio hears a
-// byte: no backup read is wasted on it.
-TEST(SafeWrite, RefusedRangeSpeaksToNoRadio)
-{
-    DeliveredHome home;
-    AppState s;
-    QString err;
-    ASSERT_TRUE(home.create(&err) && startTool(s, home.path(), &err)) << err.toStdString();
-    s.settings.WriteStartAddr = 0x100;
-    s.settings.WriteEndAddr = 0x0FF;
-    qmsim::SimLink link;
-    ScriptedUi ui;
-    SafeWriteFlow flow(s, SafeWriteOptions{}, &ui);
-    EXPECT_EQ(runSafeWrite(flow, link), SafeWriteEnd::Refused);
-    EXPECT_EQ(link.opens, 0);
-    ASSERT_EQ(ui.shown.size(), 1u);
-    EXPECT_TRUE(ui.shown[0].prompt.contains(QStringLiteral("above the write end address")));
 }
 
 // Backups of the same second take numbered names; no file is ever replaced,

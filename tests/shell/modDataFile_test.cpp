@@ -94,57 +94,33 @@ TEST_F(DataFileTest, OpenLoadsShortAndLongFilesCompletely)
     EXPECT_EQ(ui.openStarts.first(), data("Untitled.dat"));
 }
 
-TEST_F(DataFileTest, SaveAsksEveryTimeAndWritesTheWholeImage)
+// Save asks every time and writes the whole image under the chosen name; New
+// asks, and on Yes returns to the template (decoded again) and the default
+// path; a template that cannot be read leaves the image as it was.
+TEST_F(DataFileTest, SaveAndNewAskFirstThenWriteOrReturnToTheTemplate)
 {
-    ui.answers = {MsgAnswer::No, MsgAnswer::Yes};
+    ui.answers = {MsgAnswer::No, MsgAnswer::Yes, MsgAnswer::No, MsgAnswer::Yes, MsgAnswer::Yes};
     SaveFile(*s, ui);
     EXPECT_TRUE(ui.saveStarts.isEmpty()); // No: no dialog
-    ui.saveNames = {{data("mine.dat"), false}};
-    SaveFile(*s, ui);
-    EXPECT_EQ(shown(), QStringList(2, notice(82, MsgIcon::Question)));
-    EXPECT_EQ(ui.saveStarts.first(), data("Untitled.dat"));
-    EXPECT_EQ(ui.defaultExts.first(), QStringLiteral("dat"));
-    EXPECT_EQ(readFile(data("mine.dat")), image());
-    expectCurrent(data("mine.dat"));
-    EXPECT_EQ(dataFiles(), QStringList{QStringLiteral("mine.dat")}); // no temporary file left
-}
-
-// Cancel, a file that cannot be opened (text 83) and a name that is a folder or
-// that the dialog refused (text 86) leave image, path and data folder alone.
-TEST_F(DataFileTest, CancelFailedOpenAndRefusedSaveNameChangeNothing)
-{
-    ASSERT_TRUE(QDir(home.path()).mkdir(QStringLiteral("folder.dat")));
-    ui.openNames = {data("missing.dat"), home.file(QStringLiteral("folder.dat")), QString()};
-    ui.answers = {MsgAnswer::Yes};
-    ui.saveNames = {{QString(), false}, {QString(), false}, {home.file(QStringLiteral("folder.dat")), false}, {data("x.dat"), true}};
-    for (int i = 0; i < 3; ++i)
-        OpenFile(*s, ui);
-    SaveFile(*s, ui); // Yes, then cancelled save dialog
-    for (int i = 0; i < 3; ++i)
-        SaveAsFile(*s, ui);
-    EXPECT_TRUE(listed("mdifrmMain->OpenFile"));
-    EXPECT_TRUE(listed("mdifrmMain->SaveAsFile"));
-    EXPECT_EQ(shown(), (QStringList{notice(83, MsgIcon::Critical), notice(83, MsgIcon::Critical), notice(82, MsgIcon::Question),
-                                    notice(86, MsgIcon::Critical), notice(86, MsgIcon::Critical)}));
-    EXPECT_TRUE(QFileInfo(home.file(QStringLiteral("folder.dat"))).isDir());
-    EXPECT_EQ(dataFiles(), QStringList());
-    EXPECT_EQ(image(), tmpl);
-    expectCurrent(data("Untitled.dat"));
-}
-
-TEST_F(DataFileTest, NewAsksAndOnYesReturnsToTheTemplateAndDefaultPath)
-{
     QByteArray other = tmpl;
     other[0x11] = 0x50; // channel 1 on 435.05 instead of 435.025 MHz
     ASSERT_TRUE(writeFile(data("radio.dat"), other));
     ASSERT_TRUE(OpenDataFile(*s, data("radio.dat")));
     EXPECT_EQ(s->doc.ChData[1][1], 43505000);
-    ui.answers = {MsgAnswer::No, MsgAnswer::Yes};
-    NewFile(*s, ui);
-    expectCurrent(data("radio.dat"));
+    ui.saveNames = {{data("mine.dat"), false}};
+    SaveFile(*s, ui);
+    EXPECT_EQ(ui.saveStarts.first(), data("radio.dat"));
+    EXPECT_EQ(ui.defaultExts.first(), QStringLiteral("dat"));
+    EXPECT_EQ(readFile(data("mine.dat")), other);
+    expectCurrent(data("mine.dat"));
+    EXPECT_EQ(dataFiles(), (QStringList{"mine.dat", "radio.dat"})); // no temporary file left
+
+    NewFile(*s, ui); // No
+    expectCurrent(data("mine.dat"));
     EXPECT_EQ(image(), other);
     NewFile(*s, ui);
-    EXPECT_EQ(shown(), QStringList(2, notice(74, MsgIcon::Question)));
+    EXPECT_EQ(shown(), (QStringList{notice(82, MsgIcon::Question), notice(82, MsgIcon::Question), notice(74, MsgIcon::Question),
+                                    notice(74, MsgIcon::Question)}));
     expectCurrent(data("Untitled.dat"));
     EXPECT_EQ(image(), tmpl);
     EXPECT_EQ(s->doc.ChData[1][1], 43502500); // decoded again
@@ -153,18 +129,34 @@ TEST_F(DataFileTest, NewAsksAndOnYesReturnsToTheTemplateAndDefaultPath)
     // A template that cannot be read (here a folder) leaves the image as it was.
     ASSERT_TRUE(OpenDataFile(*s, data("radio.dat")));
     ASSERT_TRUE(QFile::remove(home.file(QStringLiteral("Kelvex.exe"))) && QDir(home.path()).mkdir(QStringLiteral("Kelvex.exe")));
-    ui.answers = {MsgAnswer::Yes};
     NewFile(*s, ui);
     EXPECT_EQ(image(), other);
     EXPECT_TRUE(listed("mdifrmMain->InitTempArray"));
 }
 
-// Save As never writes over the program's own files or anything that is no
-// regular file, and a save that fails on the way (here a full disk) keeps the
-// old file and leaves no temporary file; Open never reads a device. Each time
-// text 84 (83) is shown, the list says why, and image and path stay.
-TEST_F(DataFileTest, RefusedOrFailedSavesAndDevicesChangeNothing)
+// Cancel, a file that cannot be opened or is a device (text 83), a name that
+// is a folder or that the dialog refused (text 86), and Save As onto the
+// program's own files, anything that is no regular file, or a full disk (text
+// 84) change nothing: image, path, settings, template and the old file stay,
+// no temporary file is left, and the list says why.
+TEST_F(DataFileTest, CancelsRefusalsAndFailedSavesChangeNothing)
 {
+    ASSERT_TRUE(QDir(home.path()).mkdir(QStringLiteral("folder.dat")));
+    ui.openNames = {data("missing.dat"), home.file(QStringLiteral("folder.dat")), QString(), QStringLiteral("/dev/zero")};
+    ui.answers = {MsgAnswer::Yes};
+    ui.saveNames = {{QString(), false}, {QString(), false}, {home.file(QStringLiteral("folder.dat")), false}, {data("x.dat"), true}};
+    for (int i = 0; i < 4; ++i)
+        OpenFile(*s, ui);
+    SaveFile(*s, ui); // Yes, then cancelled save dialog
+    for (int i = 0; i < 3; ++i)
+        SaveAsFile(*s, ui);
+    EXPECT_TRUE(listed("mdifrmMain->OpenFile"));
+    EXPECT_TRUE(listed("mdifrmMain->SaveAsFile"));
+    EXPECT_EQ(shown(), (QStringList{notice(83, MsgIcon::Critical), notice(83, MsgIcon::Critical), notice(83, MsgIcon::Critical),
+                                    notice(82, MsgIcon::Question), notice(86, MsgIcon::Critical), notice(86, MsgIcon::Critical)}));
+    EXPECT_TRUE(QFileInfo(home.file(QStringLiteral("folder.dat"))).isDir());
+    EXPECT_EQ(dataFiles(), QStringList());
+
     const QString fifo = home.file(QStringLiteral("pipe.dat"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     const QByteArray settings = readFile(home.file(QStringLiteral("Uninstall.exe"))), old = patternBytes(8192, 9);
@@ -190,10 +182,6 @@ TEST_F(DataFileTest, RefusedOrFailedSavesAndDevicesChangeNothing)
         EXPECT_EQ(shown(), QStringList{notice(84, MsgIcon::Critical)});
     }
     setSaveFaultForTesting({});
-    ui.shown.clear();
-    ui.openNames = {QStringLiteral("/dev/zero")};
-    OpenFile(*s, ui);
-    EXPECT_EQ(shown(), QStringList{notice(83, MsgIcon::Critical)});
     EXPECT_EQ(readFile(home.file(QStringLiteral("Uninstall.exe"))), settings);
     EXPECT_EQ(readFile(home.file(QStringLiteral("Kelvex.exe"))), tmpl);
     EXPECT_EQ(readFile(data("mine.dat")), old);

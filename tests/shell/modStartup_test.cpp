@@ -117,20 +117,6 @@ TEST_F(StartupTest, FullStartRunsWindowStepsInOrderWithDefaultsAndLoadsTemplate)
     EXPECT_TRUE(s->errors.lines().isEmpty()) << errors();
 }
 
-TEST_F(StartupTest, NumericKeyThatIsNoNumberStopsStartupWithoutCrash)
-{
-    for (const char* line : {"DatNum=abc\n", "COM=x1\n", "CtcDcsMax=99999\n", "OverColor=red\n", "DatNum=-2\n"}) {
-        SCOPED_TRACE(line);
-        setSettings(QByteArray("[Setting]\nFirRun=0\nLanguage=3\n") + line);
-        bool shown = false;
-        env.showRadioInfo = [&] { shown = true; };
-        EXPECT_EQ(start(), StartupOutcome::Failed);
-        EXPECT_TRUE(listed("mdifrmMain->Form_Load"));
-        EXPECT_FALSE(shown);
-        EXPECT_TRUE(s->view.currentPath.isEmpty()); // stopped before the data folder step
-    }
-}
-
 TEST_F(StartupTest, BadAddressTextIsListedByItsBoxAndStartupGoesOn)
 {
     setSettings(settingsText("ReadEndAddr=1G00\nTableMaxAddr=10000\nCOM=20\n"));
@@ -156,29 +142,6 @@ TEST_F(StartupTest, UnwritableFolderStillComesUpWithTheDetectedLanguage)
     EXPECT_EQ(s->view.currentPath, file("plain/Data/Untitled.dat"));
 }
 
-TEST_F(StartupTest, ToolStartReadsButNeverWritesTheSettingsFile)
-{
-    const QByteArray settings = "[Setting]\nFirRun=1\nLanguage=1\nCOM=5\nDatNum=8191\n";
-    setSettings(settings);
-    ASSERT_TRUE(writeFile(file("Kelvex.exe"), patternBytes(100)));
-    QString err;
-    ASSERT_TRUE(qmtest::startTool(*s, dir.path(), &err)) << err.toStdString();
-    EXPECT_EQ(readFile(file("Uninstall.exe")), settings);
-    EXPECT_FALSE(QFile::exists(file("Data")));
-    EXPECT_EQ(s->settings.Language, 1);
-    EXPECT_EQ(s->view.currentPath, file("Data/Untitled.dat"));
-    // Beyond the short template: erased memory.
-    EXPECT_EQ(imageBytes(*s), patternBytes(100) + QByteArray(8092, '\xFF'));
-    EXPECT_EQ(s->doc.OptSel, s->settings.OptDef);
-
-    // A missing settings file is refused with a reason, and not created.
-    // (Settings that cannot hold: cli/qm570cli_test.cpp.)
-    ASSERT_TRUE(QFile::remove(file("Uninstall.exe")));
-    EXPECT_FALSE(qmtest::startTool(*s, dir.path(), &err));
-    EXPECT_TRUE(err.contains(QStringLiteral("Uninstall.exe"))) << err.toStdString();
-    EXPECT_FALSE(QFile::exists(file("Uninstall.exe")));
-}
-
 TEST(SystemLocale, ChineseChinaOrSimplifiedIsPrcTaiwanIs1028OthersEnglish)
 {
     using L = QLocale;
@@ -191,16 +154,25 @@ TEST(SystemLocale, ChineseChinaOrSimplifiedIsPrcTaiwanIs1028OthersEnglish)
 }
 
 // A settings file that cannot hold stops the start before anything is
-// written: a message box names the file, the key and the value; the image
-// stays empty, so no data file and no radio can get an image of that size.
+// written: a message box names the file, the key and the value; no window
+// comes up and the image stays empty, so no data file and no radio can get an
+// image of that size.
 TEST_F(StartupTest, SettingsThatCannotHoldStopTheStartAndNothingIsWritten)
 {
     ASSERT_TRUE(writeFile(file("Kelvex.exe"), deliveredTemplate()));
-    const struct { QByteArray settings; const char* says; } cases[] = {
-        {"[Setting]\nFirRun=1\nDatNum=100\n", "DatNum of %1: \"100\" is not 8191"},
-        {"[Setting]\nFirRun=1\nDatNum=8192\n", "DatNum of %1: \"8192\" is not 8191"},
-        {"[Setting]\nFirRun=1\nDatNum=99999\n", "DatNum of %1: \"99999\" is not a 16-bit number"},
-        {"[Setting]\nFirRun=1\nDatNum=8191\n" + QByteArray(int(kMaxSettingsBytes), ';'), "%1: it is larger than 1024 KiB"},
+    const QByteArray first = "[Setting]\nFirRun=1\n", later = "[Setting]\nFirRun=0\nLanguage=3\n";
+    // sized: the image was sized before the key was read (no radio or file
+    // sees it: the program ends), and missing keys may have been written back.
+    const struct { QByteArray settings; const char* says; bool sized = false; } cases[] = {
+        {first + "DatNum=100\n", "DatNum of %1: \"100\" is not 8191"},
+        {first + "DatNum=8192\n", "DatNum of %1: \"8192\" is not 8191"},
+        {first + "DatNum=99999\n", "DatNum of %1: \"99999\" is not a 16-bit number"},
+        {later + "DatNum=abc\n", "DatNum of %1: \"abc\" is not a 16-bit number"},
+        {later + "DatNum=-2\n", "DatNum of %1: \"-2\""},
+        {later + "COM=x1\n", "COM of %1: \"x1\""},
+        {later + "CtcDcsMax=99999\n", "CtcDcsMax of %1: \"99999\"", true},
+        {later + "OverColor=red\n", "OverColor of %1: \"red\"", true},
+        {first + "DatNum=8191\n" + QByteArray(int(kMaxSettingsBytes), ';'), "%1: it is larger than 1024 KiB"},
         {QByteArray(), "%1: it is a folder"}, // the settings "file" is a folder
     };
     for (const auto& c : cases) {
@@ -213,6 +185,8 @@ TEST_F(StartupTest, SettingsThatCannotHoldStopTheStartAndNothingIsWritten)
             setSettings(c.settings);
         ScriptedUi ui;
         env.ui = &ui;
+        bool shown = false;
+        env.showRadioInfo = [&] { shown = true; };
         prober.usable = {3};
         EXPECT_EQ(start(), StartupOutcome::Failed);
         ASSERT_EQ(ui.shown.size(), 1u);
@@ -220,11 +194,14 @@ TEST_F(StartupTest, SettingsThatCannotHoldStopTheStartAndNothingIsWritten)
         EXPECT_TRUE(ui.shown[0].prompt.contains(says)) << ui.shown[0].prompt.toStdString();
         EXPECT_EQ(ui.shown[0].icon, MsgIcon::Critical);
         EXPECT_TRUE(listed("mdifrmMain->Form_Load"));
-        // Not the language, not the port, not the folder: nothing written.
+        // Stopped before the windows and the data folder step: not the
+        // language, not the port, not the folder written.
+        EXPECT_TRUE(!shown && s->view.currentPath.isEmpty() && !QFile::exists(file("Data")));
+        if (c.sized)
+            continue;
         if (!c.settings.isEmpty()) {
             EXPECT_EQ(readFile(file("Uninstall.exe")), c.settings);
         }
-        EXPECT_FALSE(QFile::exists(file("Data")));
         EXPECT_TRUE(s->doc.IicDat.empty());
         Error why;
         EXPECT_FALSE(SaveDataFileTo(*s, file("out.dat"), &why));
@@ -239,22 +216,28 @@ TEST_F(StartupTest, SettingsThatCannotHoldStopTheStartAndNothingIsWritten)
 }
 
 // The template is read as far as it goes; another size is listed (no
-// message box) and the start goes on with the bytes it has.
+// message box) and the start goes on with the bytes it has. The tool's start
+// reads the settings file but never writes it, nor makes the data folder.
 TEST_F(StartupTest, TemplateOfAnotherSizeIsListedAndTheStartGoesOn)
 {
     // size: -1 when there is no template
-    const struct { int size; int number; const char* says; } cases[] = {
-        {-1, 53, "no such file"}, {0, 62, "it holds 0 bytes, not 8192"}, {100, 62, "it holds 100 bytes, not 8192"},
-        {9000, 59, "it holds more than 8192 bytes"}};
+    const struct { int size; StartupMode mode; int number; const char* says; } cases[] = {
+        {-1, StartupMode::Desktop, 53, "no such file"}, {0, StartupMode::Tool, 62, "it holds 0 bytes, not 8192"},
+        {100, StartupMode::Tool, 62, "it holds 100 bytes, not 8192"},
+        {9000, StartupMode::Desktop, 59, "it holds more than 8192 bytes"}};
+    const QByteArray toolSettings = "[Setting]\nFirRun=1\nLanguage=1\nCOM=5\nDatNum=8191\n";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.size);
-        setSettings(settingsText());
+        const bool tool = c.mode == StartupMode::Tool;
+        setSettings(tool ? toolSettings : settingsText());
+        QDir(file("Data")).removeRecursively();
         QFile::remove(file("Kelvex.exe"));
         if (c.size >= 0) {
             ASSERT_TRUE(writeFile(file("Kelvex.exe"), patternBytes(c.size)));
         }
         ScriptedUi ui;
         env.ui = &ui;
+        env.mode = c.mode;
         EXPECT_EQ(start(), StartupOutcome::Running);
         EXPECT_TRUE(ui.shown.empty());
         const auto listed = listedUnder(*s, QStringLiteral("mdifrmMain->InitTempArray"));
@@ -262,7 +245,22 @@ TEST_F(StartupTest, TemplateOfAnotherSizeIsListedAndTheStartGoesOn)
         EXPECT_TRUE(listed[0].number == c.number && listed[0].object == file("Kelvex.exe") && listed[0].reason.contains(QLatin1String(c.says)))
             << listed[0].text().toStdString();
         const int supplied = std::clamp(c.size, 0, 8192);
-        EXPECT_EQ(imageBytes(*s), patternBytes(supplied) + QByteArray(8192 - supplied, '\xFF'));
+        EXPECT_EQ(imageBytes(*s), patternBytes(supplied) + QByteArray(8192 - supplied, '\xFF')); // the rest erased memory
         EXPECT_EQ(QFile::exists(file("Kelvex.exe")), c.size >= 0); // never created
+        EXPECT_EQ(s->view.currentPath, file("Data/Untitled.dat"));
+        EXPECT_EQ(QFile::exists(file("Data")), !tool);
+        if (tool) {
+            EXPECT_EQ(readFile(file("Uninstall.exe")), toolSettings);
+            EXPECT_EQ(s->settings.Language, 1);
+            EXPECT_EQ(s->doc.OptSel, s->settings.OptDef);
+        }
     }
+
+    // The tool refuses a missing settings file with a reason, and does not
+    // create it. (Settings that cannot hold: cli/qm570cli_test.cpp.)
+    ASSERT_TRUE(QFile::remove(file("Uninstall.exe")));
+    QString err;
+    EXPECT_FALSE(qmtest::startTool(*s, dir.path(), &err));
+    EXPECT_TRUE(err.contains(QStringLiteral("Uninstall.exe"))) << err.toStdString();
+    EXPECT_FALSE(QFile::exists(file("Uninstall.exe")));
 }
