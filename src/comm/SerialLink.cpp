@@ -17,6 +17,9 @@ namespace qm {
 namespace {
 
 constexpr int kWriteTimeoutMs = 2000;
+// How long before the end of a pause the thread stops sleeping and watches
+// the clock instead: a little more than a timer's usual lateness.
+constexpr qint64 kGapSpinUs = 150;
 
 int errorNumberFor(QSerialPort::SerialPortError e)
 {
@@ -158,7 +161,13 @@ void SerialLink::waitGapMs(int ms, qint64 sinceUs)
     }
     // On the clock of nowUs: ms after the line fell quiet, however long the
     // bookkeeping since then took (or nothing, when that is already past).
-    sleepUs(sinceUs + qint64(std::max(ms, 0)) * 1000 - nowUs());
+    // A sleeping thread wakes some tens of microseconds after its deadline
+    // (more on a virtual machine), and a full transfer has over 500 pauses:
+    // sleep to just before the end and watch the clock for the rest.
+    const qint64 dueUs = sinceUs + qint64(std::max(ms, 0)) * 1000;
+    sleepUs(dueUs - kGapSpinUs - nowUs());
+    while (nowUs() < dueUs)
+        std::this_thread::yield();
 }
 
 qint64 SerialLink::nowMs()

@@ -131,9 +131,9 @@ bool ProtocolInterpreter::ConvComCode(const QString& script)
     });
 }
 
-// One exchange from the "TX" at the token index: collect the send and
-// receive parts, send, receive and check.
-void ProtocolInterpreter::runExchange()
+// The send and receive parts of the exchange from the "TX" at the token
+// index, gathered into ComTxDat and ComRxExp.
+void ProtocolInterpreter::collectExchange()
 {
     bool receive = false;
     for (;;) {
@@ -160,13 +160,19 @@ void ProtocolInterpreter::runExchange()
             ComRxExp.append(tok);
         }
     }
+}
 
+// Sends the gathered frame, then receives and checks the reply. The frame
+// goes out first and is traced after: the pause before it ends at the
+// radio's 5 ms, and nothing else may stretch it.
+void ProtocolInterpreter::runExchange()
+{
     x_.ComErr = 0;
     link_.clearBuffers();
     if (!ComTxDat.empty()) {
         const QByteArray frame(reinterpret_cast<const char*>(ComTxDat.data()), static_cast<qsizetype>(ComTxDat.size()));
-        ComDataShow(0, frame);
         link_.write(frame);
+        ComDataShow(0, frame);
     }
     if (!ComRxExp.isEmpty())
         RxComDat(static_cast<int>(ComRxExp.size()));
@@ -184,7 +190,9 @@ void ProtocolInterpreter::ProtocolCom()
             const QString tok = token(ComCodeIdx);
             if (tok == kTX) {
                 // The radio wants a short gap before every exchange; a pause
-                // that no exchange follows would only cost time.
+                // that no exchange follows would only cost time. The frame is
+                // put together before the pause, so the pause is all that
+                // stands between the radio's reply and the next frame.
                 // Counted from the moment the previous reply was all in,
                 // when it was (the same script, or the block script before):
                 // the work done since then is not added to the pause. A
@@ -192,6 +200,7 @@ void ProtocolInterpreter::ProtocolCom()
                 // own pause and then the whole gap.
                 const qint64 since = replyDoneUs_;
                 replyDoneUs_ = -1;
+                collectExchange();
                 link_.waitGapMs(kGapMs, since);
                 runExchange();
             } else if (tok == kRF || tok == kWF) {

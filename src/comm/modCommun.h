@@ -81,6 +81,7 @@ public:
     std::function<void(const QString& kind, int a, int b, int c)> readWriteFreHook;
 
 private:
+    void collectExchange();
     void runExchange();
 
     TransferData& x_;

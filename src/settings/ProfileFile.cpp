@@ -27,39 +27,43 @@ struct Lines {
     QByteArray raw;          // the file's bytes as read
 };
 
-Lines load(const QString& path)
+// The file's bytes. Missing: no bytes and no problem (every key takes its
+// default, a write creates it); present but unusable: the problem.
+struct RawFile {
+    bool exists = false;
+    std::optional<Error> problem;
+    QByteArray data;
+};
+
+RawFile readRaw(const QString& path)
 {
-    Lines l;
+    RawFile f;
     const FileFacts facts = fileFacts(path);
     if (!facts.exists() && facts.systemError == 0)
-        return l; // missing: every key takes its default, a write creates it
-    QByteArray data;
+        return f;
     try {
         BoundedRead r = readFileAtMost(path, kMaxSettingsBytes, kReadSettingsFile, ReadSource::RegularFile);
         if (r.longer)
             throw QmError(7, kReadSettingsFile, path,
                           QStringLiteral("it is larger than %1 KiB; a settings file is a few KiB of text").arg(kMaxSettingsBytes >> 10));
-        data = std::move(r.data);
+        f.data = std::move(r.data);
+        f.exists = true;
     } catch (const QmError& e) {
-        l.unreadable = true;
-        l.problem = e.error();
-        return l;
+        f.problem = e.error();
     }
-    l.exists = true;
-    l.raw = data;
-    if (data.startsWith("\xEF\xBB\xBF")) {
-        l.bom = true;
-        data.remove(0, 3);
-    }
-    l.crlf = data.contains("\r\n");
-    l.loneCr = !l.crlf && data.contains('\r') && !data.contains('\n');
-    // Lines end at CR LF, a lone CR or LF. They are split as bytes and kept
-    // as they are: a line that is not UTF-8 (a file written in a local code
-    // page) or has a line break of its own goes back into the file unchanged
-    // when another key is written.
-    l.body = data; // the lines are views into it
-    const char* const p = l.body.constData();
-    const qsizetype size = data.size();
+    return f;
+}
+
+// Calls line(bytes, lineBreak) for each line of the text after its byte
+// order mark; stops when it returns false. Lines end at CR LF, a lone CR or
+// LF, and are handed over as the bytes they are: a line that is not UTF-8 (a
+// file written in a local code page) or has a line break of its own goes
+// back into the file unchanged when another key is written.
+template <typename Fn>
+void forEachLine(QByteArrayView text, Fn line)
+{
+    const char* const p = text.data();
+    const qsizetype size = text.size();
     qsizetype start = 0;
     for (qsizetype i = 0; i <= size; ++i) {
         const bool last = i == size;
@@ -68,12 +72,42 @@ Lines load(const QString& path)
         if (last && start == i)
             break; // the final line break, or an empty file
         const qsizetype endLen = last ? 0 : (p[i] == '\r' && i + 1 < size && p[i + 1] == '\n') ? 2 : 1;
-        l.bytes.append(QByteArrayView(p + start, i - start));
-        l.ends.append(QByteArrayView(p + i, endLen));
-        l.lines.append(QString::fromUtf8(l.bytes.last()));
+        if (!line(QByteArrayView(p + start, i - start), QByteArrayView(p + i, endLen)))
+            return;
         i += endLen - 1;
         start = i + 1;
     }
+}
+
+constexpr char kBom[] = "\xEF\xBB\xBF";
+
+Lines load(const QString& path)
+{
+    Lines l;
+    RawFile f = readRaw(path);
+    if (f.problem) {
+        l.unreadable = true;
+        l.problem = *f.problem;
+        return l;
+    }
+    if (!f.exists)
+        return l;
+    l.exists = true;
+    l.raw = f.data;
+    QByteArray data = std::move(f.data);
+    if (data.startsWith(kBom)) {
+        l.bom = true;
+        data.remove(0, 3);
+    }
+    l.crlf = data.contains("\r\n");
+    l.loneCr = !l.crlf && data.contains('\r') && !data.contains('\n');
+    l.body = data; // the lines are views into it
+    forEachLine(l.body, [&](QByteArrayView bytes, QByteArrayView end) {
+        l.bytes.append(bytes);
+        l.ends.append(end);
+        l.lines.append(QString::fromUtf8(bytes));
+        return true;
+    });
     return l;
 }
 
@@ -144,15 +178,88 @@ QString valueOf(const QString& line)
     return v;
 }
 
+bool isAscii(QByteArrayView bytes)
+{
+    for (const char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+// The line that holds key in the first section named `section`, as text, or
+// nothing. The same search as findSection and findKey over the whole file,
+// made for the hundreds of single-key reads of a start-up: a line of plain
+// ASCII is looked at as bytes, and only the line found becomes text; any
+// other line takes the text path, so names match exactly as they do there.
+std::optional<QString> findKeyLine(QByteArrayView text, const QString& section, const QString& key)
+{
+    const QString wantSection = section.trimmed();
+    const QString wantKey = key.trimmed();
+    // The ASCII white space that trimming removes.
+    const auto trimmed = [](QByteArrayView v) {
+        const auto blank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+        while (!v.isEmpty() && blank(v.front()))
+            v = v.sliced(1);
+        while (!v.isEmpty() && blank(v.back()))
+            v.chop(1);
+        return v;
+    };
+    const auto same = [](QByteArrayView name, const QString& want) {
+        return QString::compare(QLatin1StringView(name), want, Qt::CaseInsensitive) == 0;
+    };
+    bool inSection = false;
+    std::optional<QString> found;
+    forEachLine(text, [&](QByteArrayView bytes, QByteArrayView) {
+        if (!isAscii(bytes)) {
+            const QString line = QString::fromUtf8(bytes);
+            const QString name = sectionName(line);
+            if (!name.isNull()) {
+                if (inSection)
+                    return false; // past the section: the key is not in it
+                inSection = name.compare(wantSection, Qt::CaseInsensitive) == 0;
+            } else if (inSection) {
+                const QString k = keyOf(line);
+                if (!k.isNull() && k.compare(wantKey, Qt::CaseInsensitive) == 0) {
+                    found = line;
+                    return false;
+                }
+            }
+            return true;
+        }
+        const QByteArrayView t = trimmed(bytes);
+        if (t.startsWith('[') && t.indexOf(']') > 0) {
+            if (inSection)
+                return false;
+            inSection = same(trimmed(t.sliced(1, t.indexOf(']') - 1)), wantSection);
+        } else if (inSection && !t.startsWith(';') && !t.startsWith('#')) {
+            const qsizetype eq = bytes.indexOf('=');
+            if (eq >= 0 && same(trimmed(bytes.first(eq)), wantKey)) {
+                found = QString::fromLatin1(bytes);
+                return false;
+            }
+        }
+        return true;
+    });
+    return found;
+}
+
+std::optional<QString> lookup(const QString& path, const QString& section, const QString& key)
+{
+    const RawFile f = readRaw(path);
+    if (!f.exists)
+        return std::nullopt; // missing or unreadable: every key has its default
+    QByteArrayView text = f.data;
+    if (text.startsWith(kBom))
+        text = text.sliced(3);
+    return findKeyLine(text, section, key);
+}
+
 } // namespace
 
 QString ProfileFile::read(const QString& section, const QString& key, const QString& def, int bufSize) const
 {
-    const Lines l = load(path_);
-    QString value = def;
-    const int idx = findKey(l.lines, findSection(l.lines, section), key);
-    if (idx >= 0)
-        value = valueOf(l.lines[idx]);
+    const std::optional<QString> line = lookup(path_, section, key);
+    QString value = line ? valueOf(*line) : def;
     if (bufSize < 1)
         bufSize = 1;
     return value.left(bufSize - 1).trimmed();
@@ -160,8 +267,7 @@ QString ProfileFile::read(const QString& section, const QString& key, const QStr
 
 bool ProfileFile::contains(const QString& section, const QString& key) const
 {
-    const Lines l = load(path_);
-    return findKey(l.lines, findSection(l.lines, section), key) >= 0;
+    return lookup(path_, section, key).has_value();
 }
 
 bool ProfileFile::write(const QString& section, const QString& key, const QString& value, QString* why) const

@@ -10,7 +10,8 @@
 // made once per process.
 //
 // Properties beyond "no crash":
-// - a key reads as present exactly when contains() says so;
+// - a key reads as present exactly when contains() says so, and the line a
+//   write replaces is the line the read took the value from;
 // - the write succeeds and the key then reads as the value (one line, as the
 //   write stores it), and contains() finds it;
 // - every other line of the file is kept byte for byte with its own line
@@ -140,7 +141,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const qm::ProfileFile p(*filePath);
     // A default that no file can hold (a lone surrogate) tells a missing key.
     const QString missing(QChar(0xDC80));
-    const bool had = p.read(section, key, missing, 4096) != missing;
+    const QString oldValue = p.read(section, key, missing, 4096);
+    const bool had = oldValue != missing;
     // Every read goes to the file; one input in four (by its bytes, so a
     // failure repeats) also asks contains(), which reads it once more.
     const bool askContains = qHashBits(data, size) % 4 == 0;
@@ -181,6 +183,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             if (!kept(i, now[i])) {
                 ++changed;
                 check(now[i].text == entry, "a line other than the key's changed");
+                // The line the write replaced is the one the read found (the
+                // read looks at most lines as bytes, the write as text).
+                const QString old = QString::fromUtf8(before[i].text);
+                check(expectedRead(old.mid(old.indexOf(QLatin1Char('=')) + 1)).left(4095).trimmed() == oldValue,
+                      "read() and write() found different lines for the key");
             }
         check(changed <= 1, "more than one line changed");
     } else {

@@ -100,3 +100,26 @@ TEST_F(ProfileFileTest, FailedWriteReportsFalseAndLeavesNothingBehind)
     EXPECT_FALSE(folder.write("Setting", "FirRun", "1"));
     EXPECT_EQ(folder.read("Setting", "FirRun", "2", 3), QStringLiteral("2"));
 }
+
+// A key read looks at most lines as bytes; lines with other characters take
+// the text path. Both must find the same keys in the same sections.
+TEST_F(ProfileFileTest, KeysAreFoundInTheFirstSectionOfTheirNameWhateverTheLineLooksLike)
+{
+    const QByteArray file = QByteArray("\xEF\xBB\xBF[First]\r\n") + " \t[ Radio ] \r\n" + "\tCom = 3 \r\n"
+                            + ";Skip=1\r" + "  # Hash=2\n" + "[noclose=4\n" + "\xE2\x84\xAA" "elvin=5\n"
+                            + "Name=\xE4\xB8\xAD\n" + "[]\n" + "After=6\n" + "[radio]\n" + "Late=7\n"
+                            + "\xE3\x80\x80[Wide]\xE3\x80\x80\n" + "Key=8\n";
+    ASSERT_TRUE(writeFile(path(), file));
+    struct Case { const char* section; const char* key; const char* want; };
+    const Case cases[] = {
+        {"Radio", "COM", "3"},         {"radio", "Skip", "-"},      {"Radio", "Hash", "-"},
+        {"Radio", "[noclose", "4"},    {"Radio", "kelvin", "5"},    {"Radio", "name", "\xE4\xB8\xAD"},
+        {"Radio", "After", "-"},       {"", "After", "6"},          {"Radio", "Late", "-"},
+        {"Wide", "key", "8"},          {"First", "Com", "-"},
+    };
+    for (const auto& c : cases) {
+        const QString section = QString::fromUtf8(c.section);
+        EXPECT_EQ(p.read(section, c.key, "-", 100), QString::fromUtf8(c.want)) << c.section << " " << c.key;
+        EXPECT_EQ(p.contains(section, c.key), std::string(c.want) != "-") << c.section << " " << c.key;
+    }
+}
