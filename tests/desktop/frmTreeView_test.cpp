@@ -26,7 +26,8 @@ using namespace qmtest;
 TEST(Navigator, NodesOpenTheirWindowsAndRadioInfoShowsTheRadioAndTheDebugSwitch)
 {
     ProgramFolder home;
-    ASSERT_TRUE(home.create(3, nullptr));
+    QString why;
+    ASSERT_TRUE(home.create(3, &why)) << why.toStdString();
     MainWindowRun run(home.path());
     ASSERT_EQ(run.start(), StartupOutcome::Running);
     DesktopWindows& w = run.ctx().w;

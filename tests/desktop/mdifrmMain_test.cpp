@@ -200,7 +200,8 @@ TEST_F(MainWindowTest, MenusAndToolbarCaptionsInEveryLanguage)
     for (const int language : {3, 1, 2}) {
         SCOPED_TRACE(language);
         ProgramFolder folder;
-        ASSERT_TRUE(folder.create(language, nullptr));
+        QString why;
+        ASSERT_TRUE(folder.create(language, &why)) << why.toStdString();
         MainWindowRun run(folder.path());
         ASSERT_EQ(run.start(), StartupOutcome::Running);
         QMenuBar* bar = run.w->menuBar();
