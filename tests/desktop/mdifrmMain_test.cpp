@@ -524,6 +524,20 @@ TEST_F(MainWindowTest, FileCommandsMarkTheTitleAndFillTheRecentFiles)
     run.w->menuItem(QStringLiteral("mnuRecent1"))->trigger();
     EXPECT_EQ(run.s->view.currentPath, dropped);
     EXPECT_EQ(run.ui.shown.size(), 1u);
+
+    // Six at most: newer files push the oldest out; one opened again moves
+    // to the top and pushes none out.
+    QStringList more;
+    for (int i = 1; i <= 5; ++i) {
+        more << home.file(QStringLiteral("more%1.dat").arg(i));
+        ASSERT_TRUE(writeFile(more.last(), deliveredTemplate()));
+        run.ui.openNames = {more.last()};
+        run.w->OpenFile();
+    }
+    run.ui.openNames = {more[1]};
+    run.w->OpenFile();
+    EXPECT_EQ(recentItems(*run.w), (QStringList{"&1 " + more[1], "&2 " + more[4], "&3 " + more[3], "&4 " + more[2],
+                                                "&5 " + more[0], "&6 " + dropped}));
 }
 
 // The real program with a data file on its command line, relative to the
