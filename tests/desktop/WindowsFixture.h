@@ -140,16 +140,11 @@ public:
         }
         ctx = std::make_unique<qm::DesktopContext>(*s, ui);
         ctx->prober = &prober;
-        memDat = new qm::frmMemDat(*ctx);
-        ctx->w.memDat = memDat;
-        partFill = new qm::frmPartFill(*ctx);
-        ctx->w.partFill = partFill;
-        toolCom = new qm::frmToolCom(*ctx);
-        ctx->w.toolCom = toolCom;
-        sysSet = new qm::frmSysSet(*ctx);
-        ctx->w.sysSet = sysSet;
-        commun = new qm::frmCommun(*ctx);
-        ctx->w.commun = commun;
+        ctx->w.memDat = memDat = new qm::frmMemDat(*ctx);
+        ctx->w.partFill = partFill = new qm::frmPartFill(*ctx);
+        ctx->w.toolCom = toolCom = new qm::frmToolCom(*ctx);
+        ctx->w.sysSet = sysSet = new qm::frmSysSet(*ctx);
+        ctx->w.commun = commun = new qm::frmCommun(*ctx);
         return true;
     }
 

@@ -48,7 +48,9 @@ void typeIntoCell(QTableView* v, int addr, const QString& text)
 
 } // namespace
 
-TEST(frmMemDat, TableMarksChangesInRedAndSetDefColorClearsThem)
+// One session with the memory table: its layout, the red marks of changed
+// bytes, typing bytes (stored, refused, undone), the tooltip, the buttons.
+TEST(frmMemDat, TableMarksTypingTooltipAndButtons)
 {
     WindowsHarness h;
     ASSERT_TRUE(h.start(3));
@@ -56,6 +58,7 @@ TEST(frmMemDat, TableMarksChangesInRedAndSetDefColorClearsThem)
     QTableView* v = h.memDat->grid();
     ASSERT_EQ(v->objectName(), QStringLiteral("vsfgGridMemDat"));
     const QAbstractItemModel* m = v->model();
+    const auto cell = [&](int addr) { return m->data(cellOf(v, addr), Qt::DisplayRole).toString(); };
     ASSERT_EQ(m->columnCount(), 17);
     QStringList header;
     for (int c = 0; c < 17; ++c)
@@ -69,8 +72,11 @@ TEST(frmMemDat, TableMarksChangesInRedAndSetDefColorClearsThem)
     EXPECT_GE(v->columnWidth(5), twipsToPx(420, v));
     EXPECT_GT(v->columnWidth(5), v->fontMetrics().horizontalAdvance(QStringLiteral("FF")));
 
+    s.doc.IicDat[0x01A3] = 0xA5;
+    h.memDat->resize(600, 400);
+    h.memDat->show();
     h.memDat->TableFreDat();
-    EXPECT_EQ(m->data(cellOf(v, 0x0E00), Qt::DisplayRole).toString(), FormatByteDat(s.doc.IicDat[0x0E00]));
+    EXPECT_EQ(cell(0x0E00), FormatByteDat(s.doc.IicDat[0x0E00]));
     s.doc.IicDat[0x0100] ^= 0xFF;
     s.doc.IicDat[0x0101] ^= 0x01;
     h.memDat->TableFreDat();
@@ -83,18 +89,50 @@ TEST(frmMemDat, TableMarksChangesInRedAndSetDefColorClearsThem)
     h.memDat->findChild<QPushButton*>(QStringLiteral("cmdSetDefCol"))->click();
     EXPECT_FALSE(red(v, 0x0100) || red(v, 0x0101));
 
+    // A typed byte is stored (one undo step, no mark); above FF it is refused and listed.
+    const std::vector<uint8_t> before = s.doc.IicDat;
+    typeIntoCell(v, 0x0010, QStringLiteral("7f"));
+    std::vector<uint8_t> expect = before;
+    expect[0x0010] = 0x7F;
+    EXPECT_EQ(s.doc.IicDat, expect);
+    EXPECT_EQ(cell(0x0010), QStringLiteral("7F"));
+    EXPECT_FALSE(red(v, 0x0010));
+    EXPECT_TRUE(s.errors.entries().empty());
+    typeIntoCell(v, 0x0011, QStringLiteral("1FF"));
+    EXPECT_EQ(s.doc.IicDat, expect) << "a value above FF is refused";
+    EXPECT_EQ(cell(0x0011), FormatByteDat(before[0x0011]));
+    ASSERT_EQ(s.errors.entries().size(), 1u);
+    EXPECT_EQ(s.errors.entries()[0].label, QStringLiteral("frmMemDat->GridDataTemp"));
+    EXPECT_EQ(s.errors.entries()[0].error.object, QStringLiteral("address 0011"));
+    ASSERT_EQ(h.ctx->undo.count(), 1);
+    h.ctx->undo.undo();
+    EXPECT_EQ(s.doc.IicDat, before);
+    EXPECT_EQ(cell(0x0010), FormatByteDat(before[0x0010]));
+    h.ctx->undo.redo();
+    EXPECT_EQ(s.doc.IicDat, expect);
+
+    const QModelIndex i = cellOf(v, 0x01A3);
+    v->scrollTo(i);
+    const QRect r = v->visualRect(i);
+    QHelpEvent help(QEvent::ToolTip, r.center(), v->viewport()->mapToGlobal(r.center()));
+    QApplication::sendEvent(v->viewport(), &help);
+    const QString tip = m->data(i, Qt::ToolTipRole).toString(); // its text: memtools/modMemDat_test.cpp
+    EXPECT_TRUE(tip.startsWith(QStringLiteral("地址为: 0x01A3")) && tip.contains(QStringLiteral("十进制165")));
+    EXPECT_EQ(QToolTip::text(), tip);
+    QToolTip::hideText();
+
     // "Fill Gird": the image as it would leave the program, date stamp included.
     h.memDat->findChild<QPushButton*>(QStringLiteral("cmdFillGrid"))->click();
     for (int a = 0; a < 0x2000; ++a)
-        ASSERT_EQ(m->data(cellOf(v, a), Qt::DisplayRole).toString(), FormatByteDat(s.doc.IicDat[static_cast<size_t>(a)]));
+        ASSERT_EQ(cell(a), FormatByteDat(s.doc.IicDat[static_cast<size_t>(a)]));
     EXPECT_EQ(s.doc.IicDat[0x0E72], QDate::currentDate().day());
 
     // A TableMaxAddr that starts a row gets that row.
     s.settings.TableMaxAddr = 0x0100;
     h.memDat->TableFreDat();
     EXPECT_EQ(m->rowCount(), 17);
-    EXPECT_FALSE(m->data(cellOf(v, 0x0100), Qt::DisplayRole).toString().isEmpty());
-    EXPECT_TRUE(m->data(cellOf(v, 0x0101), Qt::DisplayRole).toString().isEmpty());
+    EXPECT_FALSE(cell(0x0100).isEmpty());
+    EXPECT_TRUE(cell(0x0101).isEmpty());
     EXPECT_FALSE(m->flags(cellOf(v, 0x0101)) & Qt::ItemIsEditable);
 
     bool opened = false; // "Part Fill" opens its dialog
@@ -105,50 +143,3 @@ TEST(frmMemDat, TableMarksChangesInRedAndSetDefColorClearsThem)
     h.memDat->findChild<QPushButton*>(QStringLiteral("cmdPartFill"))->click();
     EXPECT_TRUE(opened);
 }
-
-TEST(frmMemDat, TypingACellStoresItsByteOrRefusesItAndTheTooltipTellsIt)
-{
-    WindowsHarness h;
-    ASSERT_TRUE(h.start(3));
-    AppState& s = *h.s;
-    s.doc.IicDat[0x01A3] = 0xA5;
-    h.memDat->resize(600, 400);
-    h.memDat->show();
-    QTableView* v = h.memDat->grid();
-    h.memDat->TableFreDat();
-    const std::vector<uint8_t> before = s.doc.IicDat;
-
-    typeIntoCell(v, 0x0010, QStringLiteral("7f"));
-    EXPECT_EQ(s.doc.IicDat[0x0010], 0x7F);
-    EXPECT_EQ(v->model()->data(cellOf(v, 0x0010), Qt::DisplayRole).toString(), QStringLiteral("7F"));
-    std::vector<uint8_t> expect = before;
-    expect[0x0010] = 0x7F;
-    EXPECT_EQ(s.doc.IicDat, expect);
-    EXPECT_FALSE(red(v, 0x0010));
-    EXPECT_TRUE(s.errors.entries().empty());
-
-    typeIntoCell(v, 0x0011, QStringLiteral("1FF"));
-    EXPECT_EQ(s.doc.IicDat, expect) << "a value above FF is refused";
-    EXPECT_EQ(v->model()->data(cellOf(v, 0x0011), Qt::DisplayRole).toString(), FormatByteDat(before[0x0011]));
-    ASSERT_EQ(s.errors.entries().size(), 1u);
-    EXPECT_EQ(s.errors.entries()[0].label, QStringLiteral("frmMemDat->GridDataTemp"));
-    EXPECT_EQ(s.errors.entries()[0].error.object, QStringLiteral("address 0011"));
-
-    ASSERT_EQ(h.ctx->undo.count(), 1);
-    h.ctx->undo.undo();
-    EXPECT_EQ(s.doc.IicDat, before);
-    EXPECT_EQ(v->model()->data(cellOf(v, 0x0010), Qt::DisplayRole).toString(), FormatByteDat(before[0x0010]));
-    h.ctx->undo.redo();
-    EXPECT_EQ(s.doc.IicDat, expect);
-
-    const QModelIndex i = cellOf(v, 0x01A3);
-    v->scrollTo(i);
-    const QRect r = v->visualRect(i);
-    QHelpEvent help(QEvent::ToolTip, r.center(), v->viewport()->mapToGlobal(r.center()));
-    QApplication::sendEvent(v->viewport(), &help);
-    const QString tip = v->model()->data(i, Qt::ToolTipRole).toString(); // its text: memtools/modMemDat_test.cpp
-    EXPECT_TRUE(tip.startsWith(QStringLiteral("地址为: 0x01A3")) && tip.contains(QStringLiteral("十进制165")));
-    EXPECT_EQ(QToolTip::text(), tip);
-    QToolTip::hideText();
-}
-

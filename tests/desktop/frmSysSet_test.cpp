@@ -104,7 +104,9 @@ TEST(frmSysSet, InitOptReportsOutOfRangeValuesAndShowsTheDefault)
     }
 }
 
-TEST(frmSysSet, UserChangesAreUndoableAndTheMessageIsNormalised)
+// One session: the user changes options (each an undo step), ticks the clock
+// box (no option: only the next write's script) and prints without a printer.
+TEST(frmSysSet, ChangesAreUndoableTheClockBoxOnlyAddsAFrameAndPrintGoesToAPdf)
 {
     WindowsHarness h;
     ASSERT_TRUE(h.start(3));
@@ -145,21 +147,15 @@ TEST(frmSysSet, UserChangesAreUndoableAndTheMessageIsNormalised)
     h.ctx->undo.redo();
     EXPECT_EQ(step->currentIndex(), before[1] + 1);
     EXPECT_EQ(s.doc.OptSel[1], before[1] + 1);
-}
 
-TEST(frmSysSet, SetTimeBoxOnlyAddsTheClockFrameToTheNextWriteAndPrintGoesToAPdf)
-{
-    WindowsHarness h;
-    ASSERT_TRUE(h.start(3));
-    AppState& s = *h.s;
     const auto sel = s.doc.OptSel;
-    const auto image = s.doc.IicDat;
     auto* setTime = child<QCheckBox>(h.sysSet, QStringLiteral("chkSetTime"));
     EXPECT_FALSE(setTime->isChecked());
     setTime->click();
     EXPECT_EQ(s.doc.OptSel, sel);
     EXPECT_EQ(s.doc.IicDat, image);
-    EXPECT_EQ(h.ctx->undo.count(), 0);
+    EXPECT_EQ(h.ctx->undo.count(), 5);
+    EXPECT_EQ(h.ctx->undo.index(), 1);
     prepareTransfer(s, TransferDirection::Write);
     EXPECT_TRUE(s.xfer.ComScript[2].at(1).startsWith(QStringLiteral("TX557997A557")));
     EXPECT_TRUE(s.xfer.ComScript[1].at(1).startsWith(QStringLiteral("TX50524F4752414D"))) << "a read has no clock frame";

@@ -1,4 +1,5 @@
-// The navigator and the radio information window, driven with the mouse.
+// The navigator and the radio information window, driven with the mouse and
+// the keyboard in one session.
 #include "desktop/frmChMem.h"
 #include "desktop/frmMemDat.h"
 #include "desktop/frmRadioInfo.h"
@@ -22,144 +23,109 @@
 using namespace qm;
 using namespace qmtest;
 
-namespace {
-
-class NavigatorTest : public ::testing::Test {
-protected:
+TEST(Navigator, NodesOpenTheirWindowsAndRadioInfoShowsTheRadioAndTheDebugSwitch)
+{
     ProgramFolder home;
-    std::unique_ptr<MainWindowRun> run;
-
-    void SetUp() override
-    {
-        QString why;
-        ASSERT_TRUE(home.create(3, &why)) << why.toStdString();
-        run = std::make_unique<MainWindowRun>(home.path());
-        ASSERT_EQ(run->start(), StartupOutcome::Running);
-    }
-    void clickNode(const char* key)
-    {
-        QTreeWidget* tree = run->ctx().w.treeView->treevMain();
-        QTreeWidgetItem* item = run->ctx().w.treeView->node(QLatin1String(key));
+    QString why;
+    ASSERT_TRUE(home.create(3, &why)) << why.toStdString();
+    MainWindowRun run(home.path());
+    ASSERT_EQ(run.start(), StartupOutcome::Running);
+    DesktopWindows& w = run.ctx().w;
+    QMdiArea* area = run.w->mdiArea();
+    QTreeWidget* tree = w.treeView->treevMain();
+    const auto click = [&](const char* key) {
+        QTreeWidgetItem* item = w.treeView->node(QLatin1String(key));
         ASSERT_NE(item, nullptr) << key;
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(item).center());
-    }
-    // The MDI windows the user can see.
-    QList<QWidget*> shownChildren() const
-    {
+    };
+    const auto shown = [&] { // the MDI windows the user can see
         QList<QWidget*> out;
-        for (QMdiSubWindow* sub : run->w->mdiArea()->subWindowList())
+        for (QMdiSubWindow* sub : area->subWindowList())
             if (sub->isVisible())
                 out << sub->widget();
         return out;
-    }
-    void hideAll()
-    {
-        for (QMdiSubWindow* sub : run->w->mdiArea()->subWindowList())
+    };
+    const auto hideAll = [&] {
+        for (QMdiSubWindow* sub : area->subWindowList())
             sub->close(); // only hides
-    }
-};
+    };
+    const auto activeMaximised = [&](QWidget* window) {
+        return area->activeSubWindow() && area->activeSubWindow()->widget() == window &&
+               area->activeSubWindow()->isMaximized() && window->isVisible();
+    };
 
-} // namespace
-
-TEST_F(NavigatorTest, NodesOpenTheirWindowsMaximisedAndTheRootNothing)
-{
-    frmTreeView* nav = run->ctx().w.treeView;
-    QTreeWidget* tree = nav->treevMain();
     EXPECT_EQ(tree->objectName(), QStringLiteral("treevMain"));
     ASSERT_EQ(tree->topLevelItemCount(), 1);
     QTreeWidgetItem* root = tree->topLevelItem(0);
-    EXPECT_EQ(root->text(0), QStringLiteral("QM570"));
-    EXPECT_TRUE(root->isExpanded());
+    EXPECT_TRUE(root->text(0) == QStringLiteral("QM570") && root->isExpanded());
     QStringList children;
     for (int i = 0; i < root->childCount(); ++i)
         children << root->child(i)->text(0);
     EXPECT_EQ(children, (QStringList{"Radio Info", "Channel Info", "Optional Features"}));
     EXPECT_EQ(tree->indentation(), twipsToPx(300, tree));
 
+    // The root opens nothing; each node its window, maximised.
     hideAll();
-    clickNode("Radio");
-    EXPECT_TRUE(shownChildren().isEmpty());
-    EXPECT_TRUE(run->s->errors.entries().empty());
-
-    struct Case { const char* key; QWidget* window; };
-    const Case cases[] = {{"ChInfo", run->ctx().w.chMem}, {"SysSet", run->ctx().w.sysSet}, {"RadioInfo", run->ctx().w.radioInfo}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.key);
-        clickNode(c.key);
-        QMdiSubWindow* active = run->w->mdiArea()->activeSubWindow();
-        ASSERT_NE(active, nullptr);
-        EXPECT_EQ(active->widget(), c.window);
-        EXPECT_TRUE(active->isMaximized());
-        EXPECT_TRUE(c.window->isVisible());
+    click("Radio");
+    EXPECT_TRUE(shown().isEmpty());
+    for (auto [key, window] : {std::pair<const char*, QWidget*>{"ChInfo", w.chMem}, {"SysSet", w.sysSet}, {"RadioInfo", w.radioInfo}}) {
+        click(key);
+        EXPECT_TRUE(activeMaximised(window)) << key;
     }
-
     // "Channel Info" again after closing it: the same window, only hidden meanwhile.
-    frmChMem* channels = run->ctx().w.chMem;
+    frmChMem* channels = w.chMem;
     QPointer<frmChMem> alive(channels);
-    clickNode("ChInfo");
+    click("ChInfo");
     channels->parentWidget()->close();
     EXPECT_FALSE(channels->isVisible());
+    click("ChInfo");
     EXPECT_FALSE(alive.isNull());
-    clickNode("ChInfo");
-    EXPECT_EQ(run->ctx().w.chMem, channels);
-    EXPECT_TRUE(channels->isVisible());
-    EXPECT_TRUE(run->w->mdiArea()->activeSubWindow()->isMaximized());
-
+    EXPECT_EQ(w.chMem, channels);
+    EXPECT_TRUE(activeMaximised(channels));
     // The keyboard opens a node too.
     hideAll();
     tree->setFocus();
-    tree->setCurrentItem(nav->node(QStringLiteral("SysSet")));
+    tree->setCurrentItem(w.treeView->node(QStringLiteral("SysSet")));
     QTest::keyClick(tree, Qt::Key_Return);
-    EXPECT_EQ(shownChildren(), QList<QWidget*>{run->ctx().w.sysSet});
-}
+    EXPECT_EQ(shown(), QList<QWidget*>{w.sysSet});
+    EXPECT_TRUE(run.s->errors.entries().empty());
 
-TEST_F(NavigatorTest, RadioInformationBeforeAndAfterARead)
-{
-    frmRadioInfo* info = run->ctx().w.radioInfo;
+    // Radio information before and after a read has filled the image (the texts: modRadioFacts_test.cpp).
+    frmRadioInfo* info = w.radioInfo;
+    click("RadioInfo");
     EXPECT_EQ(info->windowTitle(), QStringLiteral("QM570"));
     EXPECT_EQ(info->fraMain()->title(), QStringLiteral("Radio Info"));
     const auto text = [&](const char* name) {
         auto* box = info->findChild<QLineEdit*>(QLatin1String(name));
         return box ? box->text() : info->findChild<QLabel*>(QLatin1String(name))->text();
     };
-    const std::pair<const char*, const char*> shown[] = {
-        {"lblModel", "Model Type"}, {"lblRange", "Frequency[MHz]"}, {"lblSoftVer", "Soft Version"},
-        {"lblLastPc", "Write Data Last Time"}, {"txtModel", "QM570"}, {"txtRange", "400.00000 - 470.00000MHz"},
-        {"txtSoftVer", ""}, {"txtLastPc", ""}};
-    for (auto [name, want] : shown)
+    for (auto [name, want] : {std::pair<const char*, const char*>{"lblModel", "Model Type"}, {"lblRange", "Frequency[MHz]"},
+                              {"lblSoftVer", "Soft Version"}, {"lblLastPc", "Write Data Last Time"}, {"txtModel", "QM570"},
+                              {"txtRange", "400.00000 - 470.00000MHz"}, {"txtSoftVer", ""}, {"txtLastPc", ""}})
         EXPECT_EQ(text(name), QLatin1String(want)) << name;
-
-    // What a read does after it has filled the image (the texts: modRadioFacts_test.cpp).
-    auto& img = run->s->doc.IicDat;
+    auto& img = run.s->doc.IicDat;
     img[0x0F30] = 0x12, img[0x0F50] = 0x13, img[0x0E70] = 0x0A;
-    ShowFreBand(*run->s);
-    ShowSoftVer(*run->s);
-    ShowComDat(*run->s);
-    EXPECT_EQ(text("txtRange"), FreBandText(run->s->doc));
-    EXPECT_EQ(text("txtSoftVer"), SoftVerText(run->s->doc));
-    EXPECT_EQ(text("txtLastPc"), ComDatText(run->s->doc, run->s->settings));
-    EXPECT_TRUE(text("txtSoftVer").startsWith(QStringLiteral("V1.2")));
-}
+    ShowFreBand(*run.s);
+    ShowSoftVer(*run.s);
+    ShowComDat(*run.s);
+    EXPECT_EQ(text("txtRange"), FreBandText(run.s->doc));
+    EXPECT_TRUE(text("txtSoftVer") == SoftVerText(run.s->doc) && text("txtSoftVer").startsWith(QStringLiteral("V1.2")));
+    EXPECT_EQ(text("txtLastPc"), ComDatText(run.s->doc, run.s->settings));
 
-TEST_F(NavigatorTest, DebugSwitchOpensTheMemoryTableOnlyWhenOn)
-{
-    frmRadioInfo* info = run->ctx().w.radioInfo;
-    frmMemDat* memory = run->ctx().w.memDat;
+    // A double click on the frame opens the memory table only while the
+    // hidden debug switch (a double click on its label) is on.
+    frmMemDat* memory = w.memDat;
     const QPoint onFrame(4, info->fraMain()->height() - 4);
-    EXPECT_EQ(run->s->view.DebugMode, 0);
+    EXPECT_EQ(run.s->view.DebugMode, 0);
     QTest::mouseDClick(info->fraMain(), Qt::LeftButton, {}, onFrame);
     EXPECT_FALSE(memory->isVisible());
-
     QTest::mouseDClick(info->lblDebug(), Qt::LeftButton);
-    EXPECT_EQ(run->s->view.DebugMode, -1);
+    EXPECT_EQ(run.s->view.DebugMode, -1);
     QTest::mouseDClick(info->fraMain(), Qt::LeftButton, {}, onFrame);
-    EXPECT_TRUE(memory->isVisible());
-    EXPECT_EQ(run->w->mdiArea()->activeSubWindow()->widget(), memory);
-    EXPECT_TRUE(run->w->mdiArea()->activeSubWindow()->isMaximized());
-
+    EXPECT_TRUE(activeMaximised(memory));
     memory->parentWidget()->close();
     QTest::mouseDClick(info->lblDebug(), Qt::LeftButton);
-    EXPECT_EQ(run->s->view.DebugMode, 0);
+    EXPECT_EQ(run.s->view.DebugMode, 0);
     QTest::mouseDClick(info->fraMain(), Qt::LeftButton, {}, onFrame);
     EXPECT_FALSE(memory->isVisible());
 }

@@ -1,6 +1,6 @@
 // The main window driven as a user drives it: start-up and exit, menus,
-// toolbar, status bar, the channel lock and its timers, the language switch
-// and the file commands.
+// toolbar, status bar, the channel lock and its timers, the language switch,
+// the window layout and the file commands.
 #include "desktop/frmAboutSoft.h"
 #include "desktop/frmChMem.h"
 #include "desktop/frmCommun.h"
@@ -26,7 +26,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
-#include <QProcess>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -55,11 +54,10 @@ public slots:
 class MainWindowTest : public ::testing::Test {
 protected:
     ProgramFolder home;
-    void SetUp() override { make(3); }
-    void make(int language)
+    void SetUp() override
     {
         QString why;
-        ASSERT_TRUE(home.create(language, &why)) << why.toStdString();
+        ASSERT_TRUE(home.create(3, &why)) << why.toStdString();
     }
     QString defaultPath() const { return home.path() + QStringLiteral("/Data/Untitled.dat"); }
 };
@@ -72,6 +70,51 @@ QStringList visibleItems(const QMenu* menu)
         if (a->isVisible())
             out << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
     return out;
+}
+
+// Types text into cell (r, c) of the channel window, as a user does.
+void typeIntoGrid(MainWindowRun& run, int r, int c, const QString& text)
+{
+    frmChMem* ch = run.ctx().w.chMem;
+    run.ctx().showChild(ch);
+    ChannelGridView* grid = ch->grid();
+    grid->setCurrentIndex(grid->model()->index(r - 1, c - 1));
+    grid->setFocus();
+    QTest::keyClick(grid, text[0].toLatin1());
+    QLineEdit* editor = nullptr; // the open one: a closed editor lingers until deleted
+    for (auto* e : grid->viewport()->findChildren<QLineEdit*>(QStringLiteral("vsfgGridChText")))
+        editor = e->isVisible() ? e : editor;
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, text.mid(1));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QApplication::processEvents();
+}
+
+QStringList recentItems(const mdifrmMain& w)
+{
+    QStringList items;
+    for (int i = 1; i <= 6; ++i) {
+        QAction* a = w.menuItem(QStringLiteral("mnuRecent%1").arg(i));
+        if (a && a->isVisible())
+            items << a->text();
+    }
+    return items;
+}
+
+// Drags a file onto the window and drops it there when the window takes it.
+bool dropFile(mdifrmMain& w, const QString& path)
+{
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(path)});
+    const QPoint at = w.rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    enter.ignore();
+    QApplication::sendEvent(&w, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &drop);
+    return true;
 }
 
 } // namespace
@@ -90,71 +133,28 @@ TEST_F(MainWindowTest, FirstAndSecondStartOfAProgramFolder)
     }
     // Second start on a Chinese system: language detection, port choice,
     // and the windows come up in the start-up's order.
-    {
-        MainWindowRun run(fresh.path());
-        QStringList order;
-        StartupEnv env;
-        const auto note = [&](const QString& step, QWidget* created) {
-            order << step + (created ? QStringLiteral("+") : QStringLiteral("-"));
-        };
-        env.dockNavigator = [&] { note(QStringLiteral("navigator"), run.ctx().w.chMem); };
-        env.applyCaptions = [&] { note(QStringLiteral("captions"), run.ctx().w.treeView); };
-        env.buildChildWindows = [&] { note(QStringLiteral("windows"), run.ctx().w.chMem); };
-        env.showRadioInfo = [&] { note(QStringLiteral("radioInfo"), run.ctx().w.radioInfo); };
-        ASSERT_EQ(run.start(kLocaleChinesePrc, env), StartupOutcome::Running);
-        EXPECT_EQ(order, (QStringList{"navigator-", "captions+", "windows+", "radioInfo+"}));
-        // The maximised child's caption joins the title, as in every MDI frame.
-        EXPECT_EQ(run.w->windowTitle(), QStringLiteral("QM570写频软件[*] - [QM570]"));
-        EXPECT_TRUE(run.w->menuItem(QStringLiteral("mnuLangSel0"))->isChecked());
-        EXPECT_EQ(run.w->dockWidgetArea(run.w->treeViewPane()), Qt::LeftDockWidgetArea);
-        EXPECT_EQ(run.w->treeViewPane()->widget(), run.ctx().w.treeView);
-        QMdiSubWindow* active = run.w->mdiArea()->activeSubWindow();
-        ASSERT_NE(active, nullptr);
-        EXPECT_EQ(active->widget(), run.ctx().w.radioInfo);
-        EXPECT_TRUE(active->isMaximized());
-    }
+    MainWindowRun run(fresh.path());
+    QStringList order;
+    StartupEnv env;
+    const auto note = [&](const QString& step, QWidget* created) { order << step + (created ? "+" : "-"); };
+    env.dockNavigator = [&] { note(QStringLiteral("navigator"), run.ctx().w.chMem); };
+    env.applyCaptions = [&] { note(QStringLiteral("captions"), run.ctx().w.treeView); };
+    env.buildChildWindows = [&] { note(QStringLiteral("windows"), run.ctx().w.chMem); };
+    env.showRadioInfo = [&] { note(QStringLiteral("radioInfo"), run.ctx().w.radioInfo); };
+    ASSERT_EQ(run.start(kLocaleChinesePrc, env), StartupOutcome::Running);
+    EXPECT_EQ(order, (QStringList{"navigator-", "captions+", "windows+", "radioInfo+"}));
+    // The maximised child's caption joins the title, as in every MDI frame.
+    EXPECT_EQ(run.w->windowTitle(), QStringLiteral("QM570写频软件[*] - [QM570]"));
+    EXPECT_TRUE(run.w->menuItem(QStringLiteral("mnuLangSel0"))->isChecked());
+    EXPECT_EQ(run.w->dockWidgetArea(run.w->treeViewPane()), Qt::LeftDockWidgetArea);
+    EXPECT_EQ(run.w->treeViewPane()->widget(), run.ctx().w.treeView);
+    QMdiSubWindow* active = run.w->mdiArea()->activeSubWindow();
+    ASSERT_NE(active, nullptr);
+    EXPECT_EQ(active->widget(), run.ctx().w.radioInfo);
+    EXPECT_TRUE(active->isMaximized());
 }
 
-TEST_F(MainWindowTest, ExitAnsweredNoKeepsEverythingYesUnloadsInOrderWithoutSaving)
-{
-    MainWindowRun run(home.path());
-    ASSERT_EQ(run.start(), StartupOutcome::Running);
-    run.w->ShowErr(); // every window exists
-    DesktopWindows& w = run.ctx().w;
-    const QList<QWidget*> windows = {w.treeView, w.sysSet,  w.radioInfo, w.chMem,    w.aboutSoft,
-                                     w.commun,   w.toolCom, w.showErr,   w.partFill, w.memDat};
-    QStringList unloaded;
-    for (QWidget* window : windows) {
-        ASSERT_NE(window, nullptr);
-        const QString name = window->objectName();
-        QObject::connect(window, &QObject::destroyed, [&unloaded, name] { unloaded << name; });
-    }
-    run.s->doc.IicDat[0x20] ^= 0xFF; // an unsaved change
-
-    run.ui.answers = {MsgAnswer::No};
-    run.w->menuItem(QStringLiteral("mnuExit"))->trigger();
-    EXPECT_TRUE(run.w->isVisible());
-    EXPECT_EQ(run.s->view.AppExiting, 0);
-    EXPECT_TRUE(unloaded.isEmpty());
-    EXPECT_TRUE(w.radioInfo->isVisible());
-    ASSERT_EQ(run.ui.shown.size(), 1u);
-    EXPECT_EQ(run.ui.shown[0].prompt, QStringLiteral("Are you sure want to exit?"));
-    EXPECT_EQ(run.ui.shown[0].title, QStringLiteral("Notice"));
-    EXPECT_EQ(run.ui.shown[0].buttons, MsgButtons::YesNo);
-    EXPECT_EQ(run.ui.shown[0].icon, MsgIcon::Question);
-
-    run.ui.answers = {MsgAnswer::Yes};
-    run.w->menuItem(QStringLiteral("mnuExit"))->trigger();
-    EXPECT_FALSE(run.w->isVisible());
-    EXPECT_EQ(run.s->view.AppExiting, 1);
-    EXPECT_EQ(unloaded, (QStringList{"frmTreeView", "frmSysSet", "frmRadioInfo", "frmChMem", "frmAboutSoft", "frmCommun",
-                                     "frmToolCom", "frmShowErr", "frmPartFill", "frmMemDat"}));
-    EXPECT_EQ(run.ui.shown.size(), 2u); // no save question
-    EXPECT_FALSE(QFile::exists(defaultPath()));
-    EXPECT_EQ(w.chMem, nullptr);
-}
-
-TEST_F(MainWindowTest, MenusMatchTheMenuTableInBothLanguages)
+TEST_F(MainWindowTest, MenusAndToolbarCaptionsInEveryLanguage)
 {
     struct Row { const char* name; const char* parent; const char* english; const char* chinese; const char* shortcut; bool visible; };
     const Row rows[] = {
@@ -201,10 +201,11 @@ TEST_F(MainWindowTest, MenusMatchTheMenuTableInBothLanguages)
         SCOPED_TRACE(language);
         ProgramFolder folder;
         QString why;
-        ASSERT_TRUE(folder.create(language, &why));
+        ASSERT_TRUE(folder.create(language, &why)) << why.toStdString();
         MainWindowRun run(folder.path());
         ASSERT_EQ(run.start(), StartupOutcome::Running);
         QMenuBar* bar = run.w->menuBar();
+        const auto menu = [&](const char* name) { return bar->findChild<QMenu*>(QLatin1String(name)); };
         for (const Row& r : rows) {
             SCOPED_TRACE(r.name);
             QAction* a = run.w->menuItem(QLatin1String(r.name));
@@ -212,38 +213,37 @@ TEST_F(MainWindowTest, MenusMatchTheMenuTableInBothLanguages)
             EXPECT_EQ(a->text(), QString::fromUtf8(language == 1 ? r.chinese : r.english));
             EXPECT_EQ(a->shortcut(), QKeySequence(QString::fromLatin1(r.shortcut)));
             EXPECT_EQ(a->isVisible(), r.visible);
-            if (r.parent) {
-                auto* parent = bar->findChild<QMenu*>(QLatin1String(r.parent));
-                ASSERT_NE(parent, nullptr);
-                EXPECT_TRUE(parent->actions().contains(a));
-            } else {
-                EXPECT_TRUE(bar->actions().contains(a));
-                auto* menu = bar->findChild<QMenu*>(QLatin1String(r.name));
-                ASSERT_NE(menu, nullptr);
-                EXPECT_EQ(menu->accessibleName(), captionWithoutAccelerator(a->text()));
+            ASSERT_NE(menu(r.parent ? r.parent : r.name), nullptr);
+            EXPECT_TRUE((r.parent ? menu(r.parent)->actions() : bar->actions()).contains(a));
+            if (!r.parent) {
+                EXPECT_EQ(menu(r.name)->accessibleName(), captionWithoutAccelerator(a->text()));
             }
         }
         // What the user sees, separators included.
-        const auto menu = [&](const char* name) { return visibleItems(bar->findChild<QMenu*>(QLatin1String(name))); };
         QStringList shownMenus;
         for (QAction* a : bar->actions())
             if (a->isVisible())
                 shownMenus << a->objectName();
         EXPECT_EQ(shownMenus, (QStringList{"mnuFile", "mnuProgram", "mnuSet", "mnuHelp"}));
-        EXPECT_EQ(menu("mnuFile"), (QStringList{"mnuFileNew", "mnuFileOpen", "mnuFileSave", "mnuFileSaveAs", "-", "mnuImportCh",
-                                                "mnuExportCh", "-", "mnuExit"}));
-        EXPECT_EQ(menu("mnuProgram"), (QStringList{"mnuReadFre", "mnuWriteFre"}));
-        EXPECT_EQ(menu("mnuOption"), (QStringList{"-", "mnuDtmf", "mnuKeySet", "mnuChLock"}));
-        EXPECT_EQ(menu("mnuSet"), (QStringList{"mnuCommunicate", "-", "mnuLangSetting"}));
-        EXPECT_EQ(menu("mnuLangSetting"), (QStringList{"mnuLangSel0", "mnuLangSel2"}));
-        EXPECT_EQ(menu("mnuHelp"), (QStringList{"mnuAboutSoft"}));
-        // The toolbar's captions come from the same table.
-        QStringList buttons;
-        for (const char* key : {"FileNew", "FileOpen", "FileSave", "Read", "Write", "Com", "Print", "Help", "Exit"})
-            buttons << run.w->toolButton(QLatin1String(key))->text();
-        const QStringList chineseButtons = {"新建", "打开", "保存", "读频", "写频", "串口", "打印", "帮助", "退出"};
-        const QStringList englishButtons = {"New", "Open", "Save", "Read", "Write", "Port", "Print", "Help", "Exit"};
-        EXPECT_EQ(buttons, language == 1 ? chineseButtons : englishButtons);
+        EXPECT_EQ(visibleItems(menu("mnuFile")), (QStringList{"mnuFileNew", "mnuFileOpen", "mnuFileSave", "mnuFileSaveAs", "-",
+                                                              "mnuImportCh", "mnuExportCh", "-", "mnuExit"}));
+        EXPECT_EQ(visibleItems(menu("mnuProgram")), (QStringList{"mnuReadFre", "mnuWriteFre"}));
+        EXPECT_EQ(visibleItems(menu("mnuOption")), (QStringList{"-", "mnuDtmf", "mnuKeySet", "mnuChLock"}));
+        EXPECT_EQ(visibleItems(menu("mnuSet")), (QStringList{"mnuCommunicate", "-", "mnuLangSetting"}));
+        EXPECT_EQ(visibleItems(menu("mnuLangSetting")), (QStringList{"mnuLangSel0", "mnuLangSel2"}));
+        EXPECT_EQ(visibleItems(menu("mnuHelp")), (QStringList{"mnuAboutSoft"}));
+        // The toolbar's captions come from the same table; each button is
+        // named for its key and reads its caption to assistive tools.
+        QStringList captions;
+        for (const char* key : {"FileNew", "FileOpen", "FileSave", "Read", "Write", "Com", "Print", "Help", "Exit"}) {
+            QAction* a = run.w->toolButton(QLatin1String(key));
+            QWidget* button = run.w->tlbMdiFrmMain()->widgetForAction(a);
+            EXPECT_EQ(button->objectName(), QLatin1String(key));
+            EXPECT_EQ(button->accessibleName(), a->text());
+            captions << a->text();
+        }
+        EXPECT_EQ(captions, (language == 1 ? QStringList{"新建", "打开", "保存", "读频", "写频", "串口", "打印", "帮助", "退出"}
+                                           : QStringList{"New", "Open", "Save", "Read", "Write", "Port", "Print", "Help", "Exit"}));
     }
 }
 
@@ -255,16 +255,11 @@ TEST_F(MainWindowTest, ToolbarButtonsStandAtTheirPositionsAndRunTheirCommands)
     EXPECT_EQ(run.w->statusPanel(2)->toolTip(), QStringLiteral("COM1: /dev/pts/7")); // the port panel tells the device
     QToolBar* bar = run.w->tlbMdiFrmMain();
     ASSERT_EQ(bar->objectName(), QStringLiteral("tlbMdiFrmMain"));
-    const QList<QAction*> positions = bar->actions();
-    ASSERT_EQ(positions.size(), 16);
-    const QStringList keys = {"", "FileNew", "", "FileOpen", "FileSave", "", "Read", "Write",
-                              "", "Com", "", "Print", "", "Help", "", "Exit"};
-    for (int p = 0; p < 16; ++p) {
-        EXPECT_EQ(positions[p]->isSeparator(), keys[p].isEmpty()) << "position " << p + 1;
-        if (!keys[p].isEmpty()) {
-            EXPECT_EQ(positions[p]->data().toString(), keys[p]) << "position " << p + 1;
-        }
-    }
+    QStringList positions; // separators as ""
+    for (const QAction* a : bar->actions())
+        positions << (a->isSeparator() ? QString() : a->data().toString());
+    EXPECT_EQ(positions, (QStringList{"", "FileNew", "", "FileOpen", "FileSave", "", "Read", "Write", "", "Com", "", "Print", "",
+                                      "Help", "", "Exit"}));
     QFile help(home.file(QStringLiteral("EngHelp.CHM")));
     ASSERT_TRUE(help.open(QIODevice::WriteOnly));
     help.close();
@@ -272,17 +267,17 @@ TEST_F(MainWindowTest, ToolbarButtonsStandAtTheirPositionsAndRunTheirCommands)
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &opened, "open");
 
     // question: asked, answered No; dialog: modal dialog run
-    struct Case { const char* key; const char* caption; const char* question; const char* dialog; bool openDialog; bool helpOpened; };
+    struct Case { const char* key; const char* question; const char* dialog; bool openDialog; bool helpOpened; };
     const Case cases[] = {
-        {"FileNew", "New", "All data will be cleared,continue?", "", false, false},
-        {"FileOpen", "Open", "", "", true, false},
-        {"FileSave", "Save", "TempData has changed,Do you want to save it now?", "", false, false},
-        {"Read", "Read", "", "frmCommun", false, false},
-        {"Write", "Write", "", "frmCommun", false, false},
-        {"Com", "Port", "", "frmToolCom", false, false},
-        {"Print", "Print", "", "", false, false},
-        {"Help", "Help", "", "", false, true},
-        {"Exit", "Exit", "Are you sure want to exit?", "", false, false},
+        {"FileNew", "All data will be cleared,continue?", "", false, false},
+        {"FileOpen", "", "", true, false},
+        {"FileSave", "TempData has changed,Do you want to save it now?", "", false, false},
+        {"Read", "", "frmCommun", false, false},
+        {"Write", "", "frmCommun", false, false},
+        {"Com", "", "frmToolCom", false, false},
+        {"Print", "", "", false, false},
+        {"Help", "", "", false, true},
+        {"Exit", "Are you sure want to exit?", "", false, false},
     };
     const auto imageBefore = run.s->doc.IicDat;
     for (const Case& c : cases) {
@@ -292,13 +287,7 @@ TEST_F(MainWindowTest, ToolbarButtonsStandAtTheirPositionsAndRunTheirCommands)
         run.dialogsRun.clear();
         opened.urls.clear();
         run.s->settings.COM = 5; // the port dialog's choice, shown after it closes
-        QAction* a = run.w->toolButton(QLatin1String(c.key));
-        ASSERT_NE(a, nullptr);
-        EXPECT_EQ(a->text(), QLatin1String(c.caption));
-        QWidget* button = bar->widgetForAction(a);
-        EXPECT_EQ(button->objectName(), QLatin1String(c.key));
-        EXPECT_EQ(button->accessibleName(), QLatin1String(c.caption));
-        QTest::mouseClick(button, Qt::LeftButton);
+        QTest::mouseClick(bar->widgetForAction(run.w->toolButton(QLatin1String(c.key))), Qt::LeftButton);
 
         ASSERT_EQ(run.ui.shown.size(), *c.question ? 1u : 0u);
         if (*c.question) {
@@ -334,21 +323,19 @@ TEST_F(MainWindowTest, ChannelLockAndItsTwoTimers)
     EXPECT_EQ(w.tmrChLock()->interval(), 30000);
     EXPECT_TRUE(w.tmrChLock()->isActive());
     EXPECT_EQ(w.tmrChLockBlink()->interval(), 5000);
-    EXPECT_FALSE(w.tmrChLockBlink()->isActive());
-    EXPECT_FALSE(lock->isChecked());
+    EXPECT_FALSE(w.tmrChLockBlink()->isActive() || lock->isChecked());
     EXPECT_TRUE(run.ctx().lockCommandVisible());
 
-    // Lock, then unlock at once.
+    // Lock, then unlock at once from the channel grid's popup (the same command).
     lock->trigger();
     EXPECT_TRUE(lock->isChecked());
     EXPECT_EQ(run.s->view.ChLockState, QStringLiteral("ShowLock"));
     EXPECT_EQ(note->text(), QStringLiteral("Interface Locked"));
     EXPECT_EQ(home.setting(QStringLiteral("ChannelLock")), QStringLiteral("ShowLock"));
-    run.ctx().lockCommand(); // the channel grid's popup runs the same command
-    EXPECT_FALSE(lock->isChecked());
+    run.ctx().lockCommand();
+    EXPECT_FALSE(lock->isChecked() || w.tmrChLockBlink()->isActive());
     EXPECT_EQ(run.s->view.ChLockState, QStringLiteral("ShowNo"));
     EXPECT_EQ(note->text(), QStringLiteral("Ready"));
-    EXPECT_FALSE(w.tmrChLockBlink()->isActive());
     EXPECT_EQ(home.setting(QStringLiteral("ChannelLock")), QStringLiteral("ShowNo"));
 
     // Lock while the panel shows another note: replaced at once; the timers
@@ -381,51 +368,73 @@ TEST_F(MainWindowTest, ChannelLockAndItsTwoTimers)
     EXPECT_TRUE(next.s->view.ChLockState.isEmpty());
 }
 
-TEST_F(MainWindowTest, LanguageSwitchWritesTheSettingAndAsksToExit)
-{
-    MainWindowRun run(home.path());
-    ASSERT_EQ(run.start(), StartupOutcome::Running);
-    QAction* chinese = run.w->menuItem(QStringLiteral("mnuLangSel0"));
-    QAction* english = run.w->menuItem(QStringLiteral("mnuLangSel2"));
-    EXPECT_TRUE(english->isChecked());
-
-    // The language in force: nothing happens, nothing is written.
-    const QByteArray before = readFile(home.file(QStringLiteral("Uninstall.exe")));
-    english->trigger();
-    EXPECT_TRUE(english->isChecked());
-    EXPECT_TRUE(run.ui.shown.empty());
-    EXPECT_EQ(readFile(home.file(QStringLiteral("Uninstall.exe"))), before);
-
-    // Chinese, exit answered No: English menus stay, the Chinese item is
-    // checked and stored for the next start.
-    run.ui.answers = {MsgAnswer::No};
-    chinese->trigger();
-    ASSERT_EQ(run.ui.shown.size(), 2u);
-    EXPECT_EQ(run.ui.shown[0].prompt, QStringLiteral("Language has changed, you need to restart the software."));
-    EXPECT_EQ(run.ui.shown[0].title, QStringLiteral("Message"));
-    EXPECT_EQ(run.ui.shown[0].buttons, MsgButtons::Ok);
-    EXPECT_EQ(run.ui.shown[1].prompt, QStringLiteral("Are you sure want to exit?"));
-    EXPECT_TRUE(run.w->isVisible());
-    EXPECT_TRUE(chinese->isChecked());
-    EXPECT_FALSE(english->isChecked());
-    EXPECT_EQ(run.w->menuItem(QStringLiteral("mnuFile"))->text(), QStringLiteral("&File"));
-    EXPECT_EQ(home.setting(QStringLiteral("Language")), QStringLiteral("1"));
-}
-
-TEST_F(MainWindowTest, WindowLayoutIsRememberedAcrossRuns)
+// A session that changes the layout and the language, refuses to exit once,
+// then exits without saving; the next start has the layout and the language.
+TEST_F(MainWindowTest, LanguageSwitchAndExitAndTheNextStart)
 {
     {
         MainWindowRun run(home.path());
         ASSERT_EQ(run.start(), StartupOutcome::Running);
         run.w->resize(720, 540);
         run.w->addDockWidget(Qt::RightDockWidgetArea, run.w->treeViewPane());
+        run.w->ShowErr(); // every window exists
         QApplication::processEvents();
+        DesktopWindows& w = run.ctx().w;
+        QStringList unloaded;
+        const QList<QWidget*> windows = {w.treeView, w.sysSet,  w.radioInfo, w.chMem,    w.aboutSoft,
+                                         w.commun,   w.toolCom, w.showErr,   w.partFill, w.memDat};
+        for (QWidget* window : windows) {
+            ASSERT_NE(window, nullptr);
+            QObject::connect(window, &QObject::destroyed, [&unloaded, name = window->objectName()] { unloaded << name; });
+        }
+        run.s->doc.IicDat[0x20] ^= 0xFF; // an unsaved change
+
+        // The language in force: nothing happens, nothing is written.
+        QAction* chinese = run.w->menuItem(QStringLiteral("mnuLangSel0"));
+        QAction* english = run.w->menuItem(QStringLiteral("mnuLangSel2"));
+        const QByteArray before = readFile(home.file(QStringLiteral("Uninstall.exe")));
+        english->trigger();
+        EXPECT_TRUE(english->isChecked());
+        EXPECT_TRUE(run.ui.shown.empty());
+        EXPECT_EQ(readFile(home.file(QStringLiteral("Uninstall.exe"))), before);
+
+        // Chinese, exit answered No: English menus stay, the Chinese item is
+        // checked and stored for the next start.
+        run.ui.answers = {MsgAnswer::No};
+        chinese->trigger();
+        ASSERT_EQ(run.ui.shown.size(), 2u);
+        EXPECT_EQ(run.ui.shown[0].prompt, QStringLiteral("Language has changed, you need to restart the software."));
+        EXPECT_EQ(run.ui.shown[0].title, QStringLiteral("Message"));
+        EXPECT_EQ(run.ui.shown[0].buttons, MsgButtons::Ok);
+        EXPECT_EQ(run.ui.shown[1].prompt, QStringLiteral("Are you sure want to exit?"));
+        EXPECT_TRUE(chinese->isChecked() && !english->isChecked());
+        EXPECT_EQ(run.w->menuItem(QStringLiteral("mnuFile"))->text(), QStringLiteral("&File"));
+        EXPECT_EQ(home.setting(QStringLiteral("Language")), QStringLiteral("1"));
+
+        // File > Exit answered No keeps everything; Yes unloads the windows in order without saving.
+        run.ui.answers = {MsgAnswer::No};
+        run.w->menuItem(QStringLiteral("mnuExit"))->trigger();
+        EXPECT_TRUE(run.w->isVisible() && w.radioInfo->isVisible());
+        EXPECT_EQ(run.s->view.AppExiting, 0);
+        EXPECT_TRUE(unloaded.isEmpty());
+        ASSERT_EQ(run.ui.shown.size(), 3u);
+        EXPECT_EQ(run.ui.shown[2].prompt, QStringLiteral("Are you sure want to exit?"));
+        EXPECT_EQ(run.ui.shown[2].title, QStringLiteral("Notice"));
+        EXPECT_EQ(run.ui.shown[2].buttons, MsgButtons::YesNo);
+        EXPECT_EQ(run.ui.shown[2].icon, MsgIcon::Question);
         run.ui.answers = {MsgAnswer::Yes};
-        ASSERT_TRUE(run.w->close());
+        run.w->menuItem(QStringLiteral("mnuExit"))->trigger();
+        EXPECT_FALSE(run.w->isVisible());
+        EXPECT_EQ(run.s->view.AppExiting, 1);
+        EXPECT_EQ(unloaded, (QStringList{"frmTreeView", "frmSysSet", "frmRadioInfo", "frmChMem", "frmAboutSoft", "frmCommun",
+                                         "frmToolCom", "frmShowErr", "frmPartFill", "frmMemDat"}));
+        EXPECT_EQ(run.ui.shown.size(), 4u); // no save question
+        EXPECT_FALSE(QFile::exists(defaultPath()));
+        EXPECT_EQ(w.chMem, nullptr);
     }
-    EXPECT_NE(home.setting(QStringLiteral("Geometry"), QStringLiteral("Desktop")), QStringLiteral("<absent>"));
     MainWindowRun run(home.path());
     ASSERT_EQ(run.start(), StartupOutcome::Running);
+    EXPECT_EQ(run.w->menuItem(QStringLiteral("mnuFile"))->text(), QStringLiteral("文件(&F)"));
     EXPECT_EQ(run.w->size(), QSize(720, 540));
     EXPECT_EQ(run.w->dockWidgetArea(run.w->treeViewPane()), Qt::RightDockWidgetArea);
     EXPECT_TRUE(run.w->treeViewPane()->isVisible());
@@ -440,149 +449,95 @@ TEST_F(MainWindowTest, WindowLayoutIsRememberedAcrossRuns)
     EXPECT_TRUE(run.w->treeViewPane()->isVisible());
 }
 
-// ---------------------------------------------------------------- workflow
-
-namespace {
-
-// Types text into cell (r, c) of the channel window, as a user does.
-void typeIntoGrid(MainWindowRun& run, int r, int c, const QString& text)
+// Editing, saving, opening (by key, by dropping, from the recent files) and
+// New as one session; the title's mark and the recent files follow it.
+TEST_F(MainWindowTest, FileCommandsMarkTheTitleAndFillTheRecentFiles)
 {
-    frmChMem* ch = run.ctx().w.chMem;
-    run.ctx().showChild(ch);
-    ChannelGridView* grid = ch->grid();
-    grid->setCurrentIndex(grid->model()->index(r - 1, c - 1));
-    grid->setFocus();
-    QTest::keyClick(grid, text[0].toLatin1());
-    QLineEdit* editor = nullptr; // the open one: a closed editor lingers until deleted
-    for (auto* e : grid->viewport()->findChildren<QLineEdit*>(QStringLiteral("vsfgGridChText")))
-        editor = e->isVisible() ? e : editor;
-    ASSERT_NE(editor, nullptr);
-    QTest::keyClicks(editor, text.mid(1));
-    QTest::keyClick(editor, Qt::Key_Return);
-    QApplication::processEvents();
-}
-
-QStringList recentItems(const mdifrmMain& w)
-{
-    QStringList items;
-    for (int i = 1; i <= 6; ++i) {
-        QAction* a = w.menuItem(QStringLiteral("mnuRecent%1").arg(i));
-        if (a && a->isVisible())
-            items << a->text();
-    }
-    return items;
-}
-
-} // namespace
-
-// The file commands run from their keys here (the menu items: the other tests).
-TEST_F(MainWindowTest, TitleMarksChangesUntilSaveOpenOrNew)
-{
-    MainWindowRun run(home.path());
-    ASSERT_EQ(run.start(), StartupOutcome::Running);
-    run.w->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(run.w.get()));
-    const auto press = [&](Qt::Key k) { QTest::keyClick(run.w.get(), k, Qt::ControlModifier); };
-    EXPECT_FALSE(run.w->isWindowModified());
-
-    typeIntoGrid(run, 20, 1, QStringLiteral("446"));
-    EXPECT_TRUE(run.w->isWindowModified());
-    run.ctx().w.chMem->undoEdit(); // back where the file was
-    EXPECT_FALSE(run.w->isWindowModified());
-    run.ctx().w.chMem->redoEdit();
-    EXPECT_TRUE(run.w->isWindowModified());
-
-    // Saved: unmarked.
-    const QString saved = home.file(QStringLiteral("Data/saved.dat"));
-    run.ui.answers = {MsgAnswer::Yes};
-    run.ui.saveNames = {{saved}};
-    press(Qt::Key_S);
-    ASSERT_TRUE(QFile::exists(saved));
-    EXPECT_FALSE(run.w->isWindowModified());
-
-    // A failed save keeps the mark; Open and New clear it.
-    typeIntoGrid(run, 21, 1, QStringLiteral("446"));
-    run.ui.answers = {MsgAnswer::Yes};
-    run.ui.saveNames = {{home.path()}}; // a folder
-    run.w->menuItem(QStringLiteral("mnuFileSave"))->trigger();
-    EXPECT_TRUE(run.w->isWindowModified());
-    const QString other = home.file(QStringLiteral("other.dat"));
-    ASSERT_TRUE(writeFile(other, deliveredTemplate()));
-    run.ui.openNames = {other};
-    press(Qt::Key_O);
-    EXPECT_FALSE(run.w->isWindowModified());
-    EXPECT_EQ(run.w->statusPanel(3)->text(), QStringLiteral("File Name:") + other);
-    typeIntoGrid(run, 21, 1, QStringLiteral("446"));
-    run.ui.answers = {MsgAnswer::Yes};
-    press(Qt::Key_N);
-    EXPECT_EQ(run.ui.shown.back().prompt, QStringLiteral("All data will be cleared,continue?"));
-    EXPECT_FALSE(run.w->isWindowModified());
-}
-
-TEST_F(MainWindowTest, RecentFilesAfterOpenAndSave)
-{
-    const QString a = home.file(QStringLiteral("a.dat")), b = home.file(QStringLiteral("b.dat"));
-    ASSERT_TRUE(writeFile(a, deliveredTemplate()));
+    const QString saved = home.file(QStringLiteral("Data/saved.dat")), other = home.file(QStringLiteral("other.dat"));
+    const QString dropped = home.file(QStringLiteral("dropped.dat")), text = home.file(QStringLiteral("notes.txt"));
+    QByteArray bytes = deliveredTemplate();
+    ASSERT_TRUE(writeFile(other, bytes));
+    bytes[0x10] = char(0x25); // channel 1 receives elsewhere
+    ASSERT_TRUE(writeFile(dropped, bytes));
+    ASSERT_TRUE(writeFile(text, "notes"));
     {
         MainWindowRun run(home.path());
         ASSERT_EQ(run.start(), StartupOutcome::Running);
+        run.w->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(run.w.get()));
+        const auto press = [&](Qt::Key k) { QTest::keyClick(run.w.get(), k, Qt::ControlModifier); };
+        EXPECT_FALSE(run.w->isWindowModified());
         EXPECT_TRUE(recentItems(*run.w).isEmpty());
-        run.ui.openNames = {a};
-        run.w->OpenFile();
-        run.ui.saveNames = {{b}};
-        run.w->SaveAsFile();
-        EXPECT_EQ(recentItems(*run.w), (QStringList{"&1 " + b, "&2 " + a}));
+
+        typeIntoGrid(run, 20, 1, QStringLiteral("446"));
+        EXPECT_TRUE(run.w->isWindowModified());
+        run.ctx().w.chMem->undoEdit(); // back where the file was
+        EXPECT_FALSE(run.w->isWindowModified());
+        run.ctx().w.chMem->redoEdit();
+        EXPECT_TRUE(run.w->isWindowModified());
+
+        // Saved: unmarked. A failed save keeps the mark; Open clears it.
+        run.ui.answers = {MsgAnswer::Yes};
+        run.ui.saveNames = {{saved}};
+        press(Qt::Key_S);
+        ASSERT_TRUE(QFile::exists(saved));
+        EXPECT_FALSE(run.w->isWindowModified());
+        typeIntoGrid(run, 21, 1, QStringLiteral("446"));
+        run.ui.answers = {MsgAnswer::Yes};
+        run.ui.saveNames = {{home.path()}}; // a folder
+        run.w->menuItem(QStringLiteral("mnuFileSave"))->trigger();
+        EXPECT_TRUE(run.w->isWindowModified());
+        run.ui.openNames = {other};
+        press(Qt::Key_O);
+        EXPECT_FALSE(run.w->isWindowModified());
+        EXPECT_EQ(run.w->statusPanel(3)->text(), QStringLiteral("File Name:") + other);
+
+        // A data file dropped on the window opens; other files are not taken.
+        EXPECT_FALSE(dropFile(*run.w, text));
+        EXPECT_EQ(run.s->view.currentPath, other);
+        EXPECT_TRUE(dropFile(*run.w, dropped));
+        EXPECT_EQ(run.s->view.currentPath, dropped);
+        EXPECT_EQ(run.s->doc.IicDat[0x10], 0x25);
+        EXPECT_EQ(recentItems(*run.w), (QStringList{"&1 " + dropped, "&2 " + other, "&3 " + saved}));
         QMenu* file = run.w->menuBar()->findChild<QMenu*>(QStringLiteral("mnuFile"));
-        EXPECT_EQ(visibleItems(file).mid(7), (QStringList{"-", "mnuRecent1", "mnuRecent2", "-", "mnuExit"}));
-        run.ui.openNames = {b};
+        EXPECT_EQ(visibleItems(file).mid(7), (QStringList{"-", "mnuRecent1", "mnuRecent2", "mnuRecent3", "-", "mnuExit"}));
+        run.ui.openNames = {other};
         run.w->OpenFile(); // opened again: first, once
-        EXPECT_EQ(recentItems(*run.w), (QStringList{"&1 " + b, "&2 " + a}));
+        EXPECT_EQ(recentItems(*run.w), (QStringList{"&1 " + other, "&2 " + dropped, "&3 " + saved}));
+
+        typeIntoGrid(run, 21, 1, QStringLiteral("446"));
+        run.ui.answers = {MsgAnswer::Yes};
+        press(Qt::Key_N);
+        EXPECT_EQ(run.ui.shown.back().prompt, QStringLiteral("All data will be cleared,continue?"));
+        EXPECT_FALSE(run.w->isWindowModified());
     }
     // The next run offers them; a file that has gone is taken off with a message.
-    ASSERT_TRUE(QFile::remove(b));
+    ASSERT_TRUE(QFile::remove(other));
     MainWindowRun run(home.path());
     ASSERT_EQ(run.start(), StartupOutcome::Running);
-    ASSERT_EQ(recentItems(*run.w), (QStringList{"&1 " + b, "&2 " + a}));
+    ASSERT_EQ(recentItems(*run.w), (QStringList{"&1 " + other, "&2 " + dropped, "&3 " + saved}));
     run.w->menuItem(QStringLiteral("mnuRecent1"))->trigger();
     ASSERT_EQ(run.ui.shown.size(), 1u);
-    EXPECT_TRUE(run.ui.shown[0].prompt.startsWith(b + QStringLiteral(" no longer exists")));
-    EXPECT_EQ(recentItems(*run.w), (QStringList{"&1 " + a}));
+    EXPECT_TRUE(run.ui.shown[0].prompt.startsWith(other + QStringLiteral(" no longer exists")));
+    EXPECT_EQ(recentItems(*run.w), (QStringList{"&1 " + dropped, "&2 " + saved}));
     EXPECT_EQ(run.s->view.currentPath, defaultPath());
     run.w->menuItem(QStringLiteral("mnuRecent1"))->trigger();
-    EXPECT_EQ(run.s->view.currentPath, a);
-    EXPECT_EQ(run.ui.shown.size(), 1u);
-}
-
-TEST_F(MainWindowTest, ADroppedDataFileOpensAndOtherFilesAreNotTaken)
-{
-    MainWindowRun run(home.path());
-    ASSERT_EQ(run.start(), StartupOutcome::Running);
-    QByteArray bytes = deliveredTemplate();
-    bytes[0x10] = char(0x25); // channel 1 receives elsewhere
-    const QString dropped = home.file(QStringLiteral("dropped.dat"));
-    ASSERT_TRUE(writeFile(dropped, bytes));
-    const QString text = home.file(QStringLiteral("notes.txt"));
-    ASSERT_TRUE(writeFile(text, "notes"));
-
-    const auto drag = [&](const QString& path) {
-        QMimeData mime;
-        mime.setUrls({QUrl::fromLocalFile(path)});
-        const QPoint at = run.w->rect().center();
-        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        enter.ignore();
-        QApplication::sendEvent(run.w.get(), &enter);
-        if (!enter.isAccepted())
-            return false;
-        QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(run.w.get(), &drop);
-        return true;
-    };
-    EXPECT_FALSE(drag(text));
-    EXPECT_EQ(run.s->view.currentPath, defaultPath());
-    EXPECT_TRUE(drag(dropped));
     EXPECT_EQ(run.s->view.currentPath, dropped);
-    EXPECT_EQ(run.s->doc.IicDat[0x10], 0x25);
-    EXPECT_EQ(recentItems(*run.w), QStringList{"&1 " + dropped});
+    EXPECT_EQ(run.ui.shown.size(), 1u);
+
+    // Six at most: newer files push the oldest out; one opened again moves
+    // to the top and pushes none out.
+    QStringList more;
+    for (int i = 1; i <= 5; ++i) {
+        more << home.file(QStringLiteral("more%1.dat").arg(i));
+        ASSERT_TRUE(writeFile(more.last(), deliveredTemplate()));
+        run.ui.openNames = {more.last()};
+        run.w->OpenFile();
+    }
+    run.ui.openNames = {more[1]};
+    run.w->OpenFile();
+    EXPECT_EQ(recentItems(*run.w), (QStringList{"&1 " + more[1], "&2 " + more[4], "&3 " + more[3], "&4 " + more[2],
+                                                "&5 " + more[0], "&6 " + dropped}));
 }
 
 // The real program with a data file on its command line, relative to the
