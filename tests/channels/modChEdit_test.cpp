@@ -103,6 +103,10 @@ TEST_F(GridEdit, ListNameAndVfoCells)
     edit(6, 8, "Sometimes"); // no entry of the list: refused
     EXPECT_EQ(s.doc.ChData[6][8], 2);
     EXPECT_EQ(reportsAt(s, QStringLiteral("frmChMem->vsfgGridCh_AfterEdit:"), 380), 1);
+    for (int32_t want : {0, 1, 2}) { // a double-click cycles through the three values
+        GridDoubleClick(s, 6, 8);
+        EXPECT_EQ(s.doc.ChData[6][8], want);
+    }
     edit(6, 11, "ch-1"); // stored in the radio's alphabet, shown as the radio shows it
     EXPECT_EQ(s.grid.text[6][11], QStringLiteral("CH-1  "));
     edit(6, 11, "");
