@@ -73,6 +73,9 @@ TEST_F(GridEdit, TransmitEntryAndErasing)
     edit(8, 4, "67.0");
     edit(8, 2, "462.5625"); // encode set: kept
     EXPECT_EQ(s.doc.ChData[8][4], 1);
+    edit(8, 4, "None"); // "None" is a choice too: kept
+    edit(8, 2, "467.5625");
+    EXPECT_EQ(s.doc.ChData[8][4], 0);
     edit(8, 11, "abc");
     const auto names = s.doc.ChNameCode[8];
     edit(8, 1, ""); // an empty row; the name codes stay, only the cell is emptied
@@ -214,7 +217,7 @@ TEST_F(GridEdit, EditsReachTheRecordAsTheCodecWritesThem)
     edit(5, 11, "ab");
     GridDoubleClick(s, 5, 5); // Power High -> Low (0)
     ChInfoSaveSol(s, 0);
-    // Encode signalling stays "None" (index 0): the transmit entry found it set.
+    // Encode signalling "None" (index 0): the transmit entry copied the decode signalling, None until the next edit.
     EXPECT_EQ(cs.record(5, 0, 16), (Bytes{0x50, 0x62, 0x25, 0x46, 0x50, 0x62, 0x75, 0x46, 0x9E, 0x02, 0xFF, 0xFF, 0x24, 0xFF, 10, 11}));
     EXPECT_EQ(Bytes(s.doc.IicDat.begin() + chNameAddr(5), s.doc.IicDat.begin() + chNameAddr(5) + 4), Bytes(4, 38));
     // An empty channel: no frequencies or signalling, its option bits from the column defaults.
