@@ -39,6 +39,8 @@ TEST_F(GridEdit, FrequencyEntryRules)
 
     const struct { int col; const char* typed; int32_t stored; const char* shown; } cases[] = {
         {1, "1000", 44000000, "440"}, // above 999 MHz: the column default
+        {1, "50", 44000000, "440"},   // below 100 MHz: the same
+        {1, "462.5626", 46256250, "462.5625"}, // snapped to the channel step
         {2, "1e300", 44000000, "440"}, // overflow: the default
         {2, " 462.5625 ", 46256250, "462.5625"},
         {2, "46x", 46256250, "462.5625"}, // a typing slip is refused, not an erasure
@@ -71,6 +73,9 @@ TEST_F(GridEdit, TransmitEntryAndErasing)
     edit(8, 4, "67.0");
     edit(8, 2, "462.5625"); // encode set: kept
     EXPECT_EQ(s.doc.ChData[8][4], 1);
+    edit(8, 4, "None"); // "None" is a choice too: kept
+    edit(8, 2, "467.5625");
+    EXPECT_EQ(s.doc.ChData[8][4], 0);
     edit(8, 11, "abc");
     const auto names = s.doc.ChNameCode[8];
     edit(8, 1, ""); // an empty row; the name codes stay, only the cell is emptied
@@ -101,7 +106,12 @@ TEST_F(GridEdit, ListNameAndVfoCells)
     edit(6, 8, "Sometimes"); // no entry of the list: refused
     EXPECT_EQ(s.doc.ChData[6][8], 2);
     EXPECT_EQ(reportsAt(s, QStringLiteral("frmChMem->vsfgGridCh_AfterEdit:"), 380), 1);
-    edit(6, 11, "ch-1");
+    for (int32_t want : {0, 1, 2}) { // a double-click cycles through the three values
+        GridDoubleClick(s, 6, 8);
+        EXPECT_EQ(s.doc.ChData[6][8], want);
+    }
+    edit(6, 11, "ch-1"); // stored in the radio's alphabet, shown as the radio shows it
+    EXPECT_EQ(s.grid.text[6][11], QStringLiteral("CH-1  "));
     edit(6, 11, "");
     EXPECT_EQ(s.doc.ChNameCode[6], noName);
     GridDoubleClick(s, 6, 11); // an empty name of a channel proposes one; an empty row gets nothing
@@ -195,6 +205,24 @@ TEST_F(GridEdit, SaveAsDefaultPersistsUnderTheLanguagesKeys)
     SaveAsDefault(s, 3);
     EXPECT_EQ(s.settings.ColInfo[1][2], QStringLiteral("44600000")); // kept for this run
     EXPECT_EQ(reportsAt(s, QStringLiteral("mdifrmMain->mnuSaveDef_Click"), 75), 1);
+}
+
+// What the edits leave in the image, byte for byte: the entry rules and the
+// codec together.
+TEST_F(GridEdit, EditsReachTheRecordAsTheCodecWritesThem)
+{
+    edit(5, 1, "462.5625");
+    edit(5, 2, "467.5625");
+    edit(5, 3, "67.0");
+    edit(5, 11, "ab");
+    GridDoubleClick(s, 5, 5); // Power High -> Low (0)
+    ChInfoSaveSol(s, 0);
+    // Encode signalling "None" (index 0): the transmit entry copied the decode signalling, None until the next edit.
+    EXPECT_EQ(cs.record(5, 0, 16), (Bytes{0x50, 0x62, 0x25, 0x46, 0x50, 0x62, 0x75, 0x46, 0x9E, 0x02, 0xFF, 0xFF, 0x24, 0xFF, 10, 11}));
+    EXPECT_EQ(Bytes(s.doc.IicDat.begin() + chNameAddr(5), s.doc.IicDat.begin() + chNameAddr(5) + 4), Bytes(4, 38));
+    // An empty channel: no frequencies or signalling, its option bits from the column defaults.
+    EXPECT_EQ(cs.record(6, 0, 16), (Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xA4, 0xFF, 0xFF, 0xFF}));
+    EXPECT_EQ(reportCount(s), 0);
 }
 
 TEST_F(GridEdit, DeleteAllGoesUpToTheLastChannelOfTheTable)
