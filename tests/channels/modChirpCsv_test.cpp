@@ -138,7 +138,7 @@ TEST_F(ChirpCsv, RowsTheRadioCannotHoldRefuseTheFileAndChangeNothing)
         {"1,,440,,,,,,,,,,FM,,X\n", "line 2, column \"Skip\": \"X\" is not a skip mark (empty, S or P)"},
         {"1,ab*,440,,,,,,,,,,FM,,\n",
          "line 2, column \"Name\": \"ab*\" holds \"*\", which the radio cannot show (it shows A to Z, 0 to 9, space and - / + _)"},
-        {"1,TOOLONG,440,,,,,,,,,,FM,,\n", "line 2, column \"Name\": \"TOOLONG\" is longer than the six characters of a channel name"},
+        // (the other name rules: the channel CSV's, modChCsv_test.cpp)
     };
     const auto data = s->doc.ChData;
     const auto names = s->doc.ChNameCode;

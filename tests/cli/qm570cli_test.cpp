@@ -104,7 +104,9 @@ TEST_F(Qm570Cli, BadArgumentsAndUnreadableFilesGiveOneLineAndFailure)
         {{"read", "-o", out, "--device", nodev, "--start", "0000", "--end", "7FFF"}, 2, "past the memory image"},
         {{"write", missing, "--device", nodev}, 1, "open data file " + missing.toUtf8() + ": no such file"},
         {{"read", "-o", out, "--device", nodev}, 1, "open port " + nodev.toUtf8() + ": "}, // the device and the system's reason
-        {{"decode", home.path()}, 1, "it is a folder"}, // the reasons: settings/SafeFile_test.cpp
+        // The image is looked at before it is opened (the reasons of a refused read: settings/SafeFile_test.cpp).
+        {{"decode", home.path()}, 1, "it is a folder"},
+        {{"decode", "/dev/zero"}, 1, "open data file /dev/zero: it is a device or socket, not a regular file"},
         {{"resave", templ, "-o", file("no/such/folder/out.dat")}, 1, "save data file " + file("no/such/folder/out.dat").toUtf8() + ": "},
     };
     for (const auto& c : cases) {
@@ -210,8 +212,7 @@ TEST_F(Qm570Cli, OutputsNeverReplaceInputsProgramFilesOrWhatIsNoRegularFile)
     }
 }
 
-// Inputs are read with a bound (what is refused: settings/SafeFile_test.cpp):
-// an endless pipe is read up to one byte past the image; a file of another
+// Inputs are read with a bound: an endless pipe is read up to one byte past the image; a file of another
 // size is read as Open reads it (its sizes: shell/modDataFile_test.cpp), with
 // a warning. Names are the bytes the user gave: a name that is not UTF-8
 // is opened and written as it is, and messages show it escaped on one line,
