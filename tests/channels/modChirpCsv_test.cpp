@@ -161,6 +161,10 @@ TEST_F(ChirpCsv, RowsTheRadioCannotHoldRefuseTheFileAndChangeNothing)
     EXPECT_EQ(error, QStringLiteral("line 1: the file lists no channel; after the header each row names a channel"));
     EXPECT_FALSE(CheckChirpCsv(*s, head + "100,,440,,,,,,,,,,FM,,\n", &error));
     EXPECT_TRUE(CheckChirpCsv(*s, head + good, &error)) << error.toStdString();
+    QStringList warnings; // a receive frequency outside the band is taken, with its warning
+    EXPECT_TRUE(CheckChirpCsv(*s, head + "1,,480,,,,,,,,,,FM,,\n", &error, &warnings)) << error.toStdString();
+    EXPECT_EQ(warnings, QStringList{QStringLiteral("line 2, column \"Frequency\": 480 MHz lies outside the radio's band 400 to 470 MHz; "
+                                                   "imported as it is")});
     EXPECT_EQ(s->doc.ChData, data);
     EXPECT_TRUE(IsChirpCsv(head) && !IsChirpCsv(ChannelsToCsv(*s).toUtf8()));
 }
