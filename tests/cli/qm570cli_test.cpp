@@ -309,8 +309,10 @@ TEST_F(Qm570Cli, SettingsThatCannotHoldAndMissingTemplateWriteNothing)
 }
 
 
-// A full disk: the old file stays byte for byte, no temporary file is left,
-// and the message names the file and the system's reason.
+// A real full disk, for a data file and a CSV file (each save step that can
+// fail: settings/SafeFile_test.cpp): the old file stays byte for byte, no
+// temporary file is left, and the message names the file and the system's
+// reason.
 TEST_F(Qm570Cli, FullDiskKeepsTheOldFiles)
 {
     SmallDisk disk(16);
