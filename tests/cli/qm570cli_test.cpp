@@ -212,14 +212,14 @@ TEST_F(Qm570Cli, OutputsNeverReplaceInputsProgramFilesOrWhatIsNoRegularFile)
     }
 }
 
-// Inputs are read with a bound: an endless pipe is read up to one byte past the image; a file of another
-// size is read as Open reads it (its sizes: shell/modDataFile_test.cpp), with
-// a warning. Names are the bytes the user gave: a name that is not UTF-8
+// Inputs are read with a bound: an endless pipe is read up to one byte past
+// the image; a file of another size is read as Open reads it (its sizes:
+// shell/modDataFile_test.cpp), with a warning. Names are the bytes the user gave: a name that is not UTF-8
 // is opened and written as it is, and messages show it escaped on one line,
 // cut to length.
 TEST_F(Qm570Cli, InputsAreBoundedOddSizesWarnedAndNamesKeepTheirBytes)
 {
-    const rlim_t cap = rlim_t(1) << 30; // a run that tried to take all of /dev/zero would die here
+    const rlim_t cap = rlim_t(1) << 30; // a run that tried to take all the pipe sends would die here
     const QByteArray cli = bytesOf(binPath("qm570-cli")), h = bytesOf(home.path());
     ASSERT_EQ(::mkfifo(bytesOf(file("pipe")).constData(), 0600), 0);
     QProcess writer; // as `cat /dev/zero >pipe`
