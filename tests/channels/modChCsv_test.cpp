@@ -4,11 +4,8 @@
 
 #include "channels/modChEdit.h"
 #include "shell/modStartup.h"
-#include "settings/SafeFile.h"
 #include "support/DeliveredHome.h"
 
-#include <QDir>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -290,28 +287,4 @@ TEST_F(ChannelCsvOnTemplate, HeaderWithoutRowsIsRefusedAndOutOfBandValuesAreWarn
     warnings.clear();
     EXPECT_FALSE(ImportChannelCsv(*s, line(header) + row(5, {{1, "480"}}) + row(6, {{1, "12"}}), &error, &warnings));
     EXPECT_TRUE(warnings.isEmpty());
-}
-
-// A save that fails (here a full disk; every step: settings/SafeFile_test.cpp)
-// keeps the old file and names the CSV file.
-TEST_F(ChannelCsvOnTemplate, ExportThatCannotBeSavedKeepsTheOldFile)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("table.csv"));
-    SaveChannelCsv(*s, path);
-    const QByteArray saved = qmtest::readFile(path);
-    EXPECT_EQ(saved, "\xEF\xBB\xBF" + ChannelsToCsv(*s).toUtf8());
-    ASSERT_EQ(import(row(1, {{1, "446.1"}})), "ok");
-    setSaveFaultForTesting([](SaveStep at, const QString&) { return at == SaveStep::Write ? ENOSPC : 0; });
-    try {
-        SaveChannelCsv(*s, path);
-        ADD_FAILURE() << "saved";
-    } catch (const QmError& e) {
-        EXPECT_EQ(e.number(), 61);
-        EXPECT_EQ(e.error().action, QStringLiteral("write CSV file"));
-        EXPECT_EQ(e.error().object, path);
-    }
-    setSaveFaultForTesting({});
-    EXPECT_EQ(qmtest::readFile(path), saved);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("table.csv")});
 }

@@ -138,7 +138,7 @@ TEST_F(ChirpCsv, RowsTheRadioCannotHoldRefuseTheFileAndChangeNothing)
         {"1,,440,,,,,,,,,,FM,,X\n", "line 2, column \"Skip\": \"X\" is not a skip mark (empty, S or P)"},
         {"1,ab*,440,,,,,,,,,,FM,,\n",
          "line 2, column \"Name\": \"ab*\" holds \"*\", which the radio cannot show (it shows A to Z, 0 to 9, space and - / + _)"},
-        {"1,TOOLONG,440,,,,,,,,,,FM,,\n", "line 2, column \"Name\": \"TOOLONG\" is longer than the six characters of a channel name"},
+        // (the other name rules: the channel CSV's, modChCsv_test.cpp)
     };
     const auto data = s->doc.ChData;
     const auto names = s->doc.ChNameCode;
@@ -161,6 +161,10 @@ TEST_F(ChirpCsv, RowsTheRadioCannotHoldRefuseTheFileAndChangeNothing)
     EXPECT_EQ(error, QStringLiteral("line 1: the file lists no channel; after the header each row names a channel"));
     EXPECT_FALSE(CheckChirpCsv(*s, head + "100,,440,,,,,,,,,,FM,,\n", &error));
     EXPECT_TRUE(CheckChirpCsv(*s, head + good, &error)) << error.toStdString();
+    QStringList warnings; // a receive frequency outside the band is taken, with its warning
+    EXPECT_TRUE(CheckChirpCsv(*s, head + "1,,480,,,,,,,,,,FM,,\n", &error, &warnings)) << error.toStdString();
+    EXPECT_EQ(warnings, QStringList{QStringLiteral("line 2, column \"Frequency\": 480 MHz lies outside the radio's band 400 to 470 MHz; "
+                                                   "imported as it is")});
     EXPECT_EQ(s->doc.ChData, data);
     EXPECT_TRUE(IsChirpCsv(head) && !IsChirpCsv(ChannelsToCsv(*s).toUtf8()));
 }

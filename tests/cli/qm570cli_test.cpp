@@ -82,7 +82,7 @@ TEST(Qm570CliHelp, EveryCommandHasHelp)
 {
     const RunResult all = runTool({"--help"});
     EXPECT_EQ(all.exitCode, 0);
-    for (const char* c : {"decode", "resave", "new", "export-csv", "import-csv", "export-chirp", "import-chirp", "read", "write"}) {
+    for (const char* c : {"decode", "resave", "new", "export-csv", "import-csv", "export-chirp", "import-chirp", "read", "write", "diff"}) {
         SCOPED_TRACE(c);
         EXPECT_TRUE(all.out.contains(QByteArray("  ") + c + ' '));
         for (const char* h : {"--help", "-h"}) {
@@ -104,8 +104,9 @@ TEST_F(Qm570Cli, BadArgumentsAndUnreadableFilesGiveOneLineAndFailure)
         {{"read", "-o", out, "--device", nodev, "--start", "0000", "--end", "7FFF"}, 2, "past the memory image"},
         {{"write", missing, "--device", nodev}, 1, "open data file " + missing.toUtf8() + ": no such file"},
         {{"read", "-o", out, "--device", nodev}, 1, "open port " + nodev.toUtf8() + ": "}, // the device and the system's reason
-        {{"decode", missing}, 1}, {{"decode", home.path()}, 1, "it is a folder"},
-        {{"resave", missing, "-o", out}, 1}, {{"import-csv", templ, file("missing.csv"), "-o", out}, 1},
+        // The image is looked at before it is opened (the reasons of a refused read: settings/SafeFile_test.cpp).
+        {{"decode", home.path()}, 1, "it is a folder"},
+        {{"decode", "/dev/zero"}, 1, "open data file /dev/zero: it is a device or socket, not a regular file"},
         {{"resave", templ, "-o", file("no/such/folder/out.dat")}, 1, "save data file " + file("no/such/folder/out.dat").toUtf8() + ": "},
     };
     for (const auto& c : cases) {
@@ -126,15 +127,12 @@ TEST_F(Qm570Cli, DecodePrintsChannelsOptionsAndRadioFacts)
     EXPECT_TRUE(json.indexOf("\"channels\"") < json.indexOf("\"OptSel\"") && json.indexOf("\"OptSel\"") < json.indexOf("\"radio\""));
     const QJsonArray channels = root.value("channels").toArray();
     ASSERT_EQ(channels.size(), 100); // the delivered settings: 100 channels of 11 grid columns
-    for (int i = 0; i < channels.size(); ++i) {
-        const QJsonObject ch = channels[i].toObject();
-        const QJsonArray cells = ch.value("cells").toArray();
-        EXPECT_EQ(ch.value("n").toInt(), i + 1);
-        EXPECT_TRUE(ch.value("opt").toArray().size() == 6 && ch.value("name_codes").toArray().size() == 6) << i;
-        EXPECT_EQ(cells.size(), 11);
-        // An empty channel shows an empty row.
-        EXPECT_TRUE(ch.value("rx").toInt() != -1 || cells[0].toString().isEmpty()) << i;
-    }
+    // Every channel in order, with the grid's texts (each field: shell/DecodeReport_test.cpp).
+    for (int i = 0; i < channels.size(); ++i)
+        EXPECT_EQ(channels[i].toObject().value("n").toInt(), i + 1);
+    const QJsonObject ch1 = channels[0].toObject();
+    EXPECT_EQ(ch1.value("rx").toInt(), 43502500);
+    EXPECT_EQ(ch1.value("cells").toArray().at(0).toString(), QStringLiteral("435.025"));
     EXPECT_EQ(root.value("OptSel").toArray().size(), 100);
     const QJsonObject radio = root.value("radio").toObject();
     EXPECT_EQ(radio.value("band").toString(), QStringLiteral("400.00000 -- 470.00000MHz"));
@@ -142,8 +140,8 @@ TEST_F(Qm570Cli, DecodePrintsChannelsOptionsAndRadioFacts)
     EXPECT_FALSE(radio.value("last_write").toString().isEmpty());
 }
 
-// The template resaved equals new, and resaving it again changes nothing;
-// importing an unchanged CSV export gives the same image.
+// The template resaved equals new; importing an unchanged CSV export gives the
+// same image, an edited one lands in the image written.
 TEST_F(Qm570Cli, ResaveNewAndCsvExportImportThroughTheTool)
 {
     ok({"resave", templ, "-o", file("resaved.dat")});
@@ -151,7 +149,7 @@ TEST_F(Qm570Cli, ResaveNewAndCsvExportImportThroughTheTool)
     const QByteArray resaved = readFile(file("resaved.dat"));
     EXPECT_EQ(resaved.size(), 8192);
     EXPECT_EQ(resaved, readFile(file("new.dat")));
-    ok({"resave", file("resaved.dat"), "--output=" + file("again.dat")});
+    ok({"resave", file("new.dat"), "--output=" + file("again.dat")}); // the long option
     EXPECT_EQ(readFile(file("again.dat")), resaved);
 
     const QByteArray csv = ok({"export-csv", templ});
@@ -167,7 +165,6 @@ TEST_F(Qm570Cli, ResaveNewAndCsvExportImportThroughTheTool)
     edited.replace(from, edited.indexOf(',', from) - from, "446.1");
     ASSERT_TRUE(writeFile(file("edited.csv"), edited));
     ok({"import-csv", templ, file("edited.csv"), "-o", file("edited.dat")});
-    EXPECT_EQ(ok({"export-csv", file("edited.dat")}), edited);
     const QJsonDocument doc = QJsonDocument::fromJson(ok({"decode", file("edited.dat")}));
     EXPECT_EQ(doc.object().value("channels").toArray().at(0).toObject().value("rx").toInt(), 44610000);
 }
@@ -215,39 +212,32 @@ TEST_F(Qm570Cli, OutputsNeverReplaceInputsProgramFilesOrWhatIsNoRegularFile)
     }
 }
 
-// Inputs are read with a bound: a device is refused, an endless pipe read up
-// to one byte past the image; a file of another size is read as Open reads it,
-// with a warning. Names are the bytes the user gave: a name that is not UTF-8
+// Inputs are read with a bound: an endless pipe is read up to one byte past
+// the image; a file of another size is read as Open reads it (its sizes:
+// shell/modDataFile_test.cpp), with a warning. Names are the bytes the user gave: a name that is not UTF-8
 // is opened and written as it is, and messages show it escaped on one line,
 // cut to length.
 TEST_F(Qm570Cli, InputsAreBoundedOddSizesWarnedAndNamesKeepTheirBytes)
 {
-    const rlim_t cap = rlim_t(1) << 30; // a run that tried to take all of /dev/zero would die here
+    const rlim_t cap = rlim_t(1) << 30; // a run that tried to take all the pipe sends would die here
     const QByteArray cli = bytesOf(binPath("qm570-cli")), h = bytesOf(home.path());
-    RunResult r = runRaw({cli, "decode", "/dev/zero", "--home", h}, 30000, cap);
-    EXPECT_TRUE(r.finished && r.exitCode == 1);
-    EXPECT_EQ(r.err, "qm570-cli: decode: open data file /dev/zero: it is a device or socket, not a regular file\n");
-
     ASSERT_EQ(::mkfifo(bytesOf(file("pipe")).constData(), 0600), 0);
     QProcess writer; // as `cat /dev/zero >pipe`
     writer.start("sh", {"-c", "exec cat /dev/zero >\"$0\"", file("pipe")});
-    r = runRaw({cli, "decode", bytesOf(file("pipe")), "--home", h}, 30000, cap);
+    RunResult r = runRaw({cli, "decode", bytesOf(file("pipe")), "--home", h}, 30000, cap);
     writer.kill();
     writer.waitForFinished();
-    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.finished && r.exitCode == 0) << r.err.toStdString();
     EXPECT_EQ(r.err, "qm570-cli: decode: warning: open data file " + bytesOf(file("pipe")) +
                          ": it holds more than 8192 bytes; only its first 8192 bytes are used\n");
     EXPECT_TRUE(r.out.startsWith("{"));
 
-    for (int size : {100, 0}) { // longer: the pipe above
-        SCOPED_TRACE(size);
-        put("odd.dat", readFile(templ).leftJustified(size, '\xFF', true));
-        const RunResult d = run({"resave", file("odd.dat"), "-o", file("out.dat")});
-        EXPECT_EQ(d.exitCode, 0);
-        EXPECT_EQ(d.err, QStringLiteral("qm570-cli: resave: warning: open data file %1: it holds %2 bytes, not 8192; the image's "
-                                        "remaining %3 bytes read FF (erased memory)\n").arg(file("odd.dat")).arg(size).arg(8192 - size).toUtf8());
-        EXPECT_EQ(readFile(file("out.dat")).size(), 8192);
-    }
+    put("odd.dat", readFile(templ).left(100));
+    const RunResult d = run({"resave", file("odd.dat"), "-o", file("out.dat")});
+    EXPECT_EQ(d.exitCode, 0);
+    EXPECT_EQ(d.err, "qm570-cli: resave: warning: open data file " + bytesOf(file("odd.dat")) +
+                         ": it holds 100 bytes, not 8192; the image's remaining 8092 bytes read FF (erased memory)\n");
+    EXPECT_EQ(readFile(file("out.dat")).size(), 8192);
 
     put("big.csv", QByteArray((16 << 20) + 1, '\n'));
     expectFailure(run({"import-csv", templ, file("big.csv"), "-o", file("big.dat")}), 1,
@@ -275,8 +265,9 @@ TEST_F(Qm570Cli, InputsAreBoundedOddSizesWarnedAndNamesKeepTheirBytes)
 
 // Settings that cannot hold (exit 2) and a template that is missing or short
 // (exit 1 for new, which is made of it): one line naming file, key and value,
-// and no file written. Each way the tool starts (new, an image command, a
-// transfer) once; the reasons themselves: shell/modStartup_test.cpp.
+// and no file written. Every command starts the same way: a command that
+// makes an image, one that reads one and a transfer (refused before the port
+// is opened) show it; the reasons themselves: shell/modStartup_test.cpp.
 TEST_F(Qm570Cli, SettingsThatCannotHoldAndMissingTemplateWriteNothing)
 {
     QTemporaryDir other;
@@ -286,7 +277,6 @@ TEST_F(Qm570Cli, SettingsThatCannotHoldAndMissingTemplateWriteNothing)
     ASSERT_TRUE(QFile::copy(templ, other.filePath("Kelvex.exe")));
     const struct { QByteArray settings; QStringList args; QString says; } cases[] = {
         {datNum100, {"new", "-o", out}, "read settings key DatNum of %1: \"100\" is not 8191"},
-        {datNum100, {"resave", templ, "-o", out}, "read settings key DatNum of %1: \"100\" is not 8191"},
         {datNum100, {"write", templ, "--device", nodev}, "\"100\" is not 8191"},
         {"", {"new", "-o", out}, "read settings key DatNum of %1: the settings file is empty"},
         {"[Setting]\nLanguage=3\n", {"export-csv", templ}, "read settings key DatNum of %1: the key is missing"},
@@ -301,7 +291,7 @@ TEST_F(Qm570Cli, SettingsThatCannotHoldAndMissingTemplateWriteNothing)
     }
 
     ASSERT_TRUE(writeFile(settingsFile, good));
-    for (int size : {-1, 0, 4000}) { // -1: no template
+    for (int size : {-1, 4000}) { // -1: no template
         SCOPED_TRACE(size);
         QFile::remove(other.filePath("Kelvex.exe"));
         if (size >= 0) {
@@ -319,8 +309,10 @@ TEST_F(Qm570Cli, SettingsThatCannotHoldAndMissingTemplateWriteNothing)
 }
 
 
-// A full disk: the old file stays byte for byte, no temporary file is left,
-// and the message names the file and the system's reason.
+// A real full disk, for a data file and a CSV file (each save step that can
+// fail: settings/SafeFile_test.cpp): the old file stays byte for byte, no
+// temporary file is left, and the message names the file and the system's
+// reason.
 TEST_F(Qm570Cli, FullDiskKeepsTheOldFiles)
 {
     SmallDisk disk(16);
@@ -331,7 +323,6 @@ TEST_F(Qm570Cli, FullDiskKeepsTheOldFiles)
     const auto before = snapshot(disk.path());
     const struct { QStringList args; QString action, target; } cases[] = {
         {{"resave", templ, "-o", disk.file("out.dat")}, "save data file", disk.file("out.dat")},
-        {{"new", "-o", disk.file("out.dat")}, "save data file", disk.file("out.dat")},
         {{"export-csv", templ, "-o", disk.file("out.csv")}, "write CSV file", disk.file("out.csv")},
     };
     for (const auto& c : cases) {
@@ -343,18 +334,15 @@ TEST_F(Qm570Cli, FullDiskKeepsTheOldFiles)
     }
 }
 
-// CSV and CHIRP CSV imports: a refused file (the reasons:
-// channels/modChCsv_test.cpp, modChirpCsv_test.cpp) and a header without rows
-// write nothing; rows outside the band are imported with a warning each. The
-// CHIRP export is the same on stdout and in a file, and an edited file goes in
-// and out again.
+// CSV and CHIRP CSV imports through the tool: a refused file writes nothing
+// and a row outside the band is imported with its warning (every reason and
+// warning: channels/modChCsv_test.cpp, modChirpCsv_test.cpp). The CHIRP export
+// is the same on stdout and in a file, and an edited file goes in and out.
 TEST_F(Qm570Cli, ImportsRefuseWholeFilesWarnOfRowsOutsideTheBandAndRoundTrip)
 {
     const QByteArray csv = ok({"export-csv", templ});
-    const QByteArray header = csv.left(csv.indexOf("\r\n") + 2);
     const struct { const char* command; QByteArray csv, says; } refused[] = {
         {"import-csv", "x," + csv, "import CSV file %1: refused, nothing written: line 1: column \"x\" is not a column of the channel table"},
-        {"import-csv", "\xEF\xBB\xBF" + header + "\r\n", "import CSV file %1: refused, nothing written: line 1: the file lists no channel"},
         {"import-chirp", "Location,Frequency,Mode\n3,440,FM\n100,440,FM\n",
          "import CHIRP CSV file %1: refused, nothing written: line 3, column \"Location\": 100 is the VFO row"},
     };
@@ -367,30 +355,20 @@ TEST_F(Qm570Cli, ImportsRefuseWholeFilesWarnOfRowsOutsideTheBandAndRoundTrip)
         EXPECT_EQ(readFile(file("out.dat")), "keep");
     }
 
-    // Channel 1 (line 2) on 480 MHz and channel 2 (line 3) transmitting on
-    // 390 MHz: both imported, each with its warning.
+    // Channel 1 (line 2) on 480 MHz: imported, with its warning.
     QList<QByteArray> lines = csv.split('\n');
-    QList<QByteArray> ch1 = lines[1].split(','), ch2 = lines[2].split(',');
+    QList<QByteArray> ch1 = lines[1].split(',');
     ch1[1] = "480";
-    ch2[2] = "390";
     lines[1] = ch1.join(',');
-    lines[2] = ch2.join(',');
-    const QList<QByteArray> names = header.trimmed().split(',');
-    RunResult r = run({"import-csv", templ, put("band.csv", lines.join('\n')), "-o", file("out.dat")});
+    const QByteArray rx = lines[0].split(',')[1];
+    const RunResult r = run({"import-csv", templ, put("band.csv", lines.join('\n')), "-o", file("out.dat")});
     EXPECT_EQ(r.exitCode, 0);
-    const QByteArray prefix = "qm570-cli: import-csv: warning: import CSV file " + bytesOf(file("band.csv"));
-    const QByteArray band = "MHz lies outside the radio's band 400 to 470 MHz; imported as it is\n";
-    EXPECT_EQ(r.err, prefix + ": line 2, column \"" + names[1] + "\": 480 " + band + prefix + ": line 3, column \"" +
-                         names[2] + "\": 390 " + band);
-    EXPECT_EQ(readFile(file("out.dat")).size(), 8192);
-    r = run({"import-chirp", templ, put("band.csv", "Location,Frequency\n3,480\n"), "-o", file("band.dat")});
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_TRUE(r.err.contains("warning: import CHIRP CSV file") && r.err.contains("line 2, column \"Frequency\": 480 MHz"));
-    EXPECT_EQ(readFile(file("band.dat")).size(), 8192);
+    EXPECT_EQ(r.err, "qm570-cli: import-csv: warning: import CSV file " + bytesOf(file("band.csv")) + ": line 2, column \"" + rx +
+                         "\": 480 MHz lies outside the radio's band 400 to 470 MHz; imported as it is\n");
+    EXPECT_EQ(QJsonDocument::fromJson(ok({"decode", file("out.dat")})).object().value("channels").toArray().at(0).toObject().value("rx").toInt(),
+              48000000);
 
     const QByteArray exported = ok({"export-chirp", templ});
-    EXPECT_TRUE(exported.startsWith("Location,Name,Frequency,Duplex,Offset,Tone,rToneFreq,cToneFreq,DtcsCode,DtcsPolarity,"
-                                    "RxDtcsCode,CrossMode,Mode,TStep,Skip,Power,Comment,URCALL,RPT1CALL,RPT2CALL,DVCODE\r\n"));
     EXPECT_EQ(exported.count("\r\n"), 9); // the header and channels 1 to 8 of the template
     ok({"export-chirp", templ, "-o", file("t.csv")});
     EXPECT_EQ(readFile(file("t.csv")), exported);
