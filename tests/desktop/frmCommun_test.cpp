@@ -205,7 +205,8 @@ TEST(frmCommun, FromAPortThatCannotOpenToARefreshedImage)
     EXPECT_TRUE(read->font().bold());
     EXPECT_FALSE(child<QLabel>(d, "imgGreen")->isVisible());
 
-    // Address boxes: every change written to its key; bad text listed, value kept.
+    // Address boxes: each box reaches its own setting and key, keystroke by
+    // keystroke (the texts refused and listed: comm/modAddrBoxes_test.cpp).
     const struct { const char* box; const char* key; const char* text; int16_t Settings::*value; int expect; } boxes[] = {
         {"txtReadEndAddr", "ReadEndAddr", "1FF", &Settings::ReadEndAddr, 0x01FF},
         {"txtReadStartAddr", "ReadStartAddr", "0100", &Settings::ReadStartAddr, 0x0100},
@@ -216,13 +217,9 @@ TEST(frmCommun, FromAPortThatCannotOpenToARefreshedImage)
     };
     for (const auto& b : boxes) {
         SCOPED_TRACE(b.text);
-        s.errors.clear();
         retype(child<QLineEdit>(d, b.box), QString::fromLatin1(b.text));
         EXPECT_EQ(s.settings.*b.value, b.expect);
         EXPECT_EQ(h.profile().read(QStringLiteral("Setting"), QString::fromLatin1(b.key), {}, 20), QString::fromLatin1(b.text));
-        const bool bad = b.expect == 0x1234;
-        ASSERT_EQ(s.errors.entries().empty(), !bad);
-        EXPECT_TRUE(!bad || s.errors.entries().back().label == QStringLiteral("frmCommun->txtWriteEndAddr_Change"));
     }
 
     // "Not Show Course" hides the bar and the percentage; closing resets the
@@ -394,9 +391,9 @@ TEST(frmCommun, WriteWithBackupPreviewAndVerify)
         if (c.preview >= 0) {
             ASSERT_GE(shown.size(), 1);
             EXPECT_EQ(shown[0], QStringLiteral("1 channel, 1 option and 3 byte ranges change (9 bytes differ)."));
+            // A channel with its fields below it, an option and a byte range (their texts: shell/ImageDiff_test.cpp).
             for (const char* line : {"  CH 5 changed", "    RX Freq 462.5625 \u2192 462.575", "  Step: 12.5K \u2192 5K", "  1F05: FF \u2192 A5"})
                 EXPECT_TRUE(shown.contains(QString::fromUtf8(line))) << line;
-            EXPECT_EQ(shown.filter(QStringLiteral("write-date stamp")).size(), 2);
         }
 
         // What the radio holds: the program's image after a write, with
