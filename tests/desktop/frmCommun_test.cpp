@@ -179,8 +179,6 @@ TEST(frmCommun, FromAPortThatCannotOpenToARefreshedImage)
     EXPECT_EQ(t.outcome->result, TransferResult::Aborted);
     ASSERT_EQ(h.ui.shown.size(), 1u);
     EXPECT_EQ(h.ui.shown[0].prompt, QStringLiteral("Communication failed,please check commuication port!"));
-    EXPECT_EQ(h.ui.shown[0].title, QStringLiteral("Notice"));
-    EXPECT_EQ(h.ui.shown[0].icon, MsgIcon::Exclamation);
     EXPECT_EQ(s.doc.IicDat, before);
     EXPECT_EQ(s.doc.OptSel, sel);
     EXPECT_EQ(h.ctx->undo.count(), 1);
@@ -207,7 +205,8 @@ TEST(frmCommun, FromAPortThatCannotOpenToARefreshedImage)
     EXPECT_TRUE(read->font().bold());
     EXPECT_FALSE(child<QLabel>(d, "imgGreen")->isVisible());
 
-    // Address boxes: every change written to its key; bad text listed, value kept.
+    // Address boxes: each box reaches its own setting and key, keystroke by
+    // keystroke (the texts refused and listed: comm/modAddrBoxes_test.cpp).
     const struct { const char* box; const char* key; const char* text; int16_t Settings::*value; int expect; } boxes[] = {
         {"txtReadEndAddr", "ReadEndAddr", "1FF", &Settings::ReadEndAddr, 0x01FF},
         {"txtReadStartAddr", "ReadStartAddr", "0100", &Settings::ReadStartAddr, 0x0100},
@@ -218,13 +217,9 @@ TEST(frmCommun, FromAPortThatCannotOpenToARefreshedImage)
     };
     for (const auto& b : boxes) {
         SCOPED_TRACE(b.text);
-        s.errors.clear();
         retype(child<QLineEdit>(d, b.box), QString::fromLatin1(b.text));
         EXPECT_EQ(s.settings.*b.value, b.expect);
         EXPECT_EQ(h.profile().read(QStringLiteral("Setting"), QString::fromLatin1(b.key), {}, 20), QString::fromLatin1(b.text));
-        const bool bad = b.expect == 0x1234;
-        ASSERT_EQ(s.errors.entries().empty(), !bad);
-        EXPECT_TRUE(!bad || s.errors.entries().back().label == QStringLiteral("frmCommun->txtWriteEndAddr_Change"));
     }
 
     // "Not Show Course" hides the bar and the percentage; closing resets the
@@ -327,41 +322,37 @@ void answerPreview(bool write, QStringList* shown)
 
 } // namespace
 
-// The write from the dialog: a backup read saved under Data/backups, the
-// preview of the changes, the write and the verify, each on the worker thread;
-// what the radio holds at the end, and what the user saw and was asked. A
-// radio that is not backed up starts blank, so every byte it ends with came
-// from the write.
+// The write from the dialog, its check boxes read from the settings file: a
+// backup read saved under Data/backups, the preview of the changes answered
+// with its own buttons, the write and the verify, each on the worker thread;
+// what the radio holds at the end. A radio that is not backed up starts
+// blank, so every byte it ends with came from the write. (Every ending of the
+// flow, a failed verify and its question among them: shell/SafeWrite_test.cpp.)
 TEST(frmCommun, WriteWithBackupPreviewAndVerify)
 {
-    const auto V = SafeWriteEnd::Verified, C = SafeWriteEnd::Cancelled, M = SafeWriteEnd::VerifyMismatch,
-               S = SafeWriteEnd::Stopped, W = SafeWriteEnd::Written;
+    const auto V = SafeWriteEnd::Verified, C = SafeWriteEnd::Cancelled, W = SafeWriteEnd::Written, S = SafeWriteEnd::Stopped;
     // backup, verify: BackupBeforeWrite, VerifyAfterWrite in the settings file; preview: -1 none shown, 0 Cancel,
-    // 1 Write; stopInBackup: Stop Communication while the backup is read; again: answers to "Write again?";
-    // told: part of the last message shown ("" none). (A failed backup read: shell/SafeWrite_test.cpp.)
-    const struct { const char* name; QStringList sim; bool backup, verify; int preview; bool stopInBackup;
-                   std::deque<MsgAnswer> again; SafeWriteEnd end; bool written; int writes; const char *told, *status; } cases[] = {
-        {"backup, preview, write, verify", {}, true, true, 1, false, {}, V, true, 1, "", "Verify 100 %"},
-        {"write only", {}, false, false, -1, false, {}, W, true, 1, "", "Write 100 %"},
-        {"preview cancelled", {}, true, true, 0, false, {}, C, false, 0, "", "Backup 100 %"},
-        {"stop during the backup", {"--pace-baud", "9600"}, true, true, -1, true, {}, S, false, 0, "", nullptr},
-        {"weak cell, written twice", {"--corrupt-store", "1F05"}, false, true, -1, false, {MsgAnswer::Yes, MsgAnswer::No}, M,
-         true, 2, "first difference at 0x1F05 (1 byte differs).\nWrite again?", "Verify 100 %"},
+    // 1 Write; stop: Stop Communication while the backup is read (the flow's stop, not the transfer's).
+    const struct { const char* name; bool backup, verify; int preview; bool stop; SafeWriteEnd end; const char* status; } cases[] = {
+        {"backup, preview, write, verify", true, true, 1, false, V, "Verify 100 %"},
+        {"write only", false, false, -1, false, W, "Write 100 %"},
+        {"preview cancelled", true, true, 0, false, C, "Backup 100 %"},
+        {"stop during the backup", true, true, -1, true, S, nullptr},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const QByteArray start = c.backup ? deliveredTemplate() : QByteArray(8192, '\0');
         const auto flag = [](bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); };
         Session t;
-        ASSERT_TRUE(t.start(start, c.sim, {{QStringLiteral("BackupBeforeWrite"), flag(c.backup)},
-                                           {QStringLiteral("VerifyAfterWrite"), flag(c.verify)}}));
+        ASSERT_TRUE(t.start(start, c.stop ? QStringList{QStringLiteral("--pace-baud"), QStringLiteral("9600")} : QStringList{},
+                            {{QStringLiteral("BackupBeforeWrite"), flag(c.backup)},
+                             {QStringLiteral("VerifyAfterWrite"), flag(c.verify)}}));
         AppState& s = *t.h.s;
         frmCommun* d = t.h.commun;
         d->setMode(frmCommun::Mode::Write);
         EXPECT_EQ(child<QCheckBox>(d, "chkBackupBeforeWrite")->isChecked(), c.backup);
         EXPECT_EQ(child<QCheckBox>(d, "chkVerifyAfterWrite")->isChecked(), c.verify);
         child<QCheckBox>(d, "chkShowMemDat")->click();
-        t.h.ui.answers = c.again;
 
         // A channel cell, an option in its window and a byte no view shows.
         s.doc.ChData[5][1] = 46257500;
@@ -372,7 +363,7 @@ TEST(frmCommun, WriteWithBackupPreviewAndVerify)
         QStringList shown;
         if (c.preview >= 0)
             answerPreview(c.preview == 1, &shown);
-        if (c.stopInBackup) {
+        if (c.stop) {
             child<QPushButton>(d, "cmdWrite")->click();
             ASSERT_TRUE(waitUntil([&] { return s.xfer.ComPercent >= 5; }, 20000));
             EXPECT_EQ(child<QLabel>(d, "lblComStatus")->text().left(7), QStringLiteral("Backup "));
@@ -383,10 +374,11 @@ TEST(frmCommun, WriteWithBackupPreviewAndVerify)
             ASSERT_TRUE(t.run(TransferDirection::Write, 90000));
         }
         EXPECT_EQ(d->lastWriteEnd(), c.end);
-        EXPECT_EQ(d->lastWriteSessions(), c.writes);
+        EXPECT_EQ(d->lastWriteSessions(), c.end == V || c.end == W ? 1 : 0);
         EXPECT_FALSE(d->transferRunning());
         EXPECT_TRUE(child<QPushButton>(d, "cmdWrite")->font().bold() && !child<QPushButton>(d, "cmdRead")->font().bold());
         EXPECT_TRUE(!c.status || child<QLabel>(d, "lblComStatus")->text() == QLatin1String(c.status));
+        EXPECT_TRUE(t.h.ui.shown.empty());
 
         // The backup: the radio as it was, kept also when the write was cancelled.
         const QStringList backups = QDir(t.h.home() + QStringLiteral("/Data/backups")).entryList(QDir::Files);
@@ -399,21 +391,17 @@ TEST(frmCommun, WriteWithBackupPreviewAndVerify)
         if (c.preview >= 0) {
             ASSERT_GE(shown.size(), 1);
             EXPECT_EQ(shown[0], QStringLiteral("1 channel, 1 option and 3 byte ranges change (9 bytes differ)."));
+            // A channel with its fields below it, an option and a byte range (their texts: shell/ImageDiff_test.cpp).
             for (const char* line : {"  CH 5 changed", "    RX Freq 462.5625 \u2192 462.575", "  Step: 12.5K \u2192 5K", "  1F05: FF \u2192 A5"})
                 EXPECT_TRUE(shown.contains(QString::fromUtf8(line))) << line;
-            EXPECT_EQ(shown.filter(QStringLiteral("write-date stamp")).size(), 2);
         }
-        ASSERT_EQ(t.h.ui.shown.empty(), *c.told == 0);
-        EXPECT_TRUE(*c.told == 0 || t.h.ui.shown.back().prompt.contains(QString::fromUtf8(c.told))) << t.h.ui.shown.back().prompt.toStdString();
 
         // What the radio holds: the program's image after a write, with
         // today's date stamp shown in the memory table; the start otherwise.
         const QByteArray after = t.radioAfter();
         ASSERT_EQ(after.size(), 8192);
-        if (!c.written) {
+        if (c.end == C || c.end == S) {
             EXPECT_EQ(after, start) << "nothing was written";
-        } else if (c.end == M) {
-            EXPECT_EQ(static_cast<uint8_t>(after[0x1F05]), 0x5A) << "the weak cell stored A5 inverted";
         } else {
             EXPECT_EQ(bytesOf(after), s.doc.IicDat) << "the radio holds what was sent";
             EXPECT_EQ(static_cast<uint8_t>(after[0x0E00]), 0);

@@ -17,6 +17,8 @@ using qmsim::SimLink;
 
 // Answered frames of a read of 0100-013F: 1 PROGRAM, 2 the 02, 3 the 06,
 // 4 to 7 the blocks 0100, 0110, 0120, 0130.
+// Why a single exchange fails (a late answer, no echo, a wrong reply byte):
+// comm/modCommun_test.cpp; here how the failures of a whole transfer add up.
 TEST(SimLink, EachRadioFaultEndsTheTransferAsOnARealLine)
 {
     const auto R = TransferDirection::Read, W = TransferDirection::Write;
@@ -37,13 +39,8 @@ TEST(SimLink, EachRadioFaultEndsTheTransferAsOnARealLine)
         {"wrong length byte once", R, [](SimLink& l) { l.radio.faults().corruptLength = BlockFault{0x0110, 1}; }, ok, 1, -1},
         {"wrong length byte always", R, [](SimLink& l) { l.radio.faults().corruptLength = BlockFault{0x0110}; }, aborted, 7, -1},
         {"write refused twice", W, [](SimLink& l) { l.radio.faults().refuseBlock = BlockFault{0x0120, 2}; }, ok, 2, -1},
-        {"read refused once", R, [](SimLink& l) { l.radio.faults().refuseBlock = BlockFault{0x0120, 1}; }, ok, 1, -1},
-        {"answers 150 ms late", R, [](SimLink& l) { l.radio.faults().replyDelayMs = 150; }, ok, 0, -1},
-        {"answers 200 ms late", R, [](SimLink& l) { l.radio.faults().replyDelayMs = 200; }, aborted, 7, -1},
         {"weak cell at 0125", W, [](SimLink& l) { l.radio.faults().corruptStore = 0x0125; }, ok, 0, 0x0125},
-        {"no echo", R, [](SimLink& l) { l.radio.faults().echo = false; }, aborted, 7, -1},
-        {"port errors", R, [](SimLink& l) { l.onWrite = [] { throw QmError(75); }; },
-         aborted, 7, -1},
+        {"port errors", R, [](SimLink& l) { l.onWrite = [] { throw QmError(75); }; }, aborted, 7, -1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
