@@ -19,7 +19,7 @@ namespace {
 constexpr int kWriteTimeoutMs = 2000;
 // How long before the end of a pause the thread stops sleeping and watches
 // the clock instead: a little more than a timer's usual lateness.
-constexpr qint64 kGapSpinUs = 150;
+constexpr qint64 kGapSpinUs = 80;
 
 int errorNumberFor(QSerialPort::SerialPortError e)
 {
