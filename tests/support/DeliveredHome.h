@@ -25,7 +25,8 @@ public:
         const QString tmpl = QStringLiteral(QM570_BIN_DIR "/Kelvex.exe");
         if (!dir_.isValid() || !QFile::copy(settings, file(QStringLiteral("Uninstall.exe"))) ||
             !QFile::copy(tmpl, file(QStringLiteral("Kelvex.exe")))) {
-            *error = QStringLiteral("cannot copy %1 and %2 (build qm570-data first)").arg(settings, tmpl);
+            if (error)
+                *error = QStringLiteral("cannot copy %1 and %2 (build qm570-data first)").arg(settings, tmpl);
             return false;
         }
         for (const char* name : {"Uninstall.exe", "Kelvex.exe"})
