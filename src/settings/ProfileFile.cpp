@@ -207,36 +207,37 @@ std::optional<QString> findKeyLine(QByteArrayView text, const QString& section, 
     const auto same = [](QByteArrayView name, const QString& want) {
         return QString::compare(QLatin1StringView(name), want, Qt::CaseInsensitive) == 0;
     };
+    // What a line is (a section header, a key or anything else) and whether
+    // its name is the one wanted (for a key: only asked inside the section).
+    enum class Kind { Other, Header, Key };
     bool inSection = false;
-    std::optional<QString> found;
-    forEachLine(text, [&](QByteArrayView bytes, QByteArrayView) {
+    const auto classify = [&](QByteArrayView bytes) -> std::pair<Kind, bool> {
         if (!isAscii(bytes)) {
             const QString line = QString::fromUtf8(bytes);
-            const QString name = sectionName(line);
-            if (!name.isNull()) {
-                if (inSection)
-                    return false; // past the section: the key is not in it
-                inSection = name.compare(wantSection, Qt::CaseInsensitive) == 0;
-            } else if (inSection) {
-                const QString k = keyOf(line);
-                if (!k.isNull() && k.compare(wantKey, Qt::CaseInsensitive) == 0) {
-                    found = line;
-                    return false;
-                }
-            }
-            return true;
+            if (const QString name = sectionName(line); !name.isNull())
+                return {Kind::Header, name.compare(wantSection, Qt::CaseInsensitive) == 0};
+            if (const QString k = keyOf(line); !k.isNull())
+                return {Kind::Key, inSection && k.compare(wantKey, Qt::CaseInsensitive) == 0};
+            return {Kind::Other, false};
         }
         const QByteArrayView t = trimmed(bytes);
-        if (t.startsWith('[') && t.indexOf(']') > 0) {
+        if (t.startsWith('[') && t.indexOf(']') > 0)
+            return {Kind::Header, same(trimmed(t.sliced(1, t.indexOf(']') - 1)), wantSection)};
+        const qsizetype eq = bytes.indexOf('=');
+        if (eq >= 0 && !t.startsWith(';') && !t.startsWith('#'))
+            return {Kind::Key, inSection && same(trimmed(bytes.first(eq)), wantKey)};
+        return {Kind::Other, false};
+    };
+    std::optional<QString> found;
+    forEachLine(text, [&](QByteArrayView bytes, QByteArrayView) {
+        const auto [kind, wanted] = classify(bytes);
+        if (kind == Kind::Header) {
             if (inSection)
-                return false;
-            inSection = same(trimmed(t.sliced(1, t.indexOf(']') - 1)), wantSection);
-        } else if (inSection && !t.startsWith(';') && !t.startsWith('#')) {
-            const qsizetype eq = bytes.indexOf('=');
-            if (eq >= 0 && same(trimmed(bytes.first(eq)), wantKey)) {
-                found = QString::fromLatin1(bytes);
-                return false;
-            }
+                return false; // past the section: the key is not in it
+            inSection = wanted;
+        } else if (kind == Kind::Key && wanted) {
+            found = QString::fromUtf8(bytes);
+            return false;
         }
         return true;
     });
